@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds every configuration, runs every test and
+# prints one summary. Exits non-zero when anything failed.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh || { echo "setup failed"; exit 1; }
+
+presets=(${QV_PRESETS:-native native-tsan win32 win64})
+fuzz_seconds=${QV_FUZZ_SECONDS:-5}
+summary=()
+passed_total=0
+failed_total=0
+
+count_failure() {  # name, text
+  failed_total=$((failed_total + 1))
+  summary+=("$(printf '%-12s %s' "$1" "$2")")
+}
+
+# One virtual display for every Windows test of this run.
+if [ -z "${DISPLAY:-}" ]; then
+  display=":$((90 + RANDOM % 100))"
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  trap 'kill $xvfb_pid 2>/dev/null' EXIT
+  export DISPLAY="$display"
+  sleep 1
+fi
+
+for preset in "${presets[@]}"; do
+  echo "=== $preset: configure and build"
+  mkdir -p build
+  buildlog="build/$preset.build.log"
+  if ! cmake --preset "$preset" >"$buildlog" 2>&1 || ! cmake --build --preset "$preset" >>"$buildlog" 2>&1; then
+    tail -n 60 "$buildlog"
+    count_failure "$preset" "build failed (see $buildlog)"
+    continue
+  fi
+  echo "=== $preset: tests"
+  log="build/$preset/ctest.log"
+  (cd "build/$preset" && ctest -j2 --output-on-failure) >"$log" 2>&1
+  status=$?
+  line=$(grep -Eo '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
+  echo "${line:-no test result}"
+  if [ $status -ne 0 ]; then
+    grep -E "\[  FAILED  \]|Failure|\*\*\*Failed|Timeout|Exception" "$log" | head -n 60
+  fi
+  if [ -z "$line" ]; then
+    count_failure "$preset" "no test result (see $log)"
+    continue
+  fi
+  failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+)/\1/' <<<"$line")
+  all=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+)/\2/' <<<"$line")
+  passed_total=$((passed_total + all - failed))
+  failed_total=$((failed_total + failed))
+  [ $status -ne 0 ] && [ "$failed" -eq 0 ] && failed_total=$((failed_total + 1))
+  summary+=("$(printf '%-12s %s' "$preset" "$line")")
+done
+
+# Short runs of the fuzz targets: no crash, no hang, on any bytes.
+for target in build/native/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name=$(basename "$target")
+  seeds="fuzz/corpus/${name#fuzz_}"
+  work=$(mktemp -d)
+  [ -d "$seeds" ] && cp -r "$seeds/." "$work/"
+  echo "=== $name: ${fuzz_seconds}s"
+  if "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 "$work" >"$work.log" 2>&1; then
+    passed_total=$((passed_total + 1))
+    summary+=("$(printf '%-12s %s' "$name" "clean, $(grep -Eo 'Done [0-9]+ runs' "$work.log" | tail -1)")")
+  else
+    tail -n 40 "$work.log"
+    count_failure "$name" "FAILED"
+  fi
+  rm -rf "$work" "$work.log"
+done
+
+echo
+echo "=== Summary"
+printf '  %s\n' "${summary[@]}"
+echo "$passed_total passed, $failed_total failed"
+[ "$failed_total" -eq 0 ]

@@ -1,0 +1,190 @@
+#pragma once
+// Cron jobs and the process-wide timer manager that fires them. The manager
+// thread looks at the local clock every 10 ms and, once per new second, posts
+// the fire message to the hidden window of every enabled job that is due; the
+// job's OnFire then runs on the thread that created the job.
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sched/Cron.h"
+#include "sched/HiddenWindow.h"
+#include "util/Handles.h"
+
+namespace qv {
+
+inline constexpr UINT WM_CRONFIRE = 0x3A55;
+
+// A list that holds each object at most once and may own them.
+template <class T>
+class TacObjectList {
+ public:
+  TacObjectList() { AfterConstruction(); }
+  virtual ~TacObjectList() { Clear(); }
+  TacObjectList(const TacObjectList&) = delete;
+  TacObjectList& operator=(const TacObjectList&) = delete;
+
+  bool OwnsObjects = true;
+
+  int Add(T* item) {
+    if (!item || IndexOf(item) >= 0) return -1;
+    if (!Accept(item)) {
+      if (OwnsObjects) delete item;
+      return -1;
+    }
+    items_.push_back(item);
+    return static_cast<int>(items_.size()) - 1;
+  }
+  int Remove(T* item, bool destroy) {
+    int index = IndexOf(item);
+    if (index < 0) return -1;
+    items_.erase(items_.begin() + index);
+    if (destroy) delete item;
+    return index;
+  }
+  // Destroys from the last to the first; a destructor that removes its object
+  // from this list again finds it gone already.
+  void Clear() {
+    while (!items_.empty()) {
+      T* last = items_.back();
+      items_.pop_back();
+      if (OwnsObjects) delete last;
+    }
+    items_.shrink_to_fit();
+  }
+  int IndexOf(T* item) const {
+    auto it = std::find(items_.begin(), items_.end(), item);
+    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
+  }
+  int Count() const { return static_cast<int>(items_.size()); }
+  T* operator[](int index) const { return items_[static_cast<size_t>(index)]; }
+
+ protected:
+  virtual void AfterConstruction() {}
+  virtual bool Accept(T*) { return true; }
+
+ private:
+  std::vector<T*> items_;
+};
+
+// An owning object list behind a re-entrant lock.
+template <class T>
+class TacThreadList {
+ public:
+  TacObjectList<T>& Lock() {
+    lock_.lock();
+    return list_;
+  }
+  void Unlock() { lock_.unlock(); }
+  ~TacThreadList() {
+    std::lock_guard<std::recursive_mutex> guard(lock_);
+    list_.Clear();
+  }
+
+ private:
+  std::recursive_mutex lock_;
+  TacObjectList<T> list_;
+};
+
+class TacHandleComponent {
+ public:
+  TacHandleComponent();
+  virtual ~TacHandleComponent();
+  TacHandleComponent(const TacHandleComponent&) = delete;
+  TacHandleComponent& operator=(const TacHandleComponent&) = delete;
+  HWND Handle() const { return handle_; }
+
+ protected:
+  virtual void WndProc(TMessage& message);
+  void AllocateHandle();
+
+ private:
+  void Dispatch(TMessage& message) { WndProc(message); }
+  HWND handle_ = nullptr;
+};
+
+class TacCustomTimer : public TacHandleComponent {
+ public:
+  bool Enabled() const { return enabled_.load(std::memory_order_relaxed); }
+  void SetEnabled(bool value) { enabled_.store(value, std::memory_order_relaxed); }
+  // Asked by the manager thread once per new second.
+  virtual bool IsDue(const TLocalTime&) const { return false; }
+
+ protected:
+  void WndProc(TMessage& message) override;
+  virtual void Fire() {}
+
+ private:
+  std::atomic<bool> enabled_{true};
+};
+
+class TacCronJob : public TacCustomTimer {
+ public:
+  using TFireEvent = std::function<void(TacCronJob&)>;
+
+  TacCronJob();
+  ~TacCronJob() override;
+
+  const std::string& Expression() const { return expression_; }
+  void SetExpression(const std::string& expression);
+  TFireEvent OnFire;
+  void ManualCall() { Fire(); }
+
+  bool IsDue(const TLocalTime& time) const override;
+  // How often the expression has been parsed into the job's cron.
+  int ParseCount() const { return parseCount_; }
+
+ protected:
+  void Fire() override;
+
+ private:
+  std::string expression_;
+  int parseCount_ = 0;
+  // Parsing happens on the owner's thread into a copy that is swapped in
+  // under this lock, so the manager never compares with a half-parsed one.
+  mutable std::mutex cronLock_;
+  TacCron cron_;
+};
+
+class TacTimerManager {
+ public:
+  TacTimerManager();
+  ~TacTimerManager();
+  TacTimerManager(const TacTimerManager&) = delete;
+  TacTimerManager& operator=(const TacTimerManager&) = delete;
+
+  void Register(TacCustomTimer* timer);
+  void Unregister(TacCustomTimer* timer);
+  int RegisteredCount();
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self);
+  void Execute();
+  void EvaluatePass(const TLocalTime& time);
+
+  TacThreadList<TacCustomTimer> timers_;
+  std::atomic<bool> terminated_{false};
+  std::uint16_t lastSecond_ = 0;
+  TKernelHandle thread_;
+};
+
+// The process-wide manager, or nullptr outside a TimerModule's lifetime.
+TacTimerManager* TimerManager();
+
+// Initialises the timer module (the manager) and finalises it at scope end:
+// the manager's thread ends, then the jobs still registered are destroyed.
+class TimerModule {
+ public:
+  TimerModule();
+  ~TimerModule();
+  TimerModule(const TimerModule&) = delete;
+  TimerModule& operator=(const TimerModule&) = delete;
+};
+
+}  // namespace qv

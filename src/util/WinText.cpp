@@ -1,0 +1,60 @@
+#include "util/WinText.h"
+
+namespace qv {
+
+std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string Narrow(std::wstring_view utf16) {
+  if (utf16.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::string ToCodePage(std::string_view utf8, UINT codePage, bool* lossy) {
+  if (lossy) *lossy = false;
+  std::wstring wide = Widen(utf8);
+  if (wide.empty()) return {};
+  BOOL usedDefault = FALSE;
+  // The "default character used" report is refused for UTF-7/8 code pages.
+  BOOL* usedDefaultPtr = (codePage == CP_UTF8 || codePage == CP_UTF7) ? nullptr : &usedDefault;
+  int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                              nullptr, usedDefaultPtr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, usedDefaultPtr);
+  if (lossy) *lossy = usedDefault != FALSE;
+  return out;
+}
+
+std::string FromCodePage(std::string_view bytes, UINT codePage) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return Narrow(wide);
+}
+
+std::string SysErrorMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                               FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                           nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text(buffer ? buffer : L"", n);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                           text.back() == L'.'))
+    text.pop_back();
+  return Narrow(text);
+}
+
+}  // namespace qv

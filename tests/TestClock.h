@@ -1,0 +1,71 @@
+#pragma once
+// A clock that tests set by hand. Readers can be awaited: after Advance()
+// returns, the readers have seen the new time at least twice, so a polling
+// thread has finished the pass that belongs to it.
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+#include "util/Seams.h"
+
+namespace qv::test {
+
+class TFakeClock final : public IClock {
+ public:
+  TLocalTime LocalNow() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    ++reads_;
+    changed_.notify_all();
+    return now_;
+  }
+  std::uint64_t MonotonicMs() override {
+    std::lock_guard<std::mutex> guard(lock_);
+    return ms_;
+  }
+  void Set(const TLocalTime& t) {
+    std::lock_guard<std::mutex> guard(lock_);
+    now_ = t;
+  }
+  void SetMs(std::uint64_t ms) {
+    std::lock_guard<std::mutex> guard(lock_);
+    ms_ = ms;
+  }
+  // Sets the time and waits until it has been read twice.
+  void Advance(const TLocalTime& t) {
+    std::unique_lock<std::mutex> guard(lock_);
+    now_ = t;
+    std::uint64_t target = reads_ + 2;
+    changed_.wait(guard, [&] { return reads_ >= target; });
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  TLocalTime now_;
+  std::uint64_t ms_ = 0;
+  std::uint64_t reads_ = 0;
+};
+
+// Installs a clock for the lifetime of the object.
+class TClockScope {
+ public:
+  explicit TClockScope(IClock& clock) { SetClockForTest(&clock); }
+  ~TClockScope() { SetClockForTest(nullptr); }
+  TClockScope(const TClockScope&) = delete;
+  TClockScope& operator=(const TClockScope&) = delete;
+};
+
+inline TLocalTime MakeTime(int year, int month, int day, int hour, int minute, int second,
+                           int dayOfWeek = 2) {
+  TLocalTime t;
+  t.Year = year;
+  t.Month = month;
+  t.Day = day;
+  t.Hour = hour;
+  t.Minute = minute;
+  t.Second = second;
+  t.DayOfWeek = dayOfWeek;
+  return t;
+}
+
+}  // namespace qv::test

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+
+#include "TestClock.h"
+#include "sched/acTimer.h"
+
+namespace qv {
+namespace {
+
+using test::MakeTime;
+using test::TFakeClock;
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+struct FireCounter {
+  int fires = 0;
+  DWORD thread = 0;
+  TacCronJob* Make(const std::string& expression) {
+    auto* job = new TacCronJob;  // owned by the timer manager
+    job->OnFire = [this](TacCronJob&) {
+      ++fires;
+      thread = GetCurrentThreadId();
+    };
+    job->SetExpression(expression);
+    return job;
+  }
+};
+
+class TimerManagerTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    clock_.Set(MakeTime(2026, 12, 8, 13, 59, 58));
+    module_ = std::make_unique<TimerModule>();
+  }
+  void TearDown() override {
+    module_.reset();
+    SetClockForTest(nullptr);
+  }
+  // Starts the fake clock one second before the first step of a test.
+  void StartAt(const TLocalTime& t) {
+    SetClockForTest(&clock_);
+    clock_.Advance(t);
+    PumpMessages();
+  }
+  void Step(const TLocalTime& t) {
+    clock_.Advance(t);
+    PumpMessages();
+  }
+
+  TFakeClock clock_;
+  std::unique_ptr<TimerModule> module_;
+};
+
+TEST_F(TimerManagerTest, EveryFiveSecondsFiresTwelveTimesAMinute) {
+  FireCounter counter;
+  counter.Make("+5 * * * * *");
+  StartAt(MakeTime(2026, 12, 8, 13, 59, 59));
+  counter.fires = 0;
+  for (int s = 0; s < 60; ++s) Step(MakeTime(2026, 12, 8, 14, 0, s));
+  EXPECT_EQ(counter.fires, 12);
+  EXPECT_EQ(counter.thread, GetCurrentThreadId());
+}
+
+TEST_F(TimerManagerTest, FiresOncePerMatchingSecond) {
+  FireCounter counter;
+  counter.Make("0 +10 * * * *");
+  StartAt(MakeTime(2026, 12, 8, 14, 19, 59));
+  EXPECT_EQ(counter.fires, 0);
+  Step(MakeTime(2026, 12, 8, 14, 20, 0));
+  EXPECT_EQ(counter.fires, 1);
+  Step(MakeTime(2026, 12, 8, 14, 20, 0));  // the same second again
+  Step(MakeTime(2026, 12, 8, 14, 20, 1));
+  Step(MakeTime(2026, 12, 8, 14, 25, 0));
+  EXPECT_EQ(counter.fires, 1);
+}
+
+TEST_F(TimerManagerTest, DisabledJobsDoNotFireAndDoNotCatchUp) {
+  FireCounter counter;
+  TacCronJob* job = counter.Make("* * * * * *");
+  StartAt(MakeTime(2026, 12, 8, 9, 0, 0));
+  counter.fires = 0;
+  job->SetEnabled(false);
+  for (int s = 1; s <= 5; ++s) Step(MakeTime(2026, 12, 8, 9, 0, s));
+  EXPECT_EQ(counter.fires, 0);
+  job->SetEnabled(true);
+  Step(MakeTime(2026, 12, 8, 9, 0, 6));
+  EXPECT_EQ(counter.fires, 1);
+}
+
+TEST_F(TimerManagerTest, SecondsThatWereNotSeenAreNotCaughtUp) {
+  FireCounter counter;
+  counter.Make("30 * * * * *");
+  StartAt(MakeTime(2026, 12, 8, 9, 0, 29));
+  Step(MakeTime(2026, 12, 8, 9, 0, 31));  // second 30 skipped (machine asleep)
+  EXPECT_EQ(counter.fires, 0);
+}
+
+TEST_F(TimerManagerTest, ExpressionRules) {
+  FireCounter counter;
+  TacCronJob* job = counter.Make("");
+  EXPECT_EQ(job->ParseCount(), 0);  // the empty text on a new job changes nothing
+  StartAt(MakeTime(2026, 12, 8, 10, 0, 0));
+  Step(MakeTime(2026, 12, 8, 10, 0, 1));
+  EXPECT_EQ(counter.fires, 0);
+
+  job->SetExpression("0 0 8 * * *");
+  job->SetExpression("0 0 8 * * *");
+  EXPECT_EQ(job->ParseCount(), 1);
+  job->SetExpression("0 0 8 * * * ");  // compared exactly
+  EXPECT_EQ(job->ParseCount(), 2);
+
+  job->SetExpression("");  // now parsed: every second
+  Step(MakeTime(2026, 12, 8, 10, 0, 2));
+  Step(MakeTime(2026, 12, 8, 10, 0, 3));
+  EXPECT_EQ(counter.fires, 2);
+}
+
+TEST_F(TimerManagerTest, ManualCallRunsAtOnceOnTheCallingThread) {
+  FireCounter counter;
+  TacCronJob* job = counter.Make("");
+  job->SetEnabled(false);
+  job->ManualCall();
+  EXPECT_EQ(counter.fires, 1);
+  EXPECT_EQ(counter.thread, GetCurrentThreadId());
+}
+
+TEST_F(TimerManagerTest, RegisteringTwiceChangesNothing) {
+  FireCounter counter;
+  TacCronJob* job = counter.Make("");
+  ASSERT_EQ(TimerManager()->RegisteredCount(), 1);
+  TimerManager()->Register(job);
+  EXPECT_EQ(TimerManager()->RegisteredCount(), 1);
+  delete job;  // a job destroyed early unregisters itself
+  EXPECT_EQ(TimerManager()->RegisteredCount(), 0);
+}
+
+TEST_F(TimerManagerTest, JobWindowAgreesToEndTheSession) {
+  FireCounter counter;
+  TacCronJob* job = counter.Make("");
+  EXPECT_EQ(SendMessageW(job->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+}
+
+TEST(TimerModuleLifetime, JobsStillRegisteredEndWithTheManager) {
+  struct TrackedJob : TacCronJob {
+    explicit TrackedJob(std::vector<int>& log, int id) : log_(log), id_(id) {}
+    ~TrackedJob() override { log_.push_back(id_); }
+    std::vector<int>& log_;
+    int id_;
+  };
+  std::vector<int> destroyed;
+  {
+    TimerModule module;
+    new TrackedJob(destroyed, 1);
+    new TrackedJob(destroyed, 2);
+    EXPECT_TRUE(destroyed.empty());
+  }
+  EXPECT_EQ(destroyed, (std::vector<int>{2, 1}));  // last registered first
+  EXPECT_EQ(TimerManager(), nullptr);
+  EXPECT_EQ(LiveHiddenWindowCount(), 0);
+}
+
+TEST(TimerModuleLifetime, RealClockFiresThroughTheMessageLoop) {
+  TimerModule module;
+  FireCounter counter;
+  counter.Make("* * * * * *");
+  DWORD start = GetTickCount();
+  MSG msg;
+  while (counter.fires == 0 && GetTickCount() - start < 5000) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+  EXPECT_GE(counter.fires, 1);
+  EXPECT_EQ(counter.thread, GetCurrentThreadId());
+}
+
+struct Recorder {
+  std::vector<TMessage> seen;
+  void Handle(TMessage& m) {
+    seen.push_back(m);
+    m.Result = 42;
+  }
+};
+
+TEST(HiddenWindow, ForwardsMessagesToTheBoundHandler) {
+  Recorder recorder;
+  int before = LiveHiddenWindowCount();
+  HWND window = AllocWnd(BindWndMethod<Recorder, &Recorder::Handle>(&recorder));
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(LiveHiddenWindowCount(), before + 1);
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  EXPECT_STREQ(className, L"QvHiddenWindow");
+  EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+
+  recorder.seen.clear();
+  EXPECT_EQ(SendMessageW(window, WM_USER + 7, 11, 22), 42);
+  ASSERT_TRUE(PostMessageW(window, WM_USER + 8, 33, 44));
+  PumpMessages();
+  ASSERT_EQ(recorder.seen.size(), 2u);
+  EXPECT_EQ(recorder.seen[0].Msg, static_cast<UINT>(WM_USER + 7));
+  EXPECT_EQ(recorder.seen[0].WParam, 11u);
+  EXPECT_EQ(recorder.seen[1].LParam, 44);
+
+  DeallocWnd(window);
+  DeallocWnd(nullptr);
+  EXPECT_EQ(LiveHiddenWindowCount(), before);
+  WNDCLASSW wc;
+  if (before == 0) {
+    EXPECT_FALSE(GetClassInfoW(GetModuleHandleW(nullptr), L"QvHiddenWindow", &wc));
+  }
+}
+
+}  // namespace
+}  // namespace qv
