@@ -1,0 +1,38 @@
+#pragma once
+// Failures of the file layer, with the program's fixed German texts.
+#include <stdexcept>
+#include <string>
+
+namespace qv {
+
+class EFileError : public std::runtime_error {
+ public:
+  EFileError(const std::string& message, unsigned long code)
+      : std::runtime_error(message), code_(code) {}
+  // The platform's error code at the failing call (0 when none).
+  unsigned long Code() const { return code_; }
+
+ private:
+  unsigned long code_;
+};
+
+class EFOpenError : public EFileError {
+ public:
+  EFOpenError(const std::string& path, unsigned long code)
+      : EFileError("Datei " + path + " kann nicht ge\xC3\xB6" "ffnet werden", code) {}
+};
+
+class EFCreateError : public EFileError {
+ public:
+  EFCreateError(const std::string& path, unsigned long code)
+      : EFileError("Datei " + path + " kann nicht erstellt werden", code) {}
+};
+
+class EInOutError : public EFileError {
+ public:
+  using EFileError::EFileError;
+};
+
+inline constexpr char kCannotCreateFolder[] = "Verzeichnis kann nicht erstellt werden";
+
+}  // namespace qv

@@ -1,0 +1,391 @@
+#include "util/FileUtils.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <winnetwk.h>
+
+#include <vector>
+
+#include "util/FileErrors.h"
+#include "util/Seams.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+bool IsMissingError(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+// Looks the path up in its folder's listing (for files whose attributes
+// cannot be read while another process holds them).
+bool ListedAsFile(const std::wstring& path) {
+  WIN32_FIND_DATAW data;
+  TFindHandle find(FindFirstFileW(path.c_str(), &data));
+  return find.valid() && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A folder link counts as existing when its target can be opened.
+bool LinkTargetOpens(const std::wstring& path) {
+  TFileHandle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return h.valid();
+}
+
+bool FolderExistsForForce(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = GetLastError();
+    return !(IsMissingError(error) || error == ERROR_BAD_NETPATH);
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return LinkTargetOpens(path);
+  return true;
+}
+
+bool DeleteOneFile(const std::wstring& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (DeleteFileW(path.c_str())) return true;
+  SetFileAttributesW(path.c_str(), attributes);
+  return false;
+}
+
+constexpr DWORD kUnlisted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Entries of a folder except ".", ".." and hidden or system ones.
+template <class Visit>
+void ForEachListedEntry(const std::wstring& folder, Visit visit) {
+  WIN32_FIND_DATAW data;
+  TFindHandle find(FindFirstFileW((folder + L"*.*").c_str(), &data));
+  if (!find.valid()) return;
+  do {
+    std::wstring name = data.cFileName;
+    if (name == L"." || name == L".." || (data.dwFileAttributes & kUnlisted)) continue;
+    visit(name, data.dwFileAttributes);
+  } while (FindNextFileW(find.get(), &data));
+}
+
+void DeleteTreeLevel(const std::wstring& folder, bool withRoot, int depth) {
+  ForEachListedEntry(folder, [&](const std::wstring& name, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // A link is removed as a link; what it points to is not ours to delete.
+      RemoveDirectoryW((folder + name).c_str());
+      return;
+    }
+    DeleteTreeLevel(folder + name + L"\\", withRoot, depth + 1);
+  });
+  if (depth == 0 && !withRoot) return;
+  ForEachListedEntry(folder, [&](const std::wstring& name, DWORD attributes) {
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteOneFile(folder + name);
+  });
+  DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    RemoveDirectoryW(folder.c_str());
+}
+
+void CopyStream(TFileStream& source, TFileStream& target) {
+  std::vector<char> block(kCopyBlockSize);
+  source.Seek(0);
+  for (;;) {
+    std::size_t n = source.Read(block.data(), block.size());
+    if (n == 0) break;
+    target.Write(block.data(), n);
+  }
+}
+
+std::string ReadWholeFile(const std::string& path, TFileShare share) {
+  TFileStream stream(path, TFileAccess::Read, share);
+  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    std::size_t n = stream.Read(bytes.data() + done, bytes.size() - done);
+    if (n == 0) break;
+    done += n;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+// Runs op up to 100 times, 100 ms apart after each failure; the last failure propagates.
+template <class Operation>
+auto WithTextRetry(Operation op) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return op();
+    } catch (...) {
+      if (attempt >= kTextRetryAttempts) throw;
+    }
+    SleepMs(kTextRetryPauseMs);
+  }
+}
+
+std::string TemporarySibling(const std::string& path) {
+  return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
+}
+
+// One attempt of a text list save: the complete new content goes to a file
+// beside the target, which then replaces it (keeping its attributes).
+void SaveTextListOnce(const TStringList& list, const std::string& path) {
+  ForceFileFolder(path);
+  std::string bytes = ToAnsi(JoinLines(list));
+  std::string temporary = TemporarySibling(path);
+  try {
+    TBetterFileStream stream(temporary, false, TBetterFileStream::CreateAlways);
+    stream.Write(bytes.data(), bytes.size());
+    stream.Flush();
+  } catch (...) {
+    DeleteFileW(Widen(temporary).c_str());
+    throw;
+  }
+  std::wstring target = Widen(path);
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+  if (existed) SetFileAttributesW(target.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  if (!MoveFileExW(Widen(temporary).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DWORD error = GetLastError();
+    if (existed) SetFileAttributesW(target.c_str(), attributes);
+    DeleteFileW(Widen(temporary).c_str());
+    throw EFCreateError(path, error);
+  }
+  if (existed) SetFileAttributesW(target.c_str(), attributes);
+}
+
+}  // namespace
+
+bool IsExistingFile(const std::string& path) {
+  std::wstring wide = Widen(path);
+  DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (IsMissingError(GetLastError())) return false;
+    return ListedAsFile(wide);
+  }
+  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+  TFileHandle target(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  return target.valid() || GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool IsExistingFolder(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool ForceFolders(const std::string& folder) {
+  if (folder.empty()) throw EInOutError(kCannotCreateFolder, 3);
+  std::string dir = WithoutTrailingBackslash(folder);
+  if (dir.size() < 3 || FolderExistsForForce(Widen(dir))) return true;
+  std::string parent = ExtractFilePath(dir);
+  if (parent == dir) return true;
+  if (!ForceFolders(parent)) return false;
+  return CreateDirectoryW(Widen(dir).c_str(), nullptr) != 0;
+}
+
+void ForceFileFolder(const std::string& filePath) {
+  std::string folder = ExtractFilePath(filePath);
+  if (!IsExistingFolder(folder)) ForceFolders(folder);
+}
+
+void DeleteFolderTree(const std::string& folder, bool withRoot) {
+  if (folder.empty()) return;
+  DeleteTreeLevel(Widen(WithTrailingBackslash(folder)), withRoot, 0);
+}
+
+bool DeleteFileRetry(const std::string& path) {
+  bool result = false;
+  for (int attempt = 1; attempt <= kTextRetryAttempts && !result; ++attempt) {
+    try {
+      result = !IsExistingFile(path) || DeleteFileW(Widen(path).c_str()) != 0;
+    } catch (...) {
+      if (attempt >= kTextRetryAttempts) throw;
+      SleepMs(kTextRetryPauseMs);
+    }
+  }
+  return result;
+}
+
+bool CopyFileRetry(const std::string& source, const std::string& target) {
+  ForceFolders(ExtractFilePath(target));
+  TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
+  unsigned pause = 0;
+  for (int attempt = 1; attempt <= kCopyAttempts; ++attempt) {
+    try {
+      TFileStream output(target, TFileAccess::Create, TFileShare::Exclusive);
+      CopyStream(input, output);
+      return true;
+    } catch (const std::exception&) {
+    }
+    pause += kCopyPauseStepMs;
+    SleepMs(pause);
+  }
+  return false;
+}
+
+std::unique_ptr<TFileStream> OpenFileStreamRetry(const std::string& path, TFileAccess access,
+                                                 TFileShare share) {
+  return WithTextRetry([&] {
+    if (access == TFileAccess::Create) ForceFileFolder(path);
+    return std::make_unique<TFileStream>(path, access, share);
+  });
+}
+
+void LoadTextList(TStringList& list, const std::string& path) {
+  WithTextRetry([&] {
+    if (!IsExistingFile(path)) return;
+    list = SplitLines(FromAnsi(ReadWholeFile(path, TFileShare::DenyWrite)));
+  });
+}
+
+void SaveTextList(const TStringList& list, const std::string& path) {
+  WithTextRetry([&] { SaveTextListOnce(list, path); });
+}
+
+bool TrySaveTextList(const TStringList& list, const std::string& path) {
+  try {
+    SaveTextListOnce(list, path);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+// --- TBetterFileStream ------------------------------------------------------
+
+TBetterFileStream::TBetterFileStream(const std::string& path, bool clearProtection,
+                                     TDisposition disposition)
+    : TBetterFileStream(path, Open(path, clearProtection, disposition)) {}
+
+TBetterFileStream::TBetterFileStream(const std::string& path, TOpened opened)
+    : TFileStream(path, std::move(opened.Handle)),
+      savedAttributes_(opened.Attributes),
+      attributesChanged_(opened.Changed) {}
+
+TBetterFileStream::TOpened TBetterFileStream::Open(const std::string& path, bool clearProtection,
+                                                   TDisposition disposition) {
+  TOpened opened;
+  std::wstring wide = Widen(path);
+  if (clearProtection && IsExistingFile(path)) {
+    opened.Attributes = GetFileAttributesW(wide.c_str());
+    DWORD attributes = opened.Attributes;
+    if (attributes & FILE_ATTRIBUTE_READONLY) attributes &= ~FILE_ATTRIBUTE_READONLY;
+    if (attributes & FILE_ATTRIBUTE_HIDDEN) attributes &= ~FILE_ATTRIBUTE_HIDDEN;
+    SetFileAttributesW(wide.c_str(), attributes);
+    opened.Changed = true;
+  }
+  opened.Handle.reset(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  disposition == CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!opened.Handle.valid()) {
+    DWORD error = GetLastError();
+    if (opened.Changed) SetFileAttributesW(wide.c_str(), opened.Attributes);
+    throw EFCreateError(path, error);
+  }
+  return opened;
+}
+
+TBetterFileStream::~TBetterFileStream() {
+  Close();
+  if (attributesChanged_) SetFileAttributesW(Widen(Path()).c_str(), savedAttributes_);
+}
+
+// --- Folders, network, names ----------------------------------------------
+
+std::string TempSubfolder(const std::string& name) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
+  std::string folder = Narrow(std::wstring(buffer, n));
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  folder += "KXTempDir\\";
+  if (!name.empty()) folder += name + "\\";
+  ForceFolders(folder);
+  return folder;
+}
+
+std::string SpecialFolder(int csidl) {
+  wchar_t buffer[MAX_PATH + 1] = {};
+  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer)) || !buffer[0]) {
+    buffer[0] = 0;
+    SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE);
+  }
+  std::string path = Narrow(buffer);
+  return path.empty() ? path : WithTrailingBackslash(path);
+}
+
+namespace {
+
+std::wstring UniversalName(const std::wstring& path) {
+  std::vector<BYTE> buffer(2048);
+  DWORD size = static_cast<DWORD>(buffer.size());
+  if (WNetGetUniversalNameW(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR)
+    return path;
+  return reinterpret_cast<UNIVERSAL_NAME_INFOW*>(buffer.data())->lpUniversalName;
+}
+
+DWORD AddConnection(std::wstring& remote) {
+  NETRESOURCEW resource{};
+  resource.dwScope = RESOURCE_GLOBALNET;
+  resource.dwType = RESOURCETYPE_ANY;
+  resource.lpRemoteName = remote.data();
+  return WNetAddConnection2W(&resource, nullptr, nullptr, CONNECT_INTERACTIVE);
+}
+
+}  // namespace
+
+DWORD ReconnectNetworkPath(const std::string& path) {
+  wchar_t full[4096] = {};
+  if (!GetFullPathNameW(Widen(path).c_str(), 4096, full, nullptr)) return 0;
+  std::wstring unc = full;
+  if (unc.size() >= 2 && unc[1] == L':') unc = UniversalName(unc);
+  if (unc.rfind(L"\\\\", 0) != 0) return 0;
+  if (unc.back() == L'\\') unc.pop_back();
+  DWORD result = AddConnection(unc);
+  if (result != NO_ERROR && WNetCancelConnection2W(unc.c_str(), CONNECT_UPDATE_PROFILE, TRUE) == NO_ERROR)
+    result = AddConnection(unc);
+  return result;
+}
+
+std::string ComputerName() {
+  wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  if (!GetComputerNameW(buffer, &size)) return {};
+  return Narrow(std::wstring(buffer, size));
+}
+
+std::uint32_t UniqueNumber() {
+  GUID guid{};
+  CoCreateGuid(&guid);
+  std::array<std::uint8_t, 16> bytes{};
+  static_assert(sizeof(GUID) == 16);
+  memcpy(bytes.data(), &guid, 16);
+  return ElfHash(GuidText(bytes));
+}
+
+// --- Messages ---------------------------------------------------------------
+
+void ProcessPaintMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    DispatchMessageW(&msg);
+  }
+}
+
+void ProcessMessagesFor(unsigned ms) {
+  std::uint64_t start = MonotonicMs();
+  MSG msg;
+  while (MonotonicMs() - start < ms) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,76 @@
+#pragma once
+// Files and folders with the program's fixed retry rules. Paths are UTF-8;
+// the text files of the program's own formats are ANSI on disk.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "util/FileStream.h"
+#include "util/StrUtils.h"
+
+namespace qv {
+
+// Retry rules shared by the file helpers.
+inline constexpr int kTextRetryAttempts = 100;
+inline constexpr unsigned kTextRetryPauseMs = 100;
+inline constexpr int kCopyAttempts = 10;
+inline constexpr unsigned kCopyPauseStepMs = 100;
+inline constexpr std::size_t kCopyBlockSize = 61440;
+
+bool IsExistingFile(const std::string& path);
+bool IsExistingFolder(const std::string& path);
+
+// Creates the folder and its missing parents; raises EInOutError for an
+// empty path, answers false when a level cannot be created.
+bool ForceFolders(const std::string& folder);
+void ForceFileFolder(const std::string& filePath);
+void DeleteFolderTree(const std::string& folder, bool withRoot);
+
+bool DeleteFileRetry(const std::string& path);
+// True when the target was written whole; raises when the source cannot be opened.
+bool CopyFileRetry(const std::string& source, const std::string& target);
+std::unique_ptr<TFileStream> OpenFileStreamRetry(const std::string& path, TFileAccess access,
+                                                 TFileShare share);
+
+// Replaces the lines when the file exists (ANSI on disk); keeps them otherwise.
+void LoadTextList(TStringList& list, const std::string& path);
+// Writes every line + CR LF (ANSI). The old file is replaced only once the new
+// content is complete on disk, so a failure never leaves it truncated.
+void SaveTextList(const TStringList& list, const std::string& path);
+bool TrySaveTextList(const TStringList& list, const std::string& path);
+
+// A read-write stream that may clear the read-only and hidden attributes of
+// an existing file for its lifetime and puts them back when released.
+class TBetterFileStream : public TFileStream {
+ public:
+  enum TDisposition { OpenAlways = 0, CreateAlways = 1 };
+  TBetterFileStream(const std::string& path, bool clearProtection, TDisposition disposition);
+  ~TBetterFileStream() override;
+
+ private:
+  struct TOpened {
+    TFileHandle Handle;
+    DWORD Attributes = 0;
+    bool Changed = false;
+  };
+  TBetterFileStream(const std::string& path, TOpened opened);
+  static TOpened Open(const std::string& path, bool clearProtection, TDisposition disposition);
+  DWORD savedAttributes_;
+  bool attributesChanged_;
+};
+
+// {temp}\KXTempDir\{name}\ (without the name part for an empty name), created.
+std::string TempSubfolder(const std::string& name);
+// A shell folder with a trailing "\", or "" when the shell knows none.
+std::string SpecialFolder(int csidl);
+DWORD ReconnectNetworkPath(const std::string& path);
+std::string ComputerName();
+// ElfHash of a new GUID's text: names scratch folders and components.
+std::uint32_t UniqueNumber();
+
+void ProcessPaintMessages();
+void ProcessMessagesFor(unsigned ms);
+
+}  // namespace qv

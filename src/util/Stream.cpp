@@ -1,0 +1,24 @@
+#include "util/Stream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qv {
+
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+  if (position_ >= bytes_.size()) return 0;
+  std::size_t n = std::min<std::size_t>(count, bytes_.size() - static_cast<std::size_t>(position_));
+  std::memcpy(buffer, bytes_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+void TMemoryStream::Write(const void* buffer, std::size_t count) {
+  if (count == 0) return;
+  std::size_t end = static_cast<std::size_t>(position_) + count;
+  if (end > bytes_.size()) bytes_.resize(end);
+  std::memcpy(bytes_.data() + position_, buffer, count);
+  position_ = end;
+}
+
+}  // namespace qv

@@ -1,0 +1,81 @@
+#pragma once
+// Walks a folder tree one item per FindNext call: depth-first, pre-order, in
+// the order the directory listing gives, one open search per level.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "util/Handles.h"
+#include "util/Seams.h"
+
+namespace qv {
+
+// The directory entry of the item just found (what the listing reported).
+struct TFindEntry {
+  std::string Name;
+  DWORD Attributes = 0;
+  FILETIME CreationTime{};
+  FILETIME LastAccessTime{};
+  FILETIME LastWriteTime{};
+  std::uint64_t Size = 0;
+  bool IsFolder() const { return (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+class TCustomFileFinder {
+ public:
+  using TProgressEvent = std::function<void(TCustomFileFinder&)>;
+
+  TCustomFileFinder() = default;
+  virtual ~TCustomFileFinder() = default;
+  TCustomFileFinder(const TCustomFileFinder&) = delete;
+  TCustomFileFinder& operator=(const TCustomFileFinder&) = delete;
+
+  const std::string& SearchFolder() const { return searchFolder_; }
+  // Closes every open search and restarts the walk at the new folder.
+  void SetSearchFolder(const std::string& folder);
+
+  bool FileFilter = true;
+  bool FolderFilter = false;
+  bool Recurse = false;
+  TProgressEvent OnProgress;
+
+  bool FindNext();
+  const std::string& FoundPath() const { return foundPath_; }
+  const TFindEntry& CurrentEntry() const { return entry_; }
+
+ protected:
+  // Asked for every item about to be reported, with FoundPath() set.
+  virtual bool Accept() = 0;
+
+ private:
+  struct TLevel {
+    std::string Folder;
+    TFindHandle Search;
+  };
+  bool OpenSearch();
+  bool ReadNext();
+  bool ReportIfAccepted(const std::string& path);
+  void Progress();
+  bool ResumeParent();
+  void CloseAll();
+
+  std::string searchFolder_;
+  std::string foundPath_;
+  TFindHandle search_;
+  std::vector<TLevel> stack_;
+  WIN32_FIND_DATAW data_{};
+  TFindEntry entry_;
+};
+
+class TFileFinder : public TCustomFileFinder {
+ protected:
+  bool Accept() override { return true; }
+};
+
+// Local calendar time of a file time (for creation dates of found folders).
+bool FileTimeToLocal(const FILETIME& fileTime, TLocalTime& local);
+
+}  // namespace qv
