@@ -70,7 +70,4 @@ std::string ComputerName();
 // ElfHash of a new GUID's text: names scratch folders and components.
 std::uint32_t UniqueNumber();
 
-void ProcessPaintMessages();
-void ProcessMessagesFor(unsigned ms);
-
 }  // namespace qv

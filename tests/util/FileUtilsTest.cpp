@@ -5,6 +5,7 @@
 #include "WinTestSupport.h"
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
+#include "util/Messages.h"
 #include "util/UFileFinder.h"
 
 namespace qv {

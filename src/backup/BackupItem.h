@@ -1,0 +1,14 @@
+#pragma once
+#include <string>
+
+namespace qv {
+
+// One job report, posted from a worker to the pool's window.
+struct TBackupItem {
+  std::string Text;  // HTML fragment; for a final item all logged lines of the job
+  bool Failed = false;
+  bool Final = false;
+  std::string DatabaseDir;
+};
+
+}  // namespace qv

@@ -1,0 +1,113 @@
+#include "backup/BackupPooled.h"
+
+#include "backup/BackupJob.h"
+#include "util/FileUtils.h"
+#include "util/Messages.h"
+
+namespace qv {
+namespace {
+
+// Collects end messages that could not be posted. WM_TIMER is made when the
+// queue is looked at, not posted, so it arrives even when posts fail.
+constexpr UINT_PTR kLostEndsTimer = 1;
+constexpr UINT kLostEndsIntervalMs = 500;
+
+}  // namespace
+
+TBackupPooled::TBackupPooled(TReportEvent onReport) : OnReport(std::move(onReport)) {
+  pool_ = std::make_unique<TWorkerThreadPool>(2, 2, ProcessPendingMessages);
+  window_ = AllocWnd(BindWndMethod<TBackupPooled, &TBackupPooled::WndProc>(this));
+  channel_ = std::make_shared<TJobChannel>(window_);
+  MakeBackupJob = [this](const std::string& target, const std::string& databaseDir) -> TJobPtr {
+    return std::make_unique<TBackupJob>(target, channel_, databaseDir);
+  };
+}
+
+TBackupPooled::~TBackupPooled() {
+  // Running jobs are awaited while messages flow, so late reports still arrive.
+  pool_.reset();
+  CollectLostEnds();
+  DeallocWnd(window_);
+}
+
+void TBackupPooled::StartBackups(const std::string& target, const std::string& databases) {
+  if (Closing) return;
+  std::lock_guard<std::mutex> guard(lock_);
+  RunProtocol.clear();
+  if (activeBackups_.load() != 0) return;
+  for (const std::string& line : SplitLines(databases)) {
+    if (!IsExistingFolder(line)) continue;
+    ++activeBackups_;
+    pool_->AddJob(MakeBackupJob(target, line));
+  }
+  WatchForLostEnds();
+}
+
+void TBackupPooled::StartNetworkWork(const std::string& databases) {
+  if (Closing || !MakeNetworkJob) return;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (activeOthers_.load() != 0) return;
+  ++activeOthers_;
+  pool_->AddJob(MakeNetworkJob(JoinLines(SplitLines(databases))));
+  WatchForLostEnds();
+}
+
+void TBackupPooled::StartCacheCopies(const std::string& databases) {
+  if (Closing || !MakeCacheJob) return;
+  std::lock_guard<std::mutex> guard(lock_);
+  if (activeOthers_.load() != 0) return;
+  TStringList lines = SplitLines(databases);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!IsExistingFolder(lines[i])) continue;
+    ++activeOthers_;
+    pool_->AddJob(MakeCacheJob(lines[i], static_cast<int>(i)));
+  }
+  WatchForLostEnds();
+}
+
+void TBackupPooled::WatchForLostEnds() {
+  if (activeBackups_.load() > 0 || activeOthers_.load() > 0)
+    SetTimer(window_, kLostEndsTimer, kLostEndsIntervalMs, nullptr);
+}
+
+void TBackupPooled::WndProc(TMessage& message) {
+  switch (message.Msg) {
+    case WM_JOBREPORT:
+      JobReported(std::unique_ptr<TBackupItem>(reinterpret_cast<TBackupItem*>(message.WParam)));
+      break;
+    case WM_OTHERJOBDONE:
+      OtherJobEnded();
+      break;
+    case WM_TIMER:
+      if (message.WParam == kLostEndsTimer) {
+        CollectLostEnds();
+        return;
+      }
+      break;
+    case WM_QUERYENDSESSION:
+      message.Result = 1;
+      return;
+  }
+  message.Result = DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
+}
+
+void TBackupPooled::JobReported(std::unique_ptr<TBackupItem> item) {
+  if (item->Final) {
+    RunProtocol.push_back(item->Text + "<hr>");
+    --activeBackups_;
+  }
+  if (OnReport) OnReport(item.get(), activeBackups_.load());
+}
+
+void TBackupPooled::OtherJobEnded() {
+  --activeOthers_;
+  if (OnReport) OnReport(nullptr, activeBackups_.load());
+}
+
+void TBackupPooled::CollectLostEnds() {
+  for (auto& item : channel_->TakeLostFinals()) JobReported(std::move(item));
+  for (int n = channel_->TakeLostOtherJobEnds(); n > 0; --n) OtherJobEnded();
+  if (activeBackups_.load() <= 0 && activeOthers_.load() <= 0) KillTimer(window_, kLostEndsTimer);
+}
+
+}  // namespace qv
