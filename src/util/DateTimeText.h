@@ -7,6 +7,12 @@
 
 namespace qv {
 
+// The process's short date format in the engine's notation ("DD.MM.YYYY":
+// DD day, MM month, YYYY or CCYY four-digit year, YY two-digit year, other
+// characters literal). Set once at start-up by the engine settings.
+void SetShortDateFormat(const std::string& format);
+std::string ShortDateFormat();
+
 std::string ShortDateText(const TLocalTime& t);
 std::string DateTimeText(const TLocalTime& t, const std::string& longTimeText);
 

@@ -1,0 +1,206 @@
+#include "engine/BuiltinEngine.h"
+
+#include "util/StrUtils.h"
+
+namespace qv {
+namespace {
+
+struct TLastError {
+  std::uint32_t Code = 0;
+  std::string Text;
+};
+
+thread_local TLastError t_lastError;
+
+bool IsRelative(const std::string& name) {
+  return !(name.size() >= 2 && (name[1] == ':' || (name[0] == '\\' && name[1] == '\\'))) &&
+         !(name.size() >= 1 && (name[0] == '/' || name[0] == '\\'));
+}
+
+}  // namespace
+
+TBuiltinAdsProvider::TBuiltinAdsProvider(std::shared_ptr<IFileSource> files) : files_(std::move(files)) {}
+
+std::uint32_t TBuiltinAdsProvider::Fail(std::uint32_t code, const std::string& message) {
+  t_lastError = {code, message};
+  return code;
+}
+
+std::uint32_t TBuiltinAdsProvider::Succeed() { return 0; }
+
+std::uint32_t TBuiltinAdsProvider::BadHandle() {
+  return Fail(ads_error::kInvalidHandle, EngineMessage(ads_error::kInvalidHandle, "Invalid handle.", ""));
+}
+
+std::uint32_t TBuiltinAdsProvider::CacheOpenCursors(std::uint16_t count) {
+  std::lock_guard<std::mutex> guard(lock_);
+  cachedCursors_ = count;
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::SetDateFormat(const std::string& format) {
+  std::lock_guard<std::mutex> guard(lock_);
+  dateFormat_ = format;
+  return 0;
+}
+
+std::string TBuiltinAdsProvider::DateFormat() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return dateFormat_;
+}
+
+std::uint32_t TBuiltinAdsProvider::SetDecimals(std::uint16_t decimals) {
+  std::lock_guard<std::mutex> guard(lock_);
+  decimals_ = decimals;
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::ShowDeleted(bool show) {
+  std::lock_guard<std::mutex> guard(lock_);
+  showDeleted_ = show;
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::SetServerType(std::uint16_t types) {
+  std::lock_guard<std::mutex> guard(lock_);
+  serverTypes_ = types;
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::Connect60(const std::string& path, std::uint16_t, const std::string&,
+                                             const std::string&, std::uint32_t, TAdsHandle& connection) {
+  connection = 0;
+  if (!files_->FolderExists(path))
+    return Fail(ads_error::kFileNotFound, EngineMessage(ads_error::kFileNotFound, "File not found.", path));
+  std::lock_guard<std::mutex> guard(lock_);
+  connection = nextHandle_++;
+  connections_[connection] = WithTrailingBackslash(path);
+  return Succeed();
+}
+
+std::uint32_t TBuiltinAdsProvider::OpenTable(TAdsHandle connection, const std::string& name,
+                                             const std::string&, std::uint16_t, std::uint16_t,
+                                             std::uint16_t, std::uint16_t, std::uint32_t options,
+                                             TAdsHandle& table) {
+  table = 0;
+  std::string folder;
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = connections_.find(connection);
+    if (it == connections_.end()) return BadHandle();
+    folder = it->second;
+  }
+  // The check runs without the lock, so that two threads open tables at once.
+  std::string path = IsRelative(name) ? folder + name : name;
+  TOpenVerdict verdict = CheckTableFiles(*files_, path);
+  if (verdict.Code != 0) return Fail(verdict.Code, verdict.Message);
+  std::lock_guard<std::mutex> guard(lock_);
+  table = nextHandle_++;
+  tables_[table] = TTable{connection, options, std::move(verdict.Structure)};
+  return Succeed();
+}
+
+bool TBuiltinAdsProvider::Find(TAdsHandle table, TTable& out) {
+  std::lock_guard<std::mutex> guard(lock_);
+  auto it = tables_.find(table);
+  if (it == tables_.end()) return false;
+  out = it->second;
+  return true;
+}
+
+template <class Read>
+std::uint32_t TBuiltinAdsProvider::WithTable(TAdsHandle table, Read read) {
+  TTable t;
+  if (!Find(table, t)) return BadHandle();
+  read(t);
+  return Succeed();
+}
+
+template <class Read>
+std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t field, Read read) {
+  TTable t;
+  if (!Find(table, t)) return BadHandle();
+  if (field < 1 || field > t.Structure.Fields.size())
+    return Fail(5012, EngineMessage(5012, "Invalid field number.", std::to_string(field)));
+  read(t.Structure.Fields[field - 1u]);
+  return Succeed();
+}
+
+std::uint32_t TBuiltinAdsProvider::GetRecordLength(TAdsHandle table, std::uint32_t& length) {
+  return WithTable(table, [&](const TTable& t) { length = t.Structure.RecordLength; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) {
+  return WithTable(table, [&](const TTable& t) { options = t.Options; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetIndexPageSize(TAdsHandle table, std::uint32_t& size) {
+  return WithTable(table, [&](const TTable& t) { size = t.Structure.IndexPageSize; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetBookmarkLength(TAdsHandle table, std::uint32_t& length) {
+  return WithTable(table, [&](const TTable&) { length = 4; });  // a record number
+}
+
+std::uint32_t TBuiltinAdsProvider::GetNumFields(TAdsHandle table, std::uint16_t& count) {
+  return WithTable(table, [&](const TTable& t) { count = static_cast<std::uint16_t>(t.Structure.Fields.size()); });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) {
+  return WithField(table, field, [&](const TAdtField& f) { name = f.Name; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) {
+  return WithField(table, field, [&](const TAdtField& f) { type = f.Type; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetFieldLength(TAdsHandle table, std::uint16_t field,
+                                                  std::uint32_t& length) {
+  return WithField(table, field, [&](const TAdtField& f) { length = f.Length; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetFieldDecimals(TAdsHandle table, std::uint16_t field,
+                                                    std::uint16_t& decimals) {
+  return WithField(table, field, [&](const TAdtField& f) { decimals = f.Decimals; });
+}
+
+// Index pages are not interpreted: a table reports no index tags.
+std::uint32_t TBuiltinAdsProvider::GetNumIndexes(TAdsHandle table, std::uint16_t& count) {
+  return WithTable(table, [&](const TTable&) { count = 0; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle table, std::uint16_t index, std::string&) {
+  TTable t;
+  if (!Find(table, t)) return BadHandle();
+  return Fail(5012, EngineMessage(5012, "Invalid index number.", std::to_string(index)));
+}
+
+std::uint32_t TBuiltinAdsProvider::GetRecordCount(TAdsHandle table, std::uint32_t& count) {
+  return WithTable(table, [&](const TTable& t) { count = t.Structure.RecordCount; });
+}
+
+std::uint32_t TBuiltinAdsProvider::GotoBOF(TAdsHandle table) {
+  return WithTable(table, [](const TTable&) {});
+}
+
+std::uint32_t TBuiltinAdsProvider::CloseTable(TAdsHandle table) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (tables_.erase(table) == 0) return ads_error::kInvalidHandle;
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::Disconnect(TAdsHandle connection) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (connections_.erase(connection) == 0) return ads_error::kInvalidHandle;
+  for (auto it = tables_.begin(); it != tables_.end();)
+    it = it->second.Connection == connection ? tables_.erase(it) : std::next(it);
+  return 0;
+}
+
+std::uint32_t TBuiltinAdsProvider::GetLastError(std::uint32_t& code, std::string& text) {
+  code = t_lastError.Code;
+  text = t_lastError.Text;
+  return 0;
+}
+
+}  // namespace qv

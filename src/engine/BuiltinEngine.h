@@ -1,0 +1,81 @@
+#pragma once
+// The engine the program carries itself: opens ADT tables by path through an
+// injected file source and gives the verdicts, codes and messages of the
+// office application's engine. Connections and tables may be used from
+// several threads at once; the last error is kept per thread.
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "backup/AdsProvider.h"
+#include "engine/AdtFormat.h"
+#include "engine/FileSource.h"
+
+namespace qv {
+
+class TBuiltinAdsProvider final : public IAdsProvider {
+ public:
+  explicit TBuiltinAdsProvider(std::shared_ptr<IFileSource> files);
+
+  std::uint32_t CacheOpenCursors(std::uint16_t count) override;
+  std::uint32_t SetDateFormat(const std::string& format) override;
+  std::uint32_t SetDecimals(std::uint16_t decimals) override;
+  std::uint32_t ShowDeleted(bool show) override;
+  std::uint32_t SetServerType(std::uint16_t types) override;
+
+  std::uint32_t Connect60(const std::string& path, std::uint16_t serverTypes, const std::string& user,
+                          const std::string& password, std::uint32_t options,
+                          TAdsHandle& connection) override;
+  std::uint32_t OpenTable(TAdsHandle connection, const std::string& name, const std::string& alias,
+                          std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
+                          std::uint16_t checkRights, std::uint32_t options, TAdsHandle& table) override;
+
+  std::uint32_t GetRecordLength(TAdsHandle table, std::uint32_t& length) override;
+  std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) override;
+  std::uint32_t GetIndexPageSize(TAdsHandle table, std::uint32_t& size) override;
+  std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) override;
+  std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) override;
+  std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) override;
+  std::uint32_t GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) override;
+  std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field, std::uint32_t& length) override;
+  std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field, std::uint16_t& decimals) override;
+  std::uint32_t GetNumIndexes(TAdsHandle table, std::uint16_t& count) override;
+  std::uint32_t GetIndexName(TAdsHandle table, std::uint16_t index, std::string& name) override;
+  std::uint32_t GetRecordCount(TAdsHandle table, std::uint32_t& count) override;
+  std::uint32_t GotoBOF(TAdsHandle table) override;
+
+  std::uint32_t CloseTable(TAdsHandle table) override;
+  std::uint32_t Disconnect(TAdsHandle connection) override;
+  std::uint32_t GetLastError(std::uint32_t& code, std::string& text) override;
+
+  std::string DateFormat() const;
+
+ private:
+  struct TTable {
+    TAdsHandle Connection = 0;
+    std::uint32_t Options = 0;
+    TAdtStructure Structure;
+  };
+  std::uint32_t Fail(std::uint32_t code, const std::string& message);
+  std::uint32_t Succeed();
+  // Copies the table's structure out under the lock; false for a bad handle.
+  bool Find(TAdsHandle table, TTable& out);
+  std::uint32_t BadHandle();
+  template <class Read>
+  std::uint32_t WithTable(TAdsHandle table, Read read);
+  template <class Read>
+  std::uint32_t WithField(TAdsHandle table, std::uint16_t field, Read read);
+
+  std::shared_ptr<IFileSource> files_;
+  mutable std::mutex lock_;
+  TAdsHandle nextHandle_ = 1;
+  std::map<TAdsHandle, std::string> connections_;  // handle -> connect path
+  std::map<TAdsHandle, TTable> tables_;
+  std::string dateFormat_ = "MM/DD/CCYY";
+  std::uint16_t decimals_ = 2;
+  bool showDeleted_ = false;
+  std::uint16_t serverTypes_ = 0;
+  std::uint16_t cachedCursors_ = 25;
+};
+
+}  // namespace qv

@@ -1,0 +1,87 @@
+// Writes test databases: qv-adtgen sample DIR   (a small office database
+// folder with one damaged table), or
+//   qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "AdtGen.h"
+#include "util/PathUtf8.h"
+
+namespace fs = std::filesystem;
+using namespace qv::adtgen;
+
+namespace {
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) {
+    std::fprintf(stderr, "cannot write %s\n", qv::Utf8FromPath(path).c_str());
+    std::exit(1);
+  }
+}
+
+void WriteTable(const fs::path& dir, const std::string& name, TTableFiles files) {
+  WriteFile(dir / (name + ".ADT"), files.Adt);
+  if (files.HasAdm) WriteFile(dir / (name + ".adm"), files.Adm);
+  if (files.HasAdi) WriteFile(dir / (name + ".adi"), files.Adi);
+}
+
+bool ParseDamage(const std::string& text, TDamage& damage) {
+  for (TDamage d : AllDamages())
+    if (text == DamageName(d)) {
+      damage = d;
+      return true;
+    }
+  return false;
+}
+
+void WriteSample(const fs::path& dir) {
+  WriteTable(dir, "KUNDEN", Build(CustomerTable(120)));
+  WriteTable(dir, "ARTIKEL", Build(ArticleTable(40, true)));
+  TTableSpec notes = CustomerTable(15);
+  notes.WithIndex = false;
+  WriteTable(dir, "NOTIZEN", Build(notes));
+  TTableFiles damaged = Build(ArticleTable(25, false));
+  ApplyDamage(damaged, TDamage::CutMidRecord);
+  WriteTable(dir, "RECHNUNG", damaged);
+  WriteFile(dir / qv::PathFromUtf8("Brief an Müller.txt"), "Sehr geehrter Herr M\xFCller,\r\n");
+  WriteFile(dir / qv::PathFromUtf8("Übersicht 2026.csv"), "Nr;Name\r\n1;Schmidt\r\n");
+  WriteFile(dir / "Vorlagen" / "Angebot.txt", "Angebot\r\n");
+  WriteFile(dir / "KUNDEN.md5", "d41d8cd98f00b204e9800998ecf8427e  KUNDEN.ADT\r\n");
+  WriteFile(dir / "alt.bak", "old\r\n");
+  WriteFile(dir / "sitzung.tmp", "tmp\r\n");
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: qv-adtgen sample DIR\n"
+               "       qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "sample") {
+    WriteSample(qv::PathFromUtf8(argv[2]));
+    return 0;
+  }
+  if ((argc == 6 || argc == 7) && std::string(argv[1]) == "table") {
+    std::string kind = argv[4];
+    int records = std::atoi(argv[5]);
+    TTableFiles files = Build(kind == "customers" ? CustomerTable(records) : ArticleTable(records, true));
+    if (argc == 7) {
+      TDamage damage;
+      if (!ParseDamage(argv[6], damage)) return Usage();
+      ApplyDamage(files, damage);
+    }
+    WriteTable(qv::PathFromUtf8(argv[2]), argv[3], files);
+    return 0;
+  }
+  return Usage();
+}
