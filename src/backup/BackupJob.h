@@ -12,6 +12,17 @@
 
 namespace qv {
 
+// What CheckTables found; CopiedToData/CopiedToData2 describe the last table.
+enum TCheckFlag : std::uint8_t {
+  TableFound = 1,
+  CopiedToData = 2,
+  CopiedToData2 = 4,
+  TableProblem = 8,
+};
+using TCheckFlags = std::uint8_t;
+
+class TAdsTable;
+
 class TBackupJob : public TWorkerThreadJob {
  public:
   TBackupJob(const std::string& target, std::shared_ptr<TJobChannel> channel,
@@ -25,6 +36,11 @@ class TBackupJob : public TWorkerThreadJob {
   // The last item of the job: all logged lines, each followed by CR LF.
   void PostFinal(bool hasErrors);
 
+  // Checks and copies every table of DatabaseDir.
+  TCheckFlags CheckTables();
+  void CheckTable(const std::string& databaseDir, const std::string& backupRoot,
+                  const std::string& tableFile);
+
   std::string BackupRoot;
   std::string DatabaseDir;
   TStringList ArchiveFiles;
@@ -34,7 +50,18 @@ class TBackupJob : public TWorkerThreadJob {
   HWND NotifyWindow;
 
  private:
+  void ReportCheckResult(TCheckFlags flags);
+  // Copies the table's files into one backup folder; false (after a red
+  // line) when a copy could not be written.
+  bool CopyTableFiles(const std::string& fromDir, const std::string& toDir, const std::string& base);
+
   std::shared_ptr<TJobChannel> channel_;
+  // State of the running CheckTables.
+  std::string checkDir_;
+  TAdsTable* table_ = nullptr;
+  TCheckFlags flags_ = 0;
+  bool dataCopyFailed_ = false;
+  bool data2CopyFailed_ = false;
 };
 
 }  // namespace qv
