@@ -1,0 +1,65 @@
+// The file layer of TZipWriter: creating the archive file and reading source
+// files that other programs may hold open.
+#include <windows.h>
+
+#include "util/Cp1252.h"
+#include "util/FileErrors.h"
+#include "util/FileStream.h"
+#include "util/FileUtils.h"
+#include "util/Seams.h"
+#include "util/UFileFinder.h"
+#include "util/WinText.h"
+#include "zip/ZipFormat.h"
+#include "zip/ZipWriter.h"
+
+namespace qv {
+namespace {
+
+constexpr int kOpenAttempts = 100;
+constexpr unsigned kOpenPauseMs = 100;
+
+std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
+  if (!sharedWithRetry) return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
+  for (int attempt = 1;; ++attempt) {
+    try {
+      return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
+    } catch (const EFileError&) {
+      if (attempt >= kOpenAttempts) throw;
+    }
+    SleepMs(kOpenPauseMs);
+  }
+}
+
+std::uint32_t LastWriteDosTime(HANDLE file) {
+  FILETIME written;
+  TLocalTime local;
+  if (!GetFileTime(file, nullptr, nullptr, &written) || !FileTimeToLocal(written, local)) return zip::kMax32;
+  return zip::DosDateTime(local);
+}
+
+}  // namespace
+
+void TZipWriter::CreateArchive(const std::string& fileName, std::uint64_t startOffset) {
+  // The new file is made before an open archive is closed: when this fails,
+  // the open archive stays open.
+  auto file = std::make_unique<TFileStream>(fileName, TFileAccess::Create, TFileShare::Exclusive);
+  CreateArchiveOnStream(*file, startOffset);
+  ownedArchive_ = std::move(file);
+  archiveFileName_ = fileName;
+}
+
+void TZipWriter::AddFile(const std::string& fileName, std::uint32_t dateTime, std::uint32_t attributes) {
+  AddFileAs(fileName, EntryNameFor(fileName), dateTime, attributes);
+}
+
+void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entryName, std::uint32_t dateTime,
+                           std::uint32_t attributes) {
+  RequireArchive();
+  if (!archiveFileName_.empty() && SameText1252(fileName, archiveFileName_)) return;  // our own file
+  std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
+  if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
+  if (attributes == 0xFFFFFFFFu) attributes = GetFileAttributesW(Widen(fileName).c_str());
+  AddStream(*source, entryName, dateTime, attributes, source->Size());
+}
+
+}  // namespace qv
