@@ -42,6 +42,7 @@ void TBackupJob::Run() {
     Report("Datenbank \"" + DatabaseDir + "\" überprüfen..", true, false);
     TCheckFlags flags = CheckTables();
     ReportCheckResult(flags);
+    if ((flags & TableFound) && !(flags & TableProblem)) BuildArchivesAndReport();
     Report("Datenbank \"" + DatabaseDir + "\" fertig.", true, false);
     Report(kRuleLine, true, false);
   } catch (...) {

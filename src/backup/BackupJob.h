@@ -23,6 +23,17 @@ using TCheckFlags = std::uint8_t;
 
 class TAdsTable;
 
+// The two daily archive sets of a database directory.
+enum class TArchiveKind { Database, Other };
+
+struct TArchiveSetResult {
+  bool Created = false;
+  std::string Error;
+};
+
+// Input bytes one archive part may hold (a part may total exactly this).
+inline constexpr std::uint64_t kArchivePartLimit = 1ull << 30;
+
 class TBackupJob : public TWorkerThreadJob {
  public:
   TBackupJob(const std::string& target, std::shared_ptr<TJobChannel> channel,
@@ -36,6 +47,13 @@ class TBackupJob : public TWorkerThreadJob {
   // The last item of the job: all logged lines, each followed by CR LF.
   void PostFinal(bool hasErrors);
 
+  // Today's archive set of one kind, once per day, keeping `keep` set folders.
+  TArchiveSetResult BuildArchiveSet(TArchiveKind kind, int keep);
+  void WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath, TArchiveKind kind);
+  // Size from the directory entry, -1 when there is none.
+  static std::int64_t FileSize64(const std::string& path);
+  void ThrottledProgress(const std::string& text);
+
   // Checks and copies every table of DatabaseDir.
   TCheckFlags CheckTables();
   void CheckTable(const std::string& databaseDir, const std::string& backupRoot,
@@ -48,9 +66,12 @@ class TBackupJob : public TWorkerThreadJob {
   TStringList LogLines;
   bool HasErrors = false;
   HWND NotifyWindow;
+  std::uint64_t PartLimit = kArchivePartLimit;
 
  private:
   void ReportCheckResult(TCheckFlags flags);
+  void BuildArchivesAndReport();
+  void ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result);
   // Copies the table's files into one backup folder; false (after a red
   // line) when a copy could not be written.
   bool CopyTableFiles(const std::string& fromDir, const std::string& toDir, const std::string& base);
@@ -62,6 +83,7 @@ class TBackupJob : public TWorkerThreadJob {
   TCheckFlags flags_ = 0;
   bool dataCopyFailed_ = false;
   bool data2CopyFailed_ = false;
+  std::uint64_t lastProgressMs_ = 0;
 };
 
 }  // namespace qv

@@ -1,0 +1,306 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+
+#include "AdtGen.h"
+#include "JobHarness.h"
+#include "TestClock.h"
+#include "WinTestSupport.h"
+#include "ZipListing.h"
+#include "util/FileUtils.h"
+
+namespace qv {
+namespace {
+
+using test::Exists;
+using test::ListZip;
+using test::ReadBytes;
+using test::TJobHarness;
+using test::TTempDir;
+using test::WithoutTimes;
+using test::WriteBytes;
+
+std::string Plain(const std::string& text) { return "<b></b>: " + text; }
+std::string Link(const std::string& path) { return "<a href=\"file://" + path + "\">" + path + "</a>"; }
+
+// Hands every archive written by a test to the host's readers.
+void KeepForReaders(const std::string& archive, const std::string& label) {
+  wchar_t buffer[4096] = {};
+  if (!GetEnvironmentVariableW(L"QV_ZIP_CHECK_DIR_WIN", buffer, 4096)) return;
+  std::string target = Narrow(buffer) + "\\archiveset-" + label + ".zip";
+  CopyFileW(Widen(archive).c_str(), Widen(target).c_str(), FALSE);
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = Narrow(data.cFileName);
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class ArchiveSetTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = dir_ / "Daten\\";
+    CreateDirectoryW(Widen(db_).c_str(), nullptr);
+    clock_.Set(test::MakeTime(2031, 5, 4, 10, 11, 12));  // no set folder was made on this day
+    SetClockForTest(&clock_);
+  }
+  void TearDown() override { SetClockForTest(nullptr); }
+  std::unique_ptr<TBackupJob> Job() {
+    auto job = std::make_unique<TBackupJob>(dir_ / "Ziel", harness_.Channel(), db_);
+    ForceFolders(job->BackupRoot);
+    return job;
+  }
+  std::string ZipBase(const TBackupJob& job) const { return job.BackupRoot + "DATABASEBACKUP\\ZIP\\"; }
+  std::string OtherBase(const TBackupJob& job) const { return job.BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\"; }
+
+  TTempDir dir_;
+  std::string db_;
+  test::TFakeClock clock_;
+  TJobHarness harness_;
+};
+
+TEST_F(ArchiveSetTest, PartsAreSplitAtTheLimit) {
+  for (const char* name : {"A.ADT", "B.ADT", "C.ADT"}) WriteBytes(db_ + name, std::string(400, 'x'));
+  auto job = Job();
+  job->PartLimit = 1000;
+  TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
+  ASSERT_TRUE(result.Created);
+  ASSERT_EQ(result.Error, "");
+  std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
+  ASSERT_EQ(job->ArchiveFiles, (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
+  auto first = ListZip(ReadBytes(job->ArchiveFiles[0]));
+  auto second = ListZip(ReadBytes(job->ArchiveFiles[1]));
+  EXPECT_EQ(first.Names.size(), 2u);
+  EXPECT_EQ(second.Names.size(), 1u);
+  KeepForReaders(job->ArchiveFiles[0], "split1");
+  KeepForReaders(job->ArchiveFiles[1], "split2");
+}
+
+TEST_F(ArchiveSetTest, ExactlyTheLimitStaysInOnePart) {
+  WriteBytes(db_ + "A.ADT", std::string(500, 'x'));
+  WriteBytes(db_ + "B.ADM", std::string(500, 'y'));
+  auto job = Job();
+  job->PartLimit = 1000;
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  ASSERT_EQ(job->ArchiveFiles.size(), 1u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 2u);
+}
+
+TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
+  WriteBytes(db_ + "GROSS.ADT", std::string(1500, 'g'));
+  auto job = Job();
+  job->PartLimit = 1000;
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  ASSERT_EQ(job->ArchiveFiles.size(), 2u);  // an empty first part, then the big file
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 0u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[1])).Names, std::vector<std::string>{"GROSS.ADT"});
+
+  WriteBytes(db_ + "A.ADT", std::string(100, 'a'));
+  WriteBytes(db_ + "B.ADT", std::string(100, 'b'));
+  clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  std::multiset<std::string> all;
+  for (const auto& part : job->ArchiveFiles) {
+    auto names = ListZip(ReadBytes(part)).Names;
+    bool hasBig = std::find(names.begin(), names.end(), "GROSS.ADT") != names.end();
+    EXPECT_TRUE(!hasBig || names.size() == 1u) << "the big file shares its part";
+    all.insert(names.begin(), names.end());
+  }
+  EXPECT_EQ(all, (std::multiset<std::string>{"A.ADT", "B.ADT", "GROSS.ADT"}));
+}
+
+TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
+  for (const char* name : {"K.ADT", "K.adm", "K.Adi", "x.MD5", "x.Bak", "x.TMP", "Brief.doc", "ohne"})
+    WriteBytes(db_ + name, name);
+  WriteBytes(db_ + "Unter\\Vorlage.txt", "v");
+  WriteBytes(db_ + "Unter\\Tief\\T.ADT", "t");
+  auto job = Job();
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  auto data = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  std::sort(data.begin(), data.end());
+  EXPECT_EQ(data, (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
+  job->BuildArchiveSet(TArchiveKind::Other, 10);
+  auto other = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  std::sort(other.begin(), other.end());
+  EXPECT_EQ(other, (std::vector<std::string>{"Brief.doc", "Unter/Vorlage.txt", "ohne", "x.MD5"}));
+  KeepForReaders(job->ArchiveFiles[0], "other");
+}
+
+TEST_F(ArchiveSetTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
+  TLocalTime realNow = SystemClock().LocalNow();
+  clock_.Set(realNow);  // folders are made today, by the real clock
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(5, false));
+  WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
+  WriteBytes(db_ + "Brief.txt", "b");
+  auto first = Job();
+  first->Run();
+  TJobHarness second;
+  TBackupItem final = second.RunJob(dir_ / "Ziel", db_);
+  TStringList lines = WithoutTimes(final.Text);
+  std::string zip = first->BackupRoot + "DATABASEBACKUP\\ZIP\\";
+  std::string other = first->BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\";
+  ASSERT_EQ(lines.size(), 6u) << final.Text;
+  EXPECT_EQ(lines[2], Plain("Alle Ziparchive der Datenbank finden Sie hier " + Link(zip) + "."));
+  EXPECT_EQ(lines[3], Plain("Alle Ziparchive der anderen Dateien finden Sie hier " + Link(other) + "."));
+  EXPECT_EQ(FilesIn(zip).size(), 1u);
+}
+
+TEST_F(ArchiveSetTest, OldestSetFolderGoesWhenFiftyExist) {
+  WriteBytes(db_ + "A.ADT", "a");
+  auto job = Job();
+  std::string base = ZipBase(*job);
+  for (int i = 0; i < 50; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "set-%02d", i);
+    ASSERT_TRUE(ForceFolders(base + name));
+    Sleep(2);
+  }
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  auto folders = FilesIn(base);
+  EXPECT_EQ(folders.size(), 50u);
+  EXPECT_EQ(std::count(folders.begin(), folders.end(), "set-00"), 0) << "the earliest made is gone";
+  EXPECT_EQ(std::count(folders.begin(), folders.end(), "04-05-2031-10-11-12"), 1);
+}
+
+TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
+  test::TRecordingSleeper sleeper;
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(5, false));
+  WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
+  WriteBytes(db_ + "gesperrt.adi", "x");  // taken by the database set only
+  test::THeldFile locked(db_ + "gesperrt.adi", GENERIC_READ | GENERIC_WRITE, 0);
+  TBackupItem final = harness_.RunJob(dir_ / "Ziel", db_);
+  EXPECT_TRUE(final.Failed);
+  TStringList lines = WithoutTimes(final.Text);
+  std::string error = "Datei " + db_ + "gesperrt.adi kann nicht geöffnet werden";
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "<b>: <FONT color=\"#FF0000\">Problem beim Erstellen der Zip-Datei: \"" + error + "\"</FONT>"),
+            lines.end())
+      << final.Text;
+  auto job = Job();
+  EXPECT_TRUE(FilesIn(ZipBase(*job)).empty()) << "the failed set is removed";
+  EXPECT_EQ(FilesIn(OtherBase(*job)).size(), 1u) << "the other set still made";
+}
+
+TEST_F(ArchiveSetTest, PartThatCannotBeCreatedIsReportedAndRemoved) {
+  WriteBytes(db_ + "A.ADT", "a");
+  auto job = Job();
+  std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
+  ASSERT_TRUE(ForceFolders(set + "datenbank.zip"));  // a folder where the part should go
+  TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
+  EXPECT_TRUE(result.Created);
+  EXPECT_EQ(result.Error, "Datei " + set + "datenbank.zip kann nicht erstellt werden");
+  EXPECT_FALSE(Exists(set));
+}
+
+TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
+  adtgen::TTableFiles table = adtgen::Build(adtgen::CustomerTable(7));
+  WriteBytes(db_ + "KUNDEN.ADT", table.Adt);
+  WriteBytes(db_ + "KUNDEN.ADM", table.Adm);
+  WriteBytes(db_ + "KUNDEN.ADI", table.Adi);
+  WriteBytes(db_ + "Brief.txt", "b");
+  TBackupItem final = harness_.RunJob(dir_ / "Ziel", db_);
+  EXPECT_FALSE(final.Failed);
+  auto job = Job();
+  std::string zipSet = ZipBase(*job) + "04-05-2031-10-11-12\\";
+  std::string otherSet = OtherBase(*job) + "04-05-2031-10-11-12\\";
+  std::string data2 = job->BackupRoot + "DATABASEBACKUP\\DATA2\\";
+  EXPECT_EQ(WithoutTimes(final.Text),
+            (TStringList{
+                Plain("Datenbank \"" + db_ + "\" überprüfen.."),
+                Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in " +
+                      Link(data2) + "."),
+                Plain("Daten-Ziparchiv erstellen.."),
+                Plain("Das Ziparchiv der Datenbank finden Sie hier " + Link(zipSet) + "."),
+                Plain("Datei 1 von 1 : " + Link(zipSet + "datenbank.zip") + "."),
+                Plain("Datei-Ziparchiv erstellen.."),
+                Plain("Das Ziparchiv der anderen Dateien finden Sie hier " + Link(otherSet) + "."),
+                Plain("Datei 1 von 1 : " + Link(otherSet + "andere.zip") + "."),
+                Plain("Datenbank \"" + db_ + "\" fertig."),
+                "<hr>",
+            }));
+  KeepForReaders(zipSet + "datenbank.zip", "job-data");
+  KeepForReaders(otherSet + "andere.zip", "job-other");
+}
+
+TEST_F(ArchiveSetTest, TargetInsideTheDatabaseFolder) {
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(3, false));
+  WriteBytes(db_ + "A.ADT", table.Adt);
+  TJobHarness harness;
+  TBackupItem final = harness.RunJob(db_ + "Sicherung", db_);
+  EXPECT_FALSE(final.Failed) << final.Text;
+  TBackupJob job(db_ + "Sicherung", harness.Channel(), db_);
+  std::string zip = job.BackupRoot + "DATABASEBACKUP\\ZIP\\04-05-2031-10-11-12\\datenbank.zip";
+  auto names = ListZip(ReadBytes(zip)).Names;
+  ASSERT_FALSE(names.empty());
+  for (const auto& name : names) EXPECT_EQ(name.find("datenbank.zip"), std::string::npos) << name;
+  KeepForReaders(zip, "inside");
+}
+
+class TSteppingClock final : public IClock {
+ public:
+  TLocalTime LocalNow() override { return test::MakeTime(2031, 5, 4, 10, 11, 12); }
+  std::uint64_t MonotonicMs() override { return ms_ += 6000; }
+
+ private:
+  std::uint64_t ms_ = 0;
+};
+
+TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
+  for (int i = 0; i < 1100; ++i) WriteBytes(db_ + "T" + std::to_string(i) + ".ADT", "x");
+  TSteppingClock stepping;
+  SetClockForTest(&stepping);
+  auto job = Job();
+  job->BuildArchiveSet(TArchiveKind::Database, 50);
+  auto progress = harness_.ProgressFor(job->DatabaseDir);
+  EXPECT_NE(std::find(progress.begin(), progress.end(),
+                      "<b>1.000</b> von <b>1.100 </b>zippen.. [" + db_ + "]"),
+            progress.end());
+  EXPECT_EQ(std::count_if(progress.begin(), progress.end(),
+                          [](const std::string& p) { return p.rfind("<b>0</b>", 0) == 0; }),
+            0);
+}
+
+TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
+  if (!std::getenv("QV_SLOW_TESTS")) GTEST_SKIP() << "slow: set QV_SLOW_TESTS";
+  TTempDir dir;
+  std::string db = dir / "Daten\\";
+  CreateDirectoryW(Widen(db).c_str(), nullptr);
+  const std::pair<const char*, std::int64_t> files[] = {
+      {"A.ADT", 644245094}, {"B.ADT", 322122547}, {"C.ADT", 322122547}};  // 0.6, 0.3, 0.3 GiB
+  for (auto [name, size] : files) {
+    HANDLE h = CreateFileW(Widen(db + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    SetFilePointerEx(h, at, nullptr, FILE_BEGIN);
+    SetEndOfFile(h);
+    CloseHandle(h);
+  }
+  TJobHarness harness;
+  TBackupJob job(dir / "Ziel", harness.Channel(), db);
+  ForceFolders(job.BackupRoot);
+  job.BuildArchiveSet(TArchiveKind::Database, 50);
+  ASSERT_EQ(job.ArchiveFiles.size(), 2u);
+  std::uint64_t total = 0;
+  for (const auto& part : job.ArchiveFiles) {
+    std::uint64_t inPart = 0;
+    for (auto size : ListZip(ReadBytes(part)).Sizes) inPart += size;
+    EXPECT_LE(inPart, 1ull << 30);
+    total += inPart;
+  }
+  EXPECT_EQ(total, 644245094ull + 2 * 322122547ull);
+}
+
+}  // namespace
+}  // namespace qv
