@@ -69,3 +69,35 @@ inline TLocalTime MakeTime(int year, int month, int day, int hour, int minute, i
 }
 
 }  // namespace qv::test
+
+namespace qv::test {
+
+// Time that passes only when retry loops sleep: tests of timed retries run
+// at once and still see their full duration.
+class TFakeTime final : public IClock, public ISleeper {
+ public:
+  TFakeTime() {
+    SetClockForTest(this);
+    SetSleeperForTest(this);
+  }
+  ~TFakeTime() override {
+    SetSleeperForTest(nullptr);
+    SetClockForTest(nullptr);
+  }
+  TFakeTime(const TFakeTime&) = delete;
+  TFakeTime& operator=(const TFakeTime&) = delete;
+  TLocalTime LocalNow() override { return MakeTime(2026, 12, 8, 9, 0, 0); }
+  std::uint64_t MonotonicMs() override { return ms_; }
+  void SleepMs(unsigned ms) override {
+    ms_ += ms;
+    ++sleeps_;
+  }
+  std::uint64_t Elapsed() const { return ms_; }
+  int Sleeps() const { return sleeps_; }
+
+ private:
+  std::uint64_t ms_ = 0;
+  int sleeps_ = 0;
+};
+
+}  // namespace qv::test

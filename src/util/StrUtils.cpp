@@ -115,6 +115,31 @@ std::string GuidText(const std::array<std::uint8_t, 16>& g) {
   return buffer;
 }
 
+std::string QuotedString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
+std::string ExtractQuotedString(std::string_view text) {
+  if (text.empty() || text[0] != '"') return {};
+  std::string out;
+  for (size_t i = 1; i < text.size(); ++i) {
+    if (text[i] != '"') {
+      out += text[i];
+    } else if (i + 1 < text.size() && text[i + 1] == '"') {
+      out += '"';
+      ++i;
+    } else {
+      break;
+    }
+  }
+  return out;
+}
+
 TStringList SplitLines(std::string_view text) {
   TStringList lines;
   size_t start = 0;

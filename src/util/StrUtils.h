@@ -47,4 +47,10 @@ std::string JoinLines(const TStringList& lines);
 
 std::string TrimBlanks(std::string_view text);
 
+// "text" with every inner double quote doubled.
+std::string QuotedString(std::string_view text);
+// The text between a leading double quote and its closing one, doubled
+// quotes read as one (the rest of the text when the closing quote is missing).
+std::string ExtractQuotedString(std::string_view text);
+
 }  // namespace qv

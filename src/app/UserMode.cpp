@@ -1,0 +1,108 @@
+#include "app/UserMode.h"
+
+#include <algorithm>
+
+#include "util/IniFileStorage.h"
+#include "util/Seams.h"
+#include "util/StrUtils.h"
+
+namespace qv {
+
+const std::string& UserModeDirectory() {
+  static const std::string directory;
+  return directory;
+}
+
+std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {
+  std::string folder = directory;
+  if (folder.empty()) folder = UserModeDirectory();
+  if (folder.empty()) folder = ProgramFolder();
+  return OpenIniFile(WithTrailingBackslash(folder) + "UserMode.INI");
+}
+
+void WriteModeString(const std::string& key, const std::string& value, const std::string& directory) {
+  if (key.empty()) return;
+  try {
+    auto ini = OpenUserMode(directory);
+    ini->WriteString(kModeSection, key, QuotedString(value));
+    ini->Release();
+  } catch (...) {
+  }
+}
+
+void WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
+  if (key.empty()) return;
+  try {
+    auto ini = OpenUserMode(directory);
+    ini->WriteInteger(kModeSection, key, value);
+    ini->Release();
+  } catch (...) {
+  }
+}
+
+std::string ReadModeString(const std::string& key, const std::string& defaultValue, const std::string& directory,
+                           bool writeBack) {
+  std::string result;
+  if (key.empty()) return result;
+  try {
+    auto ini = OpenUserMode(directory);
+    ini->StripQuotes = false;
+    result = ini->ReadString(kModeSection, key, defaultValue);
+    if (!result.empty() && result[0] == '"') result = ExtractQuotedString(result);
+    ini->Release();
+    if (writeBack) WriteModeString(key, result, directory);
+  } catch (...) {
+  }
+  return result;
+}
+
+std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue, const std::string& directory,
+                             bool writeBack) {
+  if (key.empty()) return defaultValue;
+  std::int32_t result = defaultValue;
+  try {
+    auto ini = OpenUserMode(directory);
+    result = ini->ReadInteger(kModeSection, key, defaultValue);
+    ini->Release();
+  } catch (...) {
+    return defaultValue;
+  }
+  if (writeBack) WriteModeInteger(key, result, directory);
+  return result;
+}
+
+namespace {
+
+int Clamp(int value, int minimum, int maximum) {
+  if (minimum > 0 && value < minimum) value = minimum;
+  if (maximum > 0 && value > maximum) value = maximum;
+  return value;
+}
+
+}  // namespace
+
+std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa, const std::string& directory,
+                                  std::string name, std::int32_t add0Default, int placement) {
+  if (name.empty()) name = form.Name;
+  int left = 0, top = 0;
+  switch (placement) {
+    case 0: left = wa.Right / 2 - form.Width / 2; top = wa.Bottom / 2 - form.Height / 2; break;
+    case 1: left = wa.Left; top = wa.Top; break;
+    case 2: left = wa.Right - form.Width; top = wa.Top; break;
+    case 3: left = wa.Right - form.Width; top = wa.Bottom - form.Height; break;
+    default: break;
+  }
+  form.Width = Clamp(ReadModeInteger(name + ".Width", form.Width, directory), form.MinWidth, form.MaxWidth);
+  form.Height = Clamp(ReadModeInteger(name + ".Height", form.Height, directory), form.MinHeight, form.MaxHeight);
+  if (placement != 4) {
+    form.Left = ReadModeInteger(name + ".Left", left, directory);
+    form.Top = ReadModeInteger(name + ".Top", top, directory);
+  }
+  std::int32_t add0 = ReadModeInteger(name + ".Add0", add0Default, directory);
+  // Keep the form inside the work area.
+  form.Left = std::max(wa.Left, std::min(form.Left, wa.Right - form.Width));
+  form.Top = std::max(wa.Top, std::min(form.Top, wa.Bottom - form.Height));
+  return add0;
+}
+
+}  // namespace qv

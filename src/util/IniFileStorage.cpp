@@ -1,0 +1,77 @@
+#include "util/IniFileStorage.h"
+
+#include <windows.h>
+
+#include "util/FileErrors.h"
+#include "util/FileUtils.h"
+#include "util/Seams.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+// Runs attempt until it succeeds or more than 10 s have passed; then the
+// last failure propagates.
+template <class Attempt>
+auto RetryFor10Seconds(Attempt attempt) {
+  std::uint64_t start = MonotonicMs();
+  for (;;) {
+    try {
+      return attempt();
+    } catch (const EFileError&) {
+      if (MonotonicMs() - start > kIniRetryForMs) throw;
+    }
+    SleepMs(kIniRetryStepMs);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TFileStream> OpenFileStreamEx(const std::string& path, TFileAccess access, TFileShare share) {
+  return RetryFor10Seconds([&] { return std::make_unique<TFileStream>(path, access, share); });
+}
+
+bool TIniFileStorage::Exists(const std::string& path) { return IsExistingFile(path); }
+
+std::string TIniFileStorage::Load(const std::string& path) {
+  auto stream = OpenFileStreamEx(path, TFileAccess::Read, TFileShare::DenyWrite);
+  std::string bytes(static_cast<std::size_t>(stream->Size()), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    std::size_t n = stream->Read(bytes.data() + done, bytes.size() - done);
+    if (n == 0) break;
+    done += n;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {
+  ForceFolders(ExtractFilePath(path));
+  std::string temporary = path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
+  try {
+    auto stream = OpenFileStreamEx(temporary, TFileAccess::Create, TFileShare::Exclusive);
+    stream->Write(bytes.data(), bytes.size());
+    stream->Flush();
+  } catch (...) {
+    DeleteFileW(Widen(temporary).c_str());
+    throw;
+  }
+  try {
+    RetryFor10Seconds([&] {
+      if (!MoveFileExW(Widen(temporary).c_str(), Widen(path).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw EFCreateError(path, GetLastError());
+      return 0;
+    });
+  } catch (...) {
+    DeleteFileW(Widen(temporary).c_str());
+    throw;
+  }
+}
+
+std::unique_ptr<TFastIniFile> OpenIniFile(const std::string& path) {
+  return std::make_unique<TFastIniFile>(path, std::make_shared<TIniFileStorage>());
+}
+
+}  // namespace qv
