@@ -1,0 +1,83 @@
+#include "app/DatabaseList.h"
+
+#include <windows.h>
+
+#include "app/BaseList.h"
+#include "util/FileUtils.h"
+#include "util/Seams.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+std::string ReadAllBytes(TFileStream& stream) {
+  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    std::size_t n = stream.Read(bytes.data() + done, bytes.size() - done);
+    if (n == 0) break;
+    done += n;
+  }
+  bytes.resize(done);
+  return bytes;
+}
+
+}  // namespace
+
+std::string UtilDirectory() {
+  std::string folder = ProgramFolder() + "DATABASEUTIL\\";
+  ForceFolders(folder);
+  return folder;
+}
+
+void ReadBaseList(const std::string& folder, TStringList& list) {
+  std::string path = WithTrailingBackslash(folder.empty() ? ProgramFolder() : folder) + "BASE.LST";
+  if (!IsExistingFile(path)) return;
+  try {
+    auto stream = OpenFileStreamRetry(path, TFileAccess::Read, TFileShare::DenyNone);
+    ParseBaseList(ReadAllBytes(*stream), list);
+  } catch (...) {
+    // An unreadable list keeps what was read: nothing.
+  }
+}
+
+TStringList InstalledDatabaseList() {
+  TStringList list;
+  // The office application's installer is a 32-bit one: on 64-bit Windows its
+  // uninstall entry lies in the 32-bit view of the registry.
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+    return list;
+  wchar_t buffer[4096] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t);
+  DWORD type = 0;
+  std::string location;
+  if (RegQueryValueExW(key, L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
+          ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ))
+    location = Narrow(std::wstring(buffer, size / sizeof(wchar_t)).c_str());
+  RegCloseKey(key);
+  ReadBaseList(location, list);
+  return list;
+}
+
+TStringList LoadUserDefinedList() {
+  TStringList lines;
+  try {
+    LoadTextList(lines, UtilDirectory() + "UserDefined.txt");
+  } catch (...) {
+    return {};
+  }
+  // A line of nothing names no database; a file of such lines is no list.
+  TStringList named;
+  for (const std::string& line : lines)
+    if (!TrimBlanks(line).empty()) named.push_back(line);
+  return named;
+}
+
+TStringList CurrentDatabaseList() {
+  TStringList installed = InstalledDatabaseList();
+  return ChooseDatabaseList(installed, installed, LoadUserDefinedList());
+}
+
+}  // namespace qv

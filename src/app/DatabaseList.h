@@ -1,0 +1,24 @@
+#pragma once
+// Where the database list comes from: the office application's BASE.LST,
+// found through its uninstall entry, or the user's UserDefined.txt.
+#include <string>
+
+#include "util/StrUtils.h"
+
+namespace qv {
+
+inline constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5B0E7C3A-91D4-4F62-8A17-C2E94D3B6A05}_is1";
+
+// The program's folder + "DATABASEUTIL\", created on every call.
+std::string UtilDirectory();
+// Appends the directories of folder\BASE.LST (the program's folder when empty).
+void ReadBaseList(const std::string& folder, TStringList& list);
+// The lines of BASE.LST in the office application's install folder, or none.
+TStringList InstalledDatabaseList();
+// The lines of UserDefined.txt that name something (blank lines dropped).
+TStringList LoadUserDefinedList();
+// The list a run uses: the user's own list, else the installed one.
+TStringList CurrentDatabaseList();
+
+}  // namespace qv

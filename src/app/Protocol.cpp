@@ -1,0 +1,31 @@
+#include "app/Protocol.h"
+
+#include "app/DatabaseList.h"
+#include "app/ProtocolText.h"
+#include "util/FileUtils.h"
+#include "util/WinText.h"
+
+namespace qv {
+
+std::string ProtocolFileName() { return UtilDirectory() + "QUORVEL.LOG"; }
+
+void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine) {
+  std::string path = ProtocolFileName();
+  TStringList old;
+  LoadTextList(old, path);
+  SaveTextList(MergeProtocol(std::move(old), runProtocol, firstLine), path);
+  WriteProtocolPage();
+}
+
+std::string WriteProtocolPage() {
+  std::string log = ProtocolFileName();
+  TStringList lines;
+  LoadTextList(lines, log);
+  std::string page = ChangeFileExt(log, ".htm");
+  std::string bytes = ToAnsi(ProtocolPage(lines));
+  auto stream = OpenFileStreamRetry(page, TFileAccess::Create, TFileShare::Exclusive);
+  stream->Write(bytes.data(), bytes.size());
+  return page;
+}
+
+}  // namespace qv

@@ -1,0 +1,17 @@
+#pragma once
+// QUORVEL.LOG and QUORVEL.htm in the program's DATABASEUTIL folder.
+#include <optional>
+#include <string>
+
+#include "util/StrUtils.h"
+
+namespace qv {
+
+std::string ProtocolFileName();
+// Merges the run's final texts (or only firstLine) into QUORVEL.LOG, newest
+// first, and rebuilds the page.
+void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine = std::nullopt);
+// Rebuilds QUORVEL.htm from QUORVEL.LOG and gives its path.
+std::string WriteProtocolPage();
+
+}  // namespace qv

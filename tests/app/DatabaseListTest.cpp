@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "WinTestSupport.h"
+#include "app/DatabaseList.h"
+#include "app/Protocol.h"
+#include "util/FileUtils.h"
+
+namespace qv {
+namespace {
+
+using test::ReadBytes;
+using test::TTempDir;
+using test::WriteBytes;
+
+std::string BaseList(const std::vector<std::string>& ansiTexts) {
+  auto u32 = [](std::uint32_t v) {
+    std::string b(4, '\0');
+    for (int i = 0; i < 4; ++i) b[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
+    return b;
+  };
+  std::string bytes = u32(static_cast<std::uint32_t>(ansiTexts.size()));
+  for (const auto& text : ansiTexts) bytes += u32(static_cast<std::uint32_t>(39 + text.size())) + std::string(39, '\0') + text;
+  return bytes;
+}
+
+class ProgramFolderTest : public testing::Test {
+ protected:
+  void SetUp() override { SetProgramFolderForTest(dir_.Path()); }
+  void TearDown() override {
+    SetProgramFolderForTest("");
+    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
+  }
+  void WriteUninstallEntry(const std::string* location) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    if (location) {
+      std::wstring value = Widen(*location);
+      RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+    RegCloseKey(key);
+  }
+  TTempDir dir_;
+};
+
+TEST_F(ProgramFolderTest, InstalledListComesFromTheUninstallEntry) {
+  EXPECT_TRUE(InstalledDatabaseList().empty());  // no entry
+  std::string install = dir_ / "Kontorix\\";
+  WriteBytes(install + "BASE.LST", BaseList({"C:\\Daten\\[Firma]", "D:\\M\xFCller"}));
+  WriteUninstallEntry(&install);
+  EXPECT_EQ(InstalledDatabaseList(), (TStringList{"C:\\Daten\\", "D:\\Müller\\"}));
+}
+
+TEST_F(ProgramFolderTest, EmptyInstallLocationMeansTheProgramFolder) {
+  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteUninstallEntry(nullptr);
+  EXPECT_EQ(InstalledDatabaseList(), TStringList{"E:\\Eigen\\"});
+}
+
+TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
+  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteUninstallEntry(nullptr);
+  EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"});
+  EXPECT_TRUE(IsExistingFolder(UtilDirectory()));
+  WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "  \r\n\r\n");
+  EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"}) << "blank lines name no database";
+  WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Eigene Daten\r\n\\\\srv\\K\xF6ln\r\n");
+  EXPECT_EQ(CurrentDatabaseList(), (TStringList{"C:\\Eigene Daten", "\\\\srv\\Köln"}));
+}
+
+TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {
+  TStringList old;
+  for (int i = 0; i < 1500; ++i) old.push_back("alt " + std::to_string(i));
+  std::string oldText;
+  for (const auto& line : old) oldText += line + "\r\n";
+  WriteBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG", oldText);
+  WriteProtocol({"</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Müller\\\" fertig.\r\n<hr>\r\n<hr>"});
+  std::string log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
+  EXPECT_EQ(log.substr(0, 76), "</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFCller\\\" fertig.\r\n<hr>\r\n<hr>\r\n");
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1003);
+  EXPECT_NE(log.find("alt 999\r\n"), std::string::npos);
+  EXPECT_EQ(log.find("alt 1000\r\n"), std::string::npos);
+  std::string page = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.htm");
+  EXPECT_NE(page.find("<div><font size=3></b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFC"), std::string::npos);
+
+  WriteProtocol({"previous run\r\n<hr>"}, std::string("Sicherungsverzeichnis fehlt!"));
+  log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
+  EXPECT_EQ(log.substr(0, 30), "Sicherungsverzeichnis fehlt!\r\n");
+  EXPECT_EQ(log.find("previous run"), std::string::npos);
+}
+
+TEST_F(ProgramFolderTest, PageOfAnEmptyProtocol) {
+  std::string path = WriteProtocolPage();
+  EXPECT_EQ(path, dir_ / "DATABASEUTIL\\QUORVEL.htm");
+  std::string expected = ReadBytes(test::TestDataDir() + "protocol\\empty-page.htm");
+  EXPECT_EQ(ReadBytes(path), expected);
+}
+
+}  // namespace
+}  // namespace qv
