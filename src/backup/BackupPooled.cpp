@@ -1,6 +1,7 @@
 #include "backup/BackupPooled.h"
 
 #include "backup/BackupJob.h"
+#include "backup/OtherJobs.h"
 #include "util/FileUtils.h"
 #include "util/Messages.h"
 
@@ -20,6 +21,12 @@ TBackupPooled::TBackupPooled(TReportEvent onReport) : OnReport(std::move(onRepor
   channel_ = std::make_shared<TJobChannel>(window_);
   MakeBackupJob = [this](const std::string& target, const std::string& databaseDir) -> TJobPtr {
     return std::make_unique<TBackupJob>(target, channel_, databaseDir);
+  };
+  MakeNetworkJob = [this](const std::string& databases) -> TJobPtr {
+    return std::make_unique<TNetWorkJob>(databases, channel_);
+  };
+  MakeCacheJob = [this](const std::string& databaseDir, int index) -> TJobPtr {
+    return std::make_unique<TCopyCacheJob>(databaseDir, channel_, index);
   };
 }
 
@@ -44,7 +51,7 @@ void TBackupPooled::StartBackups(const std::string& target, const std::string& d
 }
 
 void TBackupPooled::StartNetworkWork(const std::string& databases) {
-  if (Closing || !MakeNetworkJob) return;
+  if (Closing) return;
   std::lock_guard<std::mutex> guard(lock_);
   if (activeOthers_.load() != 0) return;
   ++activeOthers_;
@@ -53,7 +60,7 @@ void TBackupPooled::StartNetworkWork(const std::string& databases) {
 }
 
 void TBackupPooled::StartCacheCopies(const std::string& databases) {
-  if (Closing || !MakeCacheJob) return;
+  if (Closing) return;
   std::lock_guard<std::mutex> guard(lock_);
   if (activeOthers_.load() != 0) return;
   TStringList lines = SplitLines(databases);

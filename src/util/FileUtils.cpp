@@ -126,11 +126,10 @@ std::string TemporarySibling(const std::string& path) {
   return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
 }
 
-// One attempt of a text list save: the complete new content goes to a file
-// beside the target, which then replaces it (keeping its attributes).
-void SaveTextListOnce(const TStringList& list, const std::string& path) {
+// One attempt of a save: the complete new content goes to a file beside the
+// target, which then replaces it (keeping its attributes).
+void SaveBytesOnce(const std::string& bytes, const std::string& path) {
   ForceFileFolder(path);
-  std::string bytes = ToAnsi(JoinLines(list));
   std::string temporary = TemporarySibling(path);
   try {
     TBetterFileStream stream(temporary, false, TBetterFileStream::CreateAlways);
@@ -240,12 +239,17 @@ void LoadTextList(TStringList& list, const std::string& path) {
 }
 
 void SaveTextList(const TStringList& list, const std::string& path) {
-  WithTextRetry([&] { SaveTextListOnce(list, path); });
+  std::string bytes = ToAnsi(JoinLines(list));
+  WithTextRetry([&] { SaveBytesOnce(bytes, path); });
 }
 
 bool TrySaveTextList(const TStringList& list, const std::string& path) {
+  return TrySaveBytes(ToAnsi(JoinLines(list)), path);
+}
+
+bool TrySaveBytes(const std::string& bytes, const std::string& path) {
   try {
-    SaveTextListOnce(list, path);
+    SaveBytesOnce(bytes, path);
     return true;
   } catch (...) {
     return false;

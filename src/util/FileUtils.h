@@ -40,6 +40,8 @@ void LoadTextList(TStringList& list, const std::string& path);
 // content is complete on disk, so a failure never leaves it truncated.
 void SaveTextList(const TStringList& list, const std::string& path);
 bool TrySaveTextList(const TStringList& list, const std::string& path);
+// TrySaveTextList for content that is bytes already (no code page conversion).
+bool TrySaveBytes(const std::string& bytes, const std::string& path);
 
 // A read-write stream that may clear the read-only and hidden attributes of
 // an existing file for its lifetime and puts them back when released.

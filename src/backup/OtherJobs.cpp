@@ -1,0 +1,134 @@
+#include "backup/OtherJobs.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "util/AnsiText.h"
+#include "util/FileUtils.h"
+#include "util/Random.h"
+#include "util/Seams.h"
+#include "util/UFileFinder.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+constexpr int kRandomLines = 500;
+constexpr std::size_t kRandomLineLength = 200;
+
+// Sets the process's error mode to 0 for a scope and puts the old one back.
+class TErrorModeScope {
+ public:
+  TErrorModeScope() : previous_(SetErrorMode(0)) {}
+  ~TErrorModeScope() { SetErrorMode(previous_); }
+  TErrorModeScope(const TErrorModeScope&) = delete;
+  TErrorModeScope& operator=(const TErrorModeScope&) = delete;
+
+ private:
+  UINT previous_;
+};
+
+std::string RandomFileContent(const std::string& name) {
+  std::string bytes = "Random Acess " + Utf8ToAnsi(name) + "\r\nThis is only a temporary file\r\n";
+  std::vector<std::uint8_t> line(kRandomLineLength);
+  for (int i = 0; i < kRandomLines; ++i) {
+    RandomBytes(line.data(), line.size());
+    bytes.append(line.begin(), line.end());
+    bytes += "\r\n";
+  }
+  return bytes;
+}
+
+}  // namespace
+
+// --- network refresh --------------------------------------------------------------
+
+TNetRefreshJob::TNetRefreshJob(std::string databases, const std::string& name) : databases_(std::move(databases)) {
+  std::string cleaned = CleanFileName(name.empty() ? "netrefresh" : name, true);
+  name_ = ReplaceTextAll(ReplaceTextAll(cleaned, "\\", ""), "/", "");
+}
+
+std::string TNetRefreshJob::FilePathFor(const std::string& databaseDir) const {
+  std::string folder = WithTrailingBackslash(databaseDir) + "RandomAccess\\" + name_ + "\\";
+  std::string hash = std::to_string(ElfHash(Utf8ToAnsi(folder)));
+  return folder + CleanFileName(ComputerName() + "-" + hash + ".TXT", false);
+}
+
+void TNetRefreshJob::Run() {
+  TErrorModeScope errorMode;
+  for (const std::string& line : SplitLines(databases_)) Refresh(WithTrailingBackslash(line));
+}
+
+void TNetRefreshJob::Refresh(const std::string& dir) {
+  if (ReconnectNetworkPath(dir) != 0) return;  // 0 at once for a local folder
+  if (!IsExistingFolder(dir)) return;
+  SleepMs(10 + RandomNumber(100));
+  try {
+    std::string path = FilePathFor(dir);
+    ForceFolders(ExtractFilePath(path));
+    TrySaveBytes(RandomFileContent(name_), path);
+  } catch (...) {
+  }
+}
+
+TNetWorkJob::TNetWorkJob(std::string databases, std::shared_ptr<TJobChannel> channel)
+    : TNetRefreshJob(std::move(databases), "quorvel"), channel_(std::move(channel)) {}
+
+void TNetWorkJob::Run() {
+  try {
+    TNetRefreshJob::Run();
+  } catch (...) {
+  }
+  channel_->PostOtherJobDone();
+}
+
+// --- cache copies -------------------------------------------------------------------
+
+TCopyCacheJob::TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel, int index)
+    : TCustomOtherJob(std::move(channel)), databaseDir_(WithTrailingBackslash(databaseDir)), index_(index) {}
+
+std::string TCopyCacheJob::CacheFolder(int index) { return TempSubfolder("Temporärer Cache." + std::to_string(index)); }
+
+void TCopyCacheJob::Run() {
+  try {
+    TFileFinder finder;
+    finder.FileFilter = true;
+    finder.FolderFilter = false;
+    finder.Recurse = false;
+    finder.SetSearchFolder(databaseDir_);
+    while (finder.FindNext()) {
+      std::string ext = LowerCase1252(ExtractFileExt(finder.FoundPath()));
+      if (ext != ".adt" && ext != ".adi" && ext != ".adm") continue;
+      try {
+        CopyIntoCache(finder.FoundPath());
+      } catch (...) {
+        // A file that cannot be copied is skipped.
+      }
+    }
+  } catch (...) {
+  }
+  PostDone();
+}
+
+// One attempt, into a file beside the cache copy that replaces it only when
+// complete: a copy that breaks off never looks like a table.
+void TCopyCacheJob::CopyIntoCache(const std::string& source) {
+  std::string target = CacheFolder(index_) + ExtractFileName(source);
+  std::string partial = target + ".~part";
+  ForceFolders(ExtractFilePath(target));
+  try {
+    TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
+    TFileStream output(partial, TFileAccess::Create, TFileShare::Exclusive);
+    std::vector<char> block(kCopyBlockSize);
+    for (std::size_t n; (n = input.Read(block.data(), block.size())) > 0;) output.Write(block.data(), n);
+  } catch (...) {
+    DeleteFileW(Widen(partial).c_str());
+    throw;
+  }
+  if (!MoveFileExW(Widen(partial).c_str(), Widen(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileW(Widen(partial).c_str());
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,62 @@
+#pragma once
+// Auxiliary jobs between runs: a write into every database folder keeps
+// network shares connected; cache copies keep the table files below the
+// temporary folder. They report only their end.
+#include <memory>
+#include <string>
+
+#include "backup/JobChannel.h"
+#include "backup/WorkerThreadPool.h"
+
+namespace qv {
+
+class TNetRefreshJob : public TWorkerThreadJob {
+ public:
+  // An empty name becomes "netrefresh"; blanks, \ and / are removed from it.
+  TNetRefreshJob(std::string databases, const std::string& name);
+  void Run() override;
+
+  const std::string& FolderName() const { return name_; }
+  // {Dir}RandomAccess\{Name}\{Computer}-{Hash}.TXT of a database folder.
+  std::string FilePathFor(const std::string& databaseDir) const;
+
+ private:
+  void Refresh(const std::string& databaseDir);
+  std::string databases_;
+  std::string name_;
+};
+
+class TNetWorkJob : public TNetRefreshJob {
+ public:
+  TNetWorkJob(std::string databases, std::shared_ptr<TJobChannel> channel);
+  void Run() override;
+
+ private:
+  std::shared_ptr<TJobChannel> channel_;
+};
+
+class TCustomOtherJob : public TWorkerThreadJob {
+ public:
+  explicit TCustomOtherJob(std::shared_ptr<TJobChannel> channel) : channel_(std::move(channel)) {}
+
+ protected:
+  void PostDone() { channel_->PostOtherJobDone(); }
+
+ private:
+  std::shared_ptr<TJobChannel> channel_;
+};
+
+class TCopyCacheJob : public TCustomOtherJob {
+ public:
+  TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel, int index);
+  void Run() override;
+  // TempSubfolder("Temporärer Cache." + index).
+  static std::string CacheFolder(int index);
+
+ private:
+  void CopyIntoCache(const std::string& source);
+  std::string databaseDir_;
+  int index_;
+};
+
+}  // namespace qv
