@@ -1,11 +1,19 @@
-// Writes test databases: qv-adtgen sample DIR   (a small office database
-// folder with one damaged table), or
+// Writes test databases:
+//   qv-adtgen sample DIR    a small office database folder (tables with memo
+//                           and index files, other files, a subfolder)
+//   qv-adtgen damaged DIR   the same with one damaged table
 //   qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
 
 #include "AdtGen.h"
 #include "util/PathUtf8.h"
@@ -40,15 +48,17 @@ bool ParseDamage(const std::string& text, TDamage& damage) {
   return false;
 }
 
-void WriteSample(const fs::path& dir) {
+void WriteSample(const fs::path& dir, bool withDamagedTable) {
   WriteTable(dir, "KUNDEN", Build(CustomerTable(120)));
   WriteTable(dir, "ARTIKEL", Build(ArticleTable(40, true)));
   TTableSpec notes = CustomerTable(15);
   notes.WithIndex = false;
   WriteTable(dir, "NOTIZEN", Build(notes));
-  TTableFiles damaged = Build(ArticleTable(25, false));
-  ApplyDamage(damaged, TDamage::CutMidRecord);
-  WriteTable(dir, "RECHNUNG", damaged);
+  if (withDamagedTable) {
+    TTableFiles damaged = Build(ArticleTable(25, false));
+    ApplyDamage(damaged, TDamage::CutMidRecord);
+    WriteTable(dir, "RECHNUNG", damaged);
+  }
   WriteFile(dir / qv::PathFromUtf8("Brief an Müller.txt"), "Sehr geehrter Herr M\xFCller,\r\n");
   WriteFile(dir / qv::PathFromUtf8("Übersicht 2026.csv"), "Nr;Name\r\n1;Schmidt\r\n");
   WriteFile(dir / "Vorlagen" / "Angebot.txt", "Angebot\r\n");
@@ -60,15 +70,37 @@ void WriteSample(const fs::path& dir) {
 int Usage() {
   std::fprintf(stderr,
                "usage: qv-adtgen sample DIR\n"
+               "       qv-adtgen damaged DIR\n"
                "       qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]\n");
   return 2;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "sample") {
-    WriteSample(qv::PathFromUtf8(argv[2]));
+// Arguments as UTF-8 (on Windows main's own are in the ANSI code page).
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(qv::Utf8FromPath(fs::path(wide[i])));
+  LocalFree(wide);
+  return args;
+#else
+  return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+int main(int rawArgc, char** rawArgv) {
+  std::vector<std::string> args = Arguments(rawArgc, rawArgv);
+  int argc = static_cast<int>(args.size());
+  std::vector<const char*> pointers;
+  for (const auto& a : args) pointers.push_back(a.c_str());
+  const char* const* argv = pointers.data();
+  if (argc == 3 && (std::string(argv[1]) == "sample" || std::string(argv[1]) == "damaged")) {
+    WriteSample(qv::PathFromUtf8(argv[2]), std::string(argv[1]) == "damaged");
     return 0;
   }
   if ((argc == 6 || argc == 7) && std::string(argv[1]) == "table") {

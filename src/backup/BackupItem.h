@@ -9,6 +9,7 @@ struct TBackupItem {
   bool Failed = false;
   bool Final = false;
   std::string DatabaseDir;
+  bool Logged = false;  // the line also went into the protocol (not progress only)
 };
 
 }  // namespace qv

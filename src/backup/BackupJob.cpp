@@ -4,6 +4,7 @@
 
 #include "backup/AdsDataset.h"
 #include "backup/ReportText.h"
+#include "backup/TableCheck.h"
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
 #include "util/UFileFinder.h"
@@ -11,7 +12,6 @@
 namespace qv {
 namespace {
 
-constexpr const char* kTableExtensions[] = {".ADT", ".ADM", ".ADI"};
 constexpr char kDataFolder[] = "DATABASEBACKUP\\DATA\\";
 constexpr char kData2Folder[] = "DATABASEBACKUP\\DATA2\\";
 constexpr char kExplanation[] =
@@ -20,17 +20,6 @@ constexpr char kExplanation[] =
     "ausgeführt. Bei einem tatsächlichen Defekt können Sie die Ihre Datenbank durch die aus dem "
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
-
-// Removes the scratch folder however the check ends.
-struct TScratchFolder {
-  std::string Path;
-  ~TScratchFolder() { DeleteFolderTree(Path, true); }
-};
-
-std::string BaseName(const std::string& name) {
-  size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 }  // namespace
 
@@ -70,20 +59,13 @@ void TBackupJob::ReportCheckResult(TCheckFlags flags) {
 TCheckFlags TBackupJob::CheckTables() {
   flags_ = 0;
   dataCopyFailed_ = data2CopyFailed_ = false;
-  TScratchFolder scratch{TempSubfolder("Quorvel-" + std::to_string(UniqueNumber()))};
-  checkDir_ = scratch.Path;
-  TAdsConnection connection;
-  TAdsTable table;
+  TTableCheckSession session;
+  session_ = &session;
   TFileFinder finder;
-  table_ = &table;
   ForceFolders(BackupRoot + kDataFolder);
   ForceFolders(BackupRoot + kData2Folder);
   try {
-    connection.Name = "_" + std::to_string(UniqueNumber());
-    connection.AdsServerTypes = "local";
-    connection.ConnectPath = checkDir_;
-    table.Connection = &connection;
-    connection.Connect();
+    session.Connect();
     DatabaseDir = WithTrailingBackslash(DatabaseDir);
     finder.FileFilter = true;
     finder.FolderFilter = false;
@@ -97,8 +79,7 @@ TCheckFlags TBackupJob::CheckTables() {
   } catch (...) {
     // A failing connection (or anything unexpected) ends the table loop.
   }
-  table.Close();
-  table_ = nullptr;
+  session_ = nullptr;
   return flags_;
 }
 
@@ -106,25 +87,13 @@ void TBackupJob::CheckTable(const std::string& databaseDir, const std::string& b
                             const std::string& tableFile) {
   flags_ &= static_cast<TCheckFlags>(~(CopiedToData | CopiedToData2));
   std::string name = ExtractFileName(tableFile);
-  std::string base = BaseName(name);
+  std::string base = TableBaseName(name);
   std::string dbDir = WithTrailingBackslash(databaseDir);
   std::string root = WithTrailingBackslash(backupRoot);
   if (base.empty()) return;
   try {
-    for (const char* extension : kTableExtensions) {
-      std::string source = dbDir + base + extension;
-      if (!IsExistingFile(source)) continue;
-      // A scratch copy that cannot be written would let the engine judge a
-      // missing or partial file, so it counts as a failure of the table.
-      if (!CopyFileRetry(source, checkDir_ + base + extension))
-        throw EFCreateError(checkDir_ + base + extension, 0);
-    }
-    table_->Close();
-    table_->TableName = name;
-    Report("Prüfen: \"" + name + "\" [" + dbDir + "]", false, false);
-    table_->Open();
-    table_->Close();
-    if (!CopyTableFiles(checkDir_, root + kDataFolder, base)) {
+    session_->CheckCopy(dbDir, base, name, [&] { Report("Prüfen: \"" + name + "\" [" + dbDir + "]", false, false); });
+    if (!CopyTableFiles(session_->CheckDir(), root + kDataFolder, base)) {
       dataCopyFailed_ = true;
       return;  // DATA2 keeps its last good copy of this table
     }

@@ -21,7 +21,7 @@ enum TCheckFlag : std::uint8_t {
 };
 using TCheckFlags = std::uint8_t;
 
-class TAdsTable;
+class TTableCheckSession;
 
 // The two daily archive sets of a database directory.
 enum class TArchiveKind { Database, Other };
@@ -78,8 +78,7 @@ class TBackupJob : public TWorkerThreadJob {
 
   std::shared_ptr<TJobChannel> channel_;
   // State of the running CheckTables.
-  std::string checkDir_;
-  TAdsTable* table_ = nullptr;
+  TTableCheckSession* session_ = nullptr;
   TCheckFlags flags_ = 0;
   bool dataCopyFailed_ = false;
   bool data2CopyFailed_ = false;

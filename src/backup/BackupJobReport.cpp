@@ -20,6 +20,7 @@ void TBackupJob::Report(const std::string& text, bool addToLog, bool failed) {
   item->Text = ItemText(text, failed);
   item->DatabaseDir = DatabaseDir;
   item->Failed = failed;
+  item->Logged = addToLog;
   if (addToLog) LogLines.push_back(LoggedLine(text, failed, NowDateTimeText()));
   PostItem(std::move(item));
 }

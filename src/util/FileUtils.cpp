@@ -180,7 +180,9 @@ bool ForceFolders(const std::string& folder) {
   std::string parent = ExtractFilePath(dir);
   if (parent == dir) return true;
   if (!ForceFolders(parent)) return false;
-  return CreateDirectoryW(Widen(dir).c_str(), nullptr) != 0;
+  if (CreateDirectoryW(Widen(dir).c_str(), nullptr)) return true;
+  // Another thread (two jobs start at once) may have made it in between.
+  return GetLastError() == ERROR_ALREADY_EXISTS && IsExistingFolder(dir);
 }
 
 void ForceFileFolder(const std::string& filePath) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "WinTestSupport.h"
@@ -315,6 +316,40 @@ TEST(UnicodeNames, FileOutsideTheAnsiCodePageSurvivesFindCopyDelete) {
   EXPECT_TRUE(DeleteFileRetry(finder.FoundPath()));
   EXPECT_FALSE(IsExistingFile(dir / ("src\\" + name)));
   EXPECT_FALSE(finder.FindNext());
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// Two backup jobs start at once and both create their scratch folders below
+// a KXTempDir that does not exist yet: both must get their folder.
+TEST(Folders, ForceFoldersFromTwoThreadsAtOnce) {
+  test::TTempDir dir;
+  for (int round = 0; round < 200; ++round) {
+    std::string shared = dir / ("r" + std::to_string(round) + "\\KXTempDir\\");
+    bool a = false, b = false;
+    std::atomic<int> ready{0};
+    auto start = [&] {
+      ++ready;
+      while (ready.load() < 2) {
+      }
+    };
+    std::thread first([&] {
+      start();
+      a = ForceFolders(shared + "Quorvel-1\\");
+    });
+    std::thread second([&] {
+      start();
+      b = ForceFolders(shared + "Quorvel-2\\");
+    });
+    first.join();
+    second.join();
+    ASSERT_TRUE(a && b) << "round " << round;
+    EXPECT_TRUE(IsExistingFolder(shared + "Quorvel-1") && IsExistingFolder(shared + "Quorvel-2"));
+  }
 }
 
 }  // namespace

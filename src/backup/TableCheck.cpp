@@ -1,0 +1,48 @@
+#include "backup/TableCheck.h"
+
+#include "util/FileErrors.h"
+#include "util/FileUtils.h"
+
+namespace qv {
+
+std::string TableBaseName(const std::string& name) {
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+TTableCheckSession::TTableCheckSession()
+    : checkDir_(TempSubfolder("Quorvel-" + std::to_string(UniqueNumber()))) {
+  table_.Connection = &connection_;
+}
+
+TTableCheckSession::~TTableCheckSession() {
+  table_.Close();
+  connection_.Disconnect();
+  DeleteFolderTree(checkDir_, true);
+}
+
+void TTableCheckSession::Connect() {
+  connection_.Name = "_" + std::to_string(UniqueNumber());
+  connection_.AdsServerTypes = "local";
+  connection_.ConnectPath = checkDir_;
+  connection_.Connect();
+}
+
+void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::string& base, const std::string& name,
+                                   const std::function<void()>& beforeOpen) {
+  std::string dbDir = WithTrailingBackslash(databaseDir);
+  for (const char* extension : kTableExtensions) {
+    std::string source = dbDir + base + extension;
+    if (!IsExistingFile(source)) continue;
+    // A scratch copy that cannot be written would let the engine judge a
+    // missing or partial file, so it counts as a failure of the table.
+    if (!CopyFileRetry(source, checkDir_ + base + extension)) throw EFCreateError(checkDir_ + base + extension, 0);
+  }
+  table_.Close();
+  table_.TableName = name;
+  if (beforeOpen) beforeOpen();
+  table_.Open();
+  table_.Close();
+}
+
+}  // namespace qv

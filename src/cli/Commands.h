@@ -1,0 +1,25 @@
+#pragma once
+// The commands of quorvel-cli; each gives the program's exit code.
+#include <string>
+#include <vector>
+
+#include "cli/Console.h"
+
+namespace qv {
+
+enum TExitCode {
+  kExitOk = 0,
+  kExitProblems = 1,
+  kExitTargetMissing = 2,
+  kExitRunLocked = 3,
+  kExitUsage = 64,
+};
+
+// One backup run as the tray program makes it, without the window.
+int RunCommand(TConsole& console, const std::string& target, const std::vector<std::string>& databases);
+// The table check only: nothing is written into a backup tree.
+int CheckCommand(TConsole& console, const std::vector<std::string>& folders);
+// The database list and the settings as the tray program sees them.
+int ListCommand(TConsole& console);
+
+}  // namespace qv

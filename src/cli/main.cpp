@@ -1,0 +1,78 @@
+// quorvel-cli: the backup engine of the tray program without a window, for
+// admins, Task Scheduler, servers and tests.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "app/RunSettings.h"
+#include "cli/Commands.h"
+#include "util/WinText.h"
+
+namespace {
+
+std::vector<std::string> Utf8Arguments() {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(qv::Narrow(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
+int Main() {
+  qv::TConsole console;
+  CLI::App app{"Quorvel: prüft und sichert die Datenbanken von Kontorix.", "quorvel-cli"};
+  app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
+  bool version = false;
+  app.add_flag("--version", version, "Die Version anzeigen");
+  app.require_subcommand(0, 1);
+
+  std::string target;
+  std::vector<std::string> databases;
+  CLI::App* run = app.add_subcommand("run", "Eine Sicherung aller Datenbanken ausführen");
+  run->add_option("--target", target, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
+  run->add_option("--db", databases, "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
+
+  std::vector<std::string> folders;
+  CLI::App* check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
+  check->add_option("folders", folders, "Datenbankverzeichnisse")->required();
+
+  CLI::App* list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
+
+  std::vector<std::string> args = Utf8Arguments();
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::CallForHelp&) {
+    console.Line(app.help());
+    return qv::kExitOk;
+  } catch (const CLI::ParseError& e) {
+    console.Error("FEHLER: " + std::string(e.what()));
+    console.Error(app.help());
+    return qv::kExitUsage;
+  }
+  if (version) {
+    console.Line("Quorvel " + qv::FileVersionText());
+    return qv::kExitOk;
+  }
+  if (*run) return qv::RunCommand(console, target, databases);
+  if (*check) return qv::CheckCommand(console, folders);
+  if (*list) return qv::ListCommand(console);
+  console.Line(app.help());
+  return qv::kExitUsage;
+}
+
+}  // namespace
+
+int main() {
+  try {
+    return Main();
+  } catch (const std::exception& e) {
+    qv::TConsole().Error(std::string("FEHLER: ") + e.what());
+    return qv::kExitProblems;
+  }
+}

@@ -1,0 +1,240 @@
+#!/usr/bin/env python3
+"""End-to-end tests of quorvel-cli.exe under wine on generated databases.
+
+Every archive the program writes is read back with python's zipfile, Info-ZIP
+unzip and 7-Zip, and its names are compared with the source tree."""
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import unittest
+import zipfile
+
+ARGS = None
+STAMP = re.compile(r"^</b>\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?<b>")
+
+
+def winpath(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def clean_path_name(windows_path):
+    d = windows_path.rstrip("\\")
+    return "".join("_" if c in '\\?|><:/*"' else c for c in d)[:100]
+
+
+def run_wine(exe, *args, stdin=None):
+    return subprocess.run([ARGS.wine, exe, *args], capture_output=True, stdin=stdin, timeout=600)
+
+
+def without_stamp(line):
+    return STAMP.sub("<b>", line)
+
+
+def red(text):
+    return '<b>: <FONT color="#FF0000">' + text + "</FONT>"
+
+
+def plain(text):
+    return "<b></b>: " + text
+
+
+def link(path):
+    return '<a href="file://' + path + '">' + path + "</a>"
+
+
+def tree_names(folder, take):
+    names = []
+    for root, _, files in os.walk(folder):
+        for name in files:
+            rel = os.path.relpath(os.path.join(root, name), folder).replace(os.sep, "/")
+            if take(os.path.splitext(name)[1].lower()):
+                names.append(rel)
+    return sorted(names)
+
+
+def takes_database(ext):
+    return ext in (".adi", ".adt", ".adm", ".md5")
+
+
+def takes_other(ext):
+    return ext not in (".tmp", ".bak", ".adi", ".adt", ".adm")
+
+
+class Installation:
+    """A copy of the program in a folder of its own (its DATABASEUTIL and UserMode.INI)."""
+
+    def __init__(self, work, name):
+        self.root = os.path.join(work, name)
+        shutil.rmtree(self.root, ignore_errors=True)
+        self.program = os.path.join(self.root, "Programm")
+        os.makedirs(self.program)
+        self.exe = os.path.join(self.program, "quorvel-cli.exe")
+        shutil.copy(ARGS.cli, self.exe)
+        self.target = os.path.join(self.root, "Sicherungen")
+        os.makedirs(self.target)
+
+    def database(self, name, damaged=False):
+        folder = os.path.join(self.root, name)
+        result = run_wine(ARGS.gen, "damaged" if damaged else "sample", winpath(folder))
+        assert result.returncode == 0, result.stderr
+        return folder
+
+    def cli(self, *args):
+        return run_wine(self.exe, *args)
+
+    def log_lines(self):
+        with open(os.path.join(self.program, "DATABASEUTIL", "QUORVEL.LOG"), "rb") as f:
+            return f.read().decode("cp1252").split("\r\n")[:-1]
+
+
+class CliEndToEnd(unittest.TestCase):
+    def check_archive(self, path, expected_names):
+        for command in (["unzip", "-tqq", path], ["7z", "t", path]):
+            result = subprocess.run(command, capture_output=True)
+            self.assertEqual(result.returncode, 0, f"{command[0]} rejects {path}: {result.stdout[-400:]}")
+        with zipfile.ZipFile(path) as z:
+            self.assertIsNone(z.testzip())
+            names = []
+            for info in z.infolist():
+                name = info.filename
+                if not info.flag_bits & 0x800:
+                    name = name.encode("cp437").decode("cp850")
+                names.append(name)
+        self.assertEqual(sorted(names), expected_names)
+
+    def test_two_databases_one_damaged(self):
+        inst = Installation(ARGS.work, "zwei")
+        sound = inst.database("Firma Müller")
+        damaged = inst.database("Firma Schmidt", damaged=True)
+        result = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound), "--db", winpath(damaged))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out + result.stderr.decode("utf-8", "replace"))
+        self.assertIn('FEHLER: Problem in Tabelle "RECHNUNG" : Error 7016:', out)
+
+        sound_dir, damaged_dir = winpath(sound) + "\\", winpath(damaged) + "\\"
+        root = winpath(inst.target) + "\\" + clean_path_name(winpath(sound)) + "\\"
+        lines = [without_stamp(line) for line in inst.log_lines()]
+        start = lines.index(plain(f'Datenbank "{sound_dir}" überprüfen..'))
+        zip_folder = os.path.join(inst.target, clean_path_name(winpath(sound)), "DATABASEBACKUP", "ZIP")
+        stamp = os.listdir(zip_folder)[0]
+        zip_set = root + "DATABASEBACKUP\\ZIP\\" + stamp + "\\"
+        other_set = root + "DATABASEBACKUP\\ZIPOTHER\\" + stamp + "\\"
+        self.assertEqual(lines[start:start + 11], [
+            plain(f'Datenbank "{sound_dir}" überprüfen..'),
+            plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in "
+                  + link(root + "DATABASEBACKUP\\DATA2\\") + "."),
+            plain("Daten-Ziparchiv erstellen.."),
+            plain("Das Ziparchiv der Datenbank finden Sie hier " + link(zip_set) + "."),
+            plain("Datei 1 von 1 : " + link(zip_set + "datenbank.zip") + "."),
+            plain("Datei-Ziparchiv erstellen.."),
+            plain("Das Ziparchiv der anderen Dateien finden Sie hier " + link(other_set) + "."),
+            plain("Datei 1 von 1 : " + link(other_set + "andere.zip") + "."),
+            plain(f'Datenbank "{sound_dir}" fertig.'),
+            "<hr>", "<hr>"])
+        bad = lines.index(plain(f'Datenbank "{damaged_dir}" überprüfen..'))
+        self.assertTrue(lines[bad + 1].startswith(red('Problem in Tabelle "RECHNUNG" : Error 7016:  ')[:-7]))
+        self.assertTrue(lines[bad + 2].startswith(red("Wenn sich diese Tabelle normal benutzen lässt")[:-7]))
+        self.assertEqual(lines[bad + 3:bad + 6], [plain(f'Datenbank "{damaged_dir}" fertig.'), "<hr>", "<hr>"])
+        self.assertEqual(len(lines), 11 + 6, "two job blocks and nothing else")
+        with open(os.path.join(inst.program, "DATABASEUTIL", "QUORVEL.htm"), "rb") as f:
+            self.assertIn("Firma M\xfcller".encode("cp1252"), f.read())
+
+        # DATA and DATA2 hold the sound tables; the damaged one is not copied.
+        sound_tree = os.path.join(inst.target, clean_path_name(winpath(sound)), "DATABASEBACKUP")
+        for folder in ("DATA", "DATA2"):
+            self.assertEqual(sorted(os.listdir(os.path.join(sound_tree, folder))),
+                             ["ARTIKEL.ADI", "ARTIKEL.ADT", "KUNDEN.ADI", "KUNDEN.ADM", "KUNDEN.ADT",
+                              "NOTIZEN.ADM", "NOTIZEN.ADT"])
+            with open(os.path.join(sound_tree, folder, "KUNDEN.ADM"), "rb") as a, \
+                    open(os.path.join(sound, "KUNDEN.adm"), "rb") as b:
+                self.assertEqual(a.read(), b.read())
+        damaged_tree = os.path.join(inst.target, clean_path_name(winpath(damaged)), "DATABASEBACKUP")
+        self.assertNotIn("RECHNUNG.ADT", os.listdir(os.path.join(damaged_tree, "DATA")))
+        self.assertFalse(os.path.exists(os.path.join(damaged_tree, "ZIP")), "no archives after a table problem")
+
+        self.check_archive(os.path.join(sound_tree, "ZIP", stamp, "datenbank.zip"), tree_names(sound, takes_database))
+        self.check_archive(os.path.join(sound_tree, "ZIPOTHER", stamp, "andere.zip"), tree_names(sound, takes_other))
+
+        # A second run the same day points to the sets made today.
+        again = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
+        self.assertEqual(again.returncode, 0, again.stdout.decode("utf-8"))
+        top = [without_stamp(line) for line in inst.log_lines()[:6]]
+        self.assertEqual(top[2], plain("Alle Ziparchive der Datenbank finden Sie hier "
+                                       + link(root + "DATABASEBACKUP\\ZIP\\") + "."))
+        self.assertEqual(top[3], plain("Alle Ziparchive der anderen Dateien finden Sie hier "
+                                       + link(root + "DATABASEBACKUP\\ZIPOTHER\\") + "."))
+        self.assertEqual(len(os.listdir(zip_folder)), 1)
+
+    def test_missing_target(self):
+        inst = Installation(ARGS.work, "ohneziel")
+        sound = inst.database("Daten")
+        result = inst.cli("run", "--target", winpath(os.path.join(inst.root, "gibtsnicht")), "--db", winpath(sound))
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("Sicherungsverzeichnis fehlt!", result.stderr.decode("utf-8"))
+        self.assertEqual(inst.log_lines(), ["Sicherungsverzeichnis fehlt!"])
+
+    def test_database_folder_missing(self):
+        inst = Installation(ARGS.work, "ohnedb")
+        result = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(os.path.join(inst.root, "weg")))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("nicht vorhanden, wird übersprungen", result.stdout.decode("utf-8"))
+        self.assertIn("Keine der Datenbanken ist vorhanden", result.stderr.decode("utf-8"))
+
+    def test_run_lock_held(self):
+        inst = Installation(ARGS.work, "gesperrt")
+        sound = inst.database("Daten")
+        holder = subprocess.Popen([ARGS.wine, ARGS.holdlock], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        try:
+            self.assertEqual(holder.stdout.readline().strip(), b"held")
+            result = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
+            self.assertEqual(result.returncode, 3)
+            self.assertIn("Es läuft bereits eine Sicherung", result.stderr.decode("utf-8"))
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder.stdout.close()
+        after = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
+        self.assertEqual(after.returncode, 0, after.stdout.decode("utf-8"))
+
+    def test_check_only(self):
+        inst = Installation(ARGS.work, "pruefen")
+        sound = inst.database("Gut")
+        damaged = inst.database("Kaputt", damaged=True)
+        good = inst.cli("check", winpath(sound))
+        self.assertEqual(good.returncode, 0)
+        out = good.stdout.decode("utf-8")
+        self.assertEqual(out.count("OK      "), 3)
+        bad = inst.cli("check", winpath(damaged))
+        self.assertEqual(bad.returncode, 1)
+        self.assertIn("FEHLER  " + winpath(damaged) + "\\RECHNUNG.ADT: Error 7016:", bad.stdout.decode("utf-8"))
+        self.assertEqual(os.listdir(inst.target), [], "a check writes no backup")
+
+    def test_version_and_list(self):
+        inst = Installation(ARGS.work, "liste")
+        version = inst.cli("--version")
+        self.assertEqual(version.returncode, 0)
+        self.assertEqual(version.stdout.decode("utf-8").strip(), "Quorvel 1.0.0.0")
+        os.makedirs(os.path.join(inst.program, "DATABASEUTIL"), exist_ok=True)
+        with open(os.path.join(inst.program, "DATABASEUTIL", "UserDefined.txt"), "wb") as f:
+            f.write(("C:\\Eigene Daten\r\n" + winpath(inst.target) + "\r\n").encode("cp1252"))
+        listing = inst.cli("list").stdout.decode("utf-8")
+        self.assertIn("Datenbanken (aus UserDefined.txt):", listing)
+        self.assertIn("  C:\\Eigene Daten   [nicht vorhanden]\r\n", listing)
+        self.assertIn("Sicherungen um (Stunden): 8,9,10,11,12,13,14,15,16,17,18", listing)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for option in ("--wine", "--cli", "--gen", "--holdlock", "--work"):
+        parser.add_argument(option, required=True)
+    ARGS, rest = parser.parse_known_args()
+    os.makedirs(ARGS.work, exist_ok=True)
+    unittest.main(argv=[sys.argv[0], *rest])
+
+
+if __name__ == "__main__":
+    main()
