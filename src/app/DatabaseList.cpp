@@ -8,22 +8,6 @@
 #include "util/WinText.h"
 
 namespace qv {
-namespace {
-
-std::string ReadAllBytes(TFileStream& stream) {
-  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    std::size_t n = stream.Read(bytes.data() + done, bytes.size() - done);
-    if (n == 0) break;
-    done += n;
-  }
-  bytes.resize(done);
-  return bytes;
-}
-
-}  // namespace
-
 std::string UtilDirectory() {
   std::string folder = ProgramFolder() + "DATABASEUTIL\\";
   ForceFolders(folder);

@@ -75,12 +75,12 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8, bool* lossy) {
+std::string EncodeSingleByte(std::string_view utf8, int (*byteFor)(char32_t), bool* lossy) {
   std::string out;
   out.reserve(utf8.size());
   bool lost = false;
   for (size_t pos = 0; pos < utf8.size();) {
-    int b = UnicodeToCp1252(DecodeUtf8(utf8, pos));
+    int b = byteFor(DecodeUtf8(utf8, pos));
     if (b < 0) {
       lost = true;
       b = '?';
@@ -90,6 +90,8 @@ std::string Utf8ToCp1252(std::string_view utf8, bool* lossy) {
   if (lossy) *lossy = lost;
   return out;
 }
+
+std::string Utf8ToCp1252(std::string_view utf8, bool* lossy) { return EncodeSingleByte(utf8, UnicodeToCp1252, lossy); }
 
 std::uint8_t AnsiUpper(std::uint8_t b) {
   if (b >= 'a' && b <= 'z') return static_cast<std::uint8_t>(b - 32);

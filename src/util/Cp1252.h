@@ -26,6 +26,10 @@ char32_t FoldUpper1252(char32_t codePoint);
 char32_t DecodeUtf8(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t codePoint);
 
+// UTF-8 to a single-byte code page through byteFor (-1: the code page lacks
+// the character, written as '?'; *lossy tells whether any was).
+std::string EncodeSingleByte(std::string_view utf8, int (*byteFor)(char32_t), bool* lossy);
+
 // Case-insensitive equality of two UTF-8 texts under the 1252 folding.
 bool SameText1252(std::string_view a, std::string_view b);
 

@@ -27,20 +27,7 @@ int UnicodeToCp850(char32_t cp) {
 
 }  // namespace
 
-std::string Utf8ToCp850(std::string_view utf8, bool* lossy) {
-  std::string out;
-  bool lost = false;
-  for (size_t pos = 0; pos < utf8.size();) {
-    int b = UnicodeToCp850(DecodeUtf8(utf8, pos));
-    if (b < 0) {
-      lost = true;
-      b = '?';
-    }
-    out += static_cast<char>(b);
-  }
-  if (lossy) *lossy = lost;
-  return out;
-}
+std::string Utf8ToCp850(std::string_view utf8, bool* lossy) { return EncodeSingleByte(utf8, UnicodeToCp850, lossy); }
 
 std::string Cp850ToUtf8(std::string_view bytes) {
   std::string out;

@@ -98,15 +98,7 @@ void CopyStream(TFileStream& source, TFileStream& target) {
 
 std::string ReadWholeFile(const std::string& path, TFileShare share) {
   TFileStream stream(path, TFileAccess::Read, share);
-  std::string bytes(static_cast<std::size_t>(stream.Size()), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    std::size_t n = stream.Read(bytes.data() + done, bytes.size() - done);
-    if (n == 0) break;
-    done += n;
-  }
-  bytes.resize(done);
-  return bytes;
+  return ReadAllBytes(stream);
 }
 
 // Runs op up to 100 times, 100 ms apart after each failure; the last failure propagates.

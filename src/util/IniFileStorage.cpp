@@ -35,15 +35,7 @@ bool TIniFileStorage::Exists(const std::string& path) { return IsExistingFile(pa
 
 std::string TIniFileStorage::Load(const std::string& path) {
   auto stream = OpenFileStreamEx(path, TFileAccess::Read, TFileShare::DenyWrite);
-  std::string bytes(static_cast<std::size_t>(stream->Size()), '\0');
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    std::size_t n = stream->Read(bytes.data() + done, bytes.size() - done);
-    if (n == 0) break;
-    done += n;
-  }
-  bytes.resize(done);
-  return bytes;
+  return ReadAllBytes(*stream);
 }
 
 void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {

@@ -4,18 +4,12 @@
 
 #include "util/DateTimeText.h"
 #include "util/WinText.h"
+#include "util/WinTime.h"
 
 namespace qv {
 
 std::string LongTimeText(const TLocalTime& t) {
-  SYSTEMTIME st{};
-  st.wYear = static_cast<WORD>(t.Year);
-  st.wMonth = static_cast<WORD>(t.Month);
-  st.wDay = static_cast<WORD>(t.Day);
-  st.wHour = static_cast<WORD>(t.Hour);
-  st.wMinute = static_cast<WORD>(t.Minute);
-  st.wSecond = static_cast<WORD>(t.Second);
-  st.wMilliseconds = static_cast<WORD>(t.Millisecond);
+  SYSTEMTIME st = ToSystemTime(t);
   wchar_t buffer[80] = {};
   if (!GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 80)) return {};
   return Narrow(buffer);

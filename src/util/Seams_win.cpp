@@ -2,6 +2,7 @@
 
 #include "util/Seams.h"
 #include "util/WinText.h"
+#include "util/WinTime.h"
 
 namespace qv {
 namespace {
@@ -11,16 +12,7 @@ class WindowsClock final : public IClock {
   TLocalTime LocalNow() override {
     SYSTEMTIME st;
     GetLocalTime(&st);
-    TLocalTime t;
-    t.Year = st.wYear;
-    t.Month = st.wMonth;
-    t.Day = st.wDay;
-    t.Hour = st.wHour;
-    t.Minute = st.wMinute;
-    t.Second = st.wSecond;
-    t.Millisecond = st.wMilliseconds;
-    t.DayOfWeek = st.wDayOfWeek;
-    return t;
+    return FromSystemTime(st);
   }
   std::uint64_t MonotonicMs() override { return GetTickCount64(); }
 };

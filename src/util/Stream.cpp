@@ -5,6 +5,13 @@
 
 namespace qv {
 
+std::string ReadAllBytes(IStream& stream) {
+  std::string bytes;
+  char chunk[65536];
+  for (std::size_t n; (n = stream.Read(chunk, sizeof chunk)) > 0;) bytes.append(chunk, n);
+  return bytes;
+}
+
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
   if (position_ >= bytes_.size()) return 0;
   std::size_t n = std::min<std::size_t>(count, bytes_.size() - static_cast<std::size_t>(position_));

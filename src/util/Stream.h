@@ -28,6 +28,9 @@ class IStream {
   virtual std::uint64_t Size() const = 0;
 };
 
+// The rest of the stream from its current position.
+std::string ReadAllBytes(IStream& stream);
+
 class TMemoryStream final : public IStream {
  public:
   TMemoryStream() = default;

@@ -2,6 +2,7 @@
 
 #include "util/Seams.h"
 #include "util/WinText.h"
+#include "util/WinTime.h"
 
 namespace qv {
 
@@ -83,14 +84,7 @@ bool FileTimeToLocal(const FILETIME& fileTime, TLocalTime& local) {
   SYSTEMTIME st;
   if (!FileTimeToLocalFileTime(&fileTime, &localFileTime) || !FileTimeToSystemTime(&localFileTime, &st))
     return false;
-  local.Year = st.wYear;
-  local.Month = st.wMonth;
-  local.Day = st.wDay;
-  local.Hour = st.wHour;
-  local.Minute = st.wMinute;
-  local.Second = st.wSecond;
-  local.Millisecond = st.wMilliseconds;
-  local.DayOfWeek = st.wDayOfWeek;
+  local = FromSystemTime(st);
   return true;
 }
 
