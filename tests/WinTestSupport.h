@@ -56,6 +56,24 @@ class TTempDir {
   std::string path_;
 };
 
+// Points TMP at a folder of its own for the object's lifetime, so that the
+// scratch and cache folders of other test programs running at the same time
+// stay apart.
+class TPrivateTempFolder {
+ public:
+  explicit TPrivateTempFolder(const std::string& folder) {
+    CreateDirectoryW(Widen(folder).c_str(), nullptr);
+    GetEnvironmentVariableW(L"TMP", saved_, MAX_PATH);
+    SetEnvironmentVariableW(L"TMP", Widen(folder).c_str());
+  }
+  ~TPrivateTempFolder() { SetEnvironmentVariableW(L"TMP", saved_); }
+  TPrivateTempFolder(const TPrivateTempFolder&) = delete;
+  TPrivateTempFolder& operator=(const TPrivateTempFolder&) = delete;
+
+ private:
+  wchar_t saved_[MAX_PATH + 1] = {};
+};
+
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::filesystem::create_directories(std::filesystem::path(Widen(path)).parent_path());
   HANDLE h = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

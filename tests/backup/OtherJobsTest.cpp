@@ -20,17 +20,13 @@ using test::WriteBytes;
 class OtherJobsTest : public testing::Test {
  protected:
   void SetUp() override {
-    CreateDirectoryW(Widen(dir_ / "tmp").c_str(), nullptr);
-    GetEnvironmentVariableW(L"TMP", savedTmp_, MAX_PATH);
-    SetEnvironmentVariableW(L"TMP", Widen(dir_ / "tmp").c_str());
     channel_->SetPosterForTest([this](HWND, UINT message, WPARAM, LPARAM) {
       if (message == WM_OTHERJOBDONE) ++ends_;
       return TRUE;
     });
   }
-  void TearDown() override { SetEnvironmentVariableW(L"TMP", savedTmp_); }
   TTempDir dir_;
-  wchar_t savedTmp_[MAX_PATH + 1] = {};
+  test::TPrivateTempFolder tmp_{dir_ / "tmp"};
   std::shared_ptr<TJobChannel> channel_ = std::make_shared<TJobChannel>(nullptr);
   int ends_ = 0;
 };

@@ -51,11 +51,6 @@ int ScratchFolderCount() {
 class TableCheckTest : public testing::Test {
  protected:
   void SetUp() override {
-    // A temporary folder of its own, so that other test programs' scratch
-    // folders do not count.
-    CreateDirectoryW(Widen(dir_ / "tmp").c_str(), nullptr);
-    GetEnvironmentVariableW(L"TMP", savedTmp_, MAX_PATH);
-    SetEnvironmentVariableW(L"TMP", Widen(dir_ / "tmp").c_str());
     db_ = dir_ / "Firma\\Daten\\";
     target_ = dir_ / "Ziel";
     CreateDirectoryW(Widen(dir_ / "Firma").c_str(), nullptr);
@@ -65,7 +60,6 @@ class TableCheckTest : public testing::Test {
   }
   void TearDown() override {
     EXPECT_EQ(ScratchFolderCount(), scratchBefore_) << "scratch folder left";
-    SetEnvironmentVariableW(L"TMP", savedTmp_);
   }
   std::string Root() const { return target_ + "\\" + CleanRoot() + "\\"; }
   std::string CleanRoot() const {
@@ -81,10 +75,10 @@ class TableCheckTest : public testing::Test {
   }
 
   TTempDir dir_;
+  test::TPrivateTempFolder tmp_{dir_ / "tmp"};  // scratch folders of other test programs do not count
   std::string db_, target_;
   TJobHarness harness_;
   int scratchBefore_ = 0;
-  wchar_t savedTmp_[MAX_PATH + 1] = {};
 };
 
 TEST_F(TableCheckTest, SoundDatabaseIsCopiedIntoDataAndData2) {
