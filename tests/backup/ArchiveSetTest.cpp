@@ -96,6 +96,7 @@ TEST_F(ArchiveSetTest, ExactlyTheLimitStaysInOnePart) {
   job->BuildArchiveSet(TArchiveKind::Database, 50);
   ASSERT_EQ(job->ArchiveFiles.size(), 1u);
   EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 2u);
+  KeepForReaders(job->ArchiveFiles[0], "exact");
 }
 
 TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
@@ -106,6 +107,8 @@ TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
   ASSERT_EQ(job->ArchiveFiles.size(), 2u);  // an empty first part, then the big file
   EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 0u);
   EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[1])).Names, std::vector<std::string>{"GROSS.ADT"});
+  KeepForReaders(job->ArchiveFiles[0], "emptyfirst");
+  KeepForReaders(job->ArchiveFiles[1], "big");
 
   WriteBytes(db_ + "A.ADT", std::string(100, 'a'));
   WriteBytes(db_ + "B.ADT", std::string(100, 'b'));
@@ -131,6 +134,7 @@ TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
   auto data = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
   std::sort(data.begin(), data.end());
   EXPECT_EQ(data, (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
+  KeepForReaders(job->ArchiveFiles[0], "data");
   job->BuildArchiveSet(TArchiveKind::Other, 10);
   auto other = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
   std::sort(other.begin(), other.end());
@@ -270,6 +274,7 @@ TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
   EXPECT_EQ(std::count_if(progress.begin(), progress.end(),
                           [](const std::string& p) { return p.rfind("<b>0</b>", 0) == 0; }),
             0);
+  KeepForReaders(job->ArchiveFiles.at(0), "many");
 }
 
 TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
@@ -298,6 +303,7 @@ TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
     for (auto size : ListZip(ReadBytes(part)).Sizes) inPart += size;
     EXPECT_LE(inPart, 1ull << 30);
     total += inPart;
+    KeepForReaders(part, "gigabyte" + std::to_string(total));
   }
   EXPECT_EQ(total, 644245094ull + 2 * 322122547ull);
 }
