@@ -53,6 +53,7 @@ class TBackupJob : public TWorkerThreadJob {
   // Size from the directory entry, -1 when there is none.
   static std::int64_t FileSize64(const std::string& path);
   void ThrottledProgress(const std::string& text);
+  bool ProgressDue() const;
 
   // Checks and copies every table of DatabaseDir.
   TCheckFlags CheckTables();

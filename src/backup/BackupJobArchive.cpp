@@ -95,11 +95,12 @@ std::int64_t TBackupJob::FileSize64(const std::string& path) {
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
+bool TBackupJob::ProgressDue() const { return MonotonicMs() - lastProgressMs_ >= kProgressIntervalMs; }
+
 void TBackupJob::ThrottledProgress(const std::string& text) {
-  std::uint64_t now = MonotonicMs();
-  if (now - lastProgressMs_ < kProgressIntervalMs) return;
+  if (!ProgressDue()) return;
   Report(text, false, false);
-  lastProgressMs_ = now;
+  lastProgressMs_ = MonotonicMs();
 }
 
 TArchiveSetResult TBackupJob::BuildArchiveSet(TArchiveKind kind, int keep) {
@@ -152,7 +153,8 @@ void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::s
       zip.SetBaseFolder(sourceFolder);
       std::string n = ThousandsText(static_cast<std::int64_t>(pending.size()));
       for (size_t j = 0; j < pending.size(); ++j) {
-        if (j > 0)
+        // The line is only formed when it will be sent: this runs for every file.
+        if (j > 0 && ProgressDue())
           ThrottledProgress("<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
                             " </b>zippen.. [" + sourceFolder + "]");
         zip.AddFile(pending[j]);

@@ -118,16 +118,15 @@ void TCopyCacheJob::CopyIntoCache(const std::string& source) {
   std::string partial = target + ".~part";
   ForceFolders(ExtractFilePath(target));
   try {
-    TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
-    TFileStream output(partial, TFileAccess::Create, TFileShare::Exclusive);
-    std::vector<char> block(kCopyBlockSize);
-    for (std::size_t n; (n = input.Read(block.data(), block.size())) > 0;) output.Write(block.data(), n);
+    {
+      TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
+      TFileStream output(partial, TFileAccess::Create, TFileShare::Exclusive);
+      CopyStreamData(input, output);
+    }
+    ReplaceWithTemporary(partial, target);
   } catch (...) {
     DeleteFileW(Widen(partial).c_str());
     throw;
-  }
-  if (!MoveFileExW(Widen(partial).c_str(), Widen(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    DeleteFileW(Widen(partial).c_str());
   }
 }
 

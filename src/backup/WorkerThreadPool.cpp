@@ -17,18 +17,10 @@ TWorkerThreadJob* TOrderedList::NextOut() { return items_.empty() ? nullptr : it
 
 // --- TWorkerSignals -----------------------------------------------------------
 
-void TWorkerSignals::SignalWork() {
+void TWorkerSignals::Signal(bool TWorkerSignals::*flag) {
   {
     std::lock_guard<std::mutex> guard(lock_);
-    work_ = true;
-  }
-  changed_.notify_one();
-}
-
-void TWorkerSignals::SignalStop() {
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    stop_ = true;
+    this->*flag = true;
   }
   changed_.notify_one();
 }

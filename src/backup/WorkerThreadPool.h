@@ -45,11 +45,12 @@ class TQueue final : public TOrderedList {
 class TWorkerSignals {
  public:
   enum TWake { Stop, Work };
-  void SignalWork();
-  void SignalStop();
+  void SignalWork() { Signal(&TWorkerSignals::work_); }
+  void SignalStop() { Signal(&TWorkerSignals::stop_); }
   TWake Wait();
 
  private:
+  void Signal(bool TWorkerSignals::*flag);
   std::mutex lock_;
   std::condition_variable changed_;
   bool work_ = false;

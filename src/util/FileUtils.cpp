@@ -86,7 +86,9 @@ void DeleteTreeLevel(const std::wstring& folder, bool withRoot, int depth) {
     RemoveDirectoryW(folder.c_str());
 }
 
-void CopyStream(TFileStream& source, TFileStream& target) {
+}  // namespace
+
+void CopyStreamData(TFileStream& source, TFileStream& target) {
   std::vector<char> block(kCopyBlockSize);
   source.Seek(0);
   for (;;) {
@@ -95,6 +97,8 @@ void CopyStream(TFileStream& source, TFileStream& target) {
     target.Write(block.data(), n);
   }
 }
+
+namespace {
 
 std::string ReadWholeFile(const std::string& path, TFileShare share) {
   TFileStream stream(path, TFileAccess::Read, share);
@@ -114,37 +118,42 @@ auto WithTextRetry(Operation op) {
   }
 }
 
-std::string TemporarySibling(const std::string& path) {
-  return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
-}
-
 // One attempt of a save: the complete new content goes to a file beside the
 // target, which then replaces it (keeping its attributes).
 void SaveBytesOnce(const std::string& bytes, const std::string& path) {
   ForceFileFolder(path);
   std::string temporary = TemporarySibling(path);
   try {
-    TBetterFileStream stream(temporary, false, TBetterFileStream::CreateAlways);
-    stream.Write(bytes.data(), bytes.size());
-    stream.Flush();
+    {
+      TBetterFileStream stream(temporary, false, TBetterFileStream::CreateAlways);
+      stream.Write(bytes.data(), bytes.size());
+      stream.Flush();
+    }
+    ReplaceWithTemporary(temporary, path);
   } catch (...) {
     DeleteFileW(Widen(temporary).c_str());
     throw;
   }
-  std::wstring target = Widen(path);
-  DWORD attributes = GetFileAttributesW(target.c_str());
-  bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-  if (existed) SetFileAttributesW(target.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  if (!MoveFileExW(Widen(temporary).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD error = GetLastError();
-    if (existed) SetFileAttributesW(target.c_str(), attributes);
-    DeleteFileW(Widen(temporary).c_str());
-    throw EFCreateError(path, error);
-  }
-  if (existed) SetFileAttributesW(target.c_str(), attributes);
 }
 
 }  // namespace
+
+std::string TemporarySibling(const std::string& path) {
+  return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
+}
+
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target) {
+  std::wstring wideTarget = Widen(target);
+  DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+  bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+  if (existed) SetFileAttributesW(wideTarget.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  if (!MoveFileExW(Widen(temporary).c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DWORD error = GetLastError();
+    if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
+    throw EFCreateError(target, error);
+  }
+  if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
+}
 
 bool IsExistingFile(const std::string& path) {
   std::wstring wide = Widen(path);
@@ -207,7 +216,7 @@ bool CopyFileRetry(const std::string& source, const std::string& target) {
   for (int attempt = 1; attempt <= kCopyAttempts; ++attempt) {
     try {
       TFileStream output(target, TFileAccess::Create, TFileShare::Exclusive);
-      CopyStream(input, output);
+      CopyStreamData(input, output);
       return true;
     } catch (const std::exception&) {
     }

@@ -43,6 +43,14 @@ bool TrySaveTextList(const TStringList& list, const std::string& path);
 // TrySaveTextList for content that is bytes already (no code page conversion).
 bool TrySaveBytes(const std::string& bytes, const std::string& path);
 
+// A name beside path for new content that replaces path once it is complete.
+std::string TemporarySibling(const std::string& path);
+// Moves a complete temporary file over target, keeping target's attributes;
+// raises EFCreateError (the temporary file stays for the caller to remove).
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target);
+// Copies the whole source, from its start, in blocks of 61,440 bytes.
+void CopyStreamData(TFileStream& source, TFileStream& target);
+
 // A read-write stream that may clear the read-only and hidden attributes of
 // an existing file for its lifetime and puts them back when released.
 class TBetterFileStream : public TFileStream {

@@ -40,7 +40,7 @@ std::string TIniFileStorage::Load(const std::string& path) {
 
 void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {
   ForceFolders(ExtractFilePath(path));
-  std::string temporary = path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
+  std::string temporary = TemporarySibling(path);
   try {
     auto stream = OpenFileStreamEx(temporary, TFileAccess::Create, TFileShare::Exclusive);
     stream->Write(bytes.data(), bytes.size());
@@ -51,9 +51,7 @@ void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {
   }
   try {
     RetryFor10Seconds([&] {
-      if (!MoveFileExW(Widen(temporary).c_str(), Widen(path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw EFCreateError(path, GetLastError());
+      ReplaceWithTemporary(temporary, path);
       return 0;
     });
   } catch (...) {
