@@ -123,7 +123,7 @@ void TCopyCacheJob::CopyIntoCache(const std::string& source) {
       TFileStream output(partial, TFileAccess::Create, TFileShare::Exclusive);
       CopyStreamData(input, output);
     }
-    ReplaceWithTemporary(partial, target);
+    ReplaceWithTemporary(partial, target, false);
   } catch (...) {
     DeleteFileW(Widen(partial).c_str());
     throw;

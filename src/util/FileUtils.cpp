@@ -129,7 +129,7 @@ void SaveBytesOnce(const std::string& bytes, const std::string& path) {
       stream.Write(bytes.data(), bytes.size());
       stream.Flush();
     }
-    ReplaceWithTemporary(temporary, path);
+    ReplaceWithTemporary(temporary, path, true);
   } catch (...) {
     DeleteFileW(Widen(temporary).c_str());
     throw;
@@ -142,10 +142,10 @@ std::string TemporarySibling(const std::string& path) {
   return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
 }
 
-void ReplaceWithTemporary(const std::string& temporary, const std::string& target) {
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target, bool clearProtection) {
   std::wstring wideTarget = Widen(target);
   DWORD attributes = GetFileAttributesW(wideTarget.c_str());
-  bool existed = attributes != INVALID_FILE_ATTRIBUTES;
+  bool existed = clearProtection && attributes != INVALID_FILE_ATTRIBUTES;
   if (existed) SetFileAttributesW(wideTarget.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   if (!MoveFileExW(Widen(temporary).c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD error = GetLastError();

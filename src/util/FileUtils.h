@@ -45,9 +45,10 @@ bool TrySaveBytes(const std::string& bytes, const std::string& path);
 
 // A name beside path for new content that replaces path once it is complete.
 std::string TemporarySibling(const std::string& path);
-// Moves a complete temporary file over target, keeping target's attributes;
-// raises EFCreateError (the temporary file stays for the caller to remove).
-void ReplaceWithTemporary(const std::string& temporary, const std::string& target);
+// Moves a complete temporary file over target; raises EFCreateError (the
+// temporary file stays for the caller to remove). With clearProtection a
+// read-only or hidden target is replaced too and keeps those attributes.
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target, bool clearProtection);
 // Copies the whole source, from its start, in blocks of 61,440 bytes.
 void CopyStreamData(TFileStream& source, TFileStream& target);
 

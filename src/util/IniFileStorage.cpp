@@ -51,7 +51,7 @@ void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {
   }
   try {
     RetryFor10Seconds([&] {
-      ReplaceWithTemporary(temporary, path);
+      ReplaceWithTemporary(temporary, path, false);
       return 0;
     });
   } catch (...) {
