@@ -17,6 +17,23 @@ count_failure() {  # name, text
   summary+=("$(printf '%-12s %s' "$1" "$2")")
 }
 
+# The result line and the first lines of output of every test that failed.
+failed_test_output() {  # ctest log
+  awk '/^ +Start [0-9]+:/ || /^ *[0-9]+\/[0-9]+ Test/ || /tests passed,/ { show = 0 }
+       /\*\*\*/ { show = 1; n = 0 }
+       show && n++ < 40' "$1"
+  grep -A30 "tests failed out of" "$1" | tail -n +2
+}
+
+# Starts the one wine server that serves every test program of a prefix. The
+# server the prefix's first program brought up ends on its own a moment
+# later; a persistent one cannot start while it runs, so wait for its end.
+# The server answers 0 once it is ready and goes on in the background.
+start_wine_server() {  # prefix
+  WINEPREFIX="$1" wineserver -w
+  WINEPREFIX="$1" WINEDEBUG=-all wineserver -p >/dev/null 2>&1
+}
+
 # One virtual display for every Windows test of this run.
 if [ -z "${DISPLAY:-}" ]; then
   display=":$((90 + RANDOM % 100))"
@@ -44,8 +61,10 @@ for preset in "${presets[@]}"; do
     # a client that connects while an idle server shuts down fails.
     QV_BUILD_DIR="$(pwd)/build/$preset" cmake/wine-run.sh "$(ls build/$preset/tests/util/strutils_test.exe)" \
       --gtest_filter=none >/dev/null 2>&1
-    WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p >/dev/null 2>&1 &
-    sleep 1
+    if ! start_wine_server "$prefix"; then
+      count_failure "$preset" "wine server did not start"
+      continue
+    fi
   fi
   (cd "build/$preset" && ctest -j2 --output-on-failure) >"$log" 2>&1
   status=$?
@@ -53,7 +72,7 @@ for preset in "${presets[@]}"; do
   line=$(grep -Eo '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   echo "${line:-no test result}"
   if [ $status -ne 0 ]; then
-    grep -E "\[  FAILED  \]|Failure|\*\*\*Failed|Timeout|Exception" "$log" | head -n 60
+    failed_test_output "$log"
   fi
   if [ -z "$line" ]; then
     count_failure "$preset" "no test result (see $log)"
