@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "TestClock.h"
 #include "sched/Cron.h"
 
 namespace qv {
@@ -23,15 +24,7 @@ std::vector<int> FieldValues(const std::string& field) {
 }
 
 TLocalTime At(int hour, int minute, int second, int dayOfWeek = 3, int day = 9, int month = 12) {
-  TLocalTime t;
-  t.Year = 2026;
-  t.Month = month;
-  t.Day = day;
-  t.Hour = hour;
-  t.Minute = minute;
-  t.Second = second;
-  t.DayOfWeek = dayOfWeek;
-  return t;
+  return test::MakeTime(2026, month, day, hour, minute, second, dayOfWeek);
 }
 
 std::vector<int> Range(int from, int to, int step = 1) {
