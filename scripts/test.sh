@@ -25,13 +25,21 @@ failed_test_output() {  # ctest log
   grep -A30 "tests failed out of" "$1" | tail -n +2
 }
 
-# Starts the one wine server that serves every test program of a prefix. The
-# server the prefix's first program brought up ends on its own a moment
-# later; a persistent one cannot start while it runs, so wait for its end.
-# The server answers 0 once it is ready and goes on in the background.
-start_wine_server() {  # prefix
-  WINEPREFIX="$1" wineserver -w
-  WINEPREFIX="$1" WINEDEBUG=-all wineserver -p >/dev/null 2>&1
+# Starts the one wine server that serves every test program of a prefix,
+# with wine's own services. The server a prefix's first program brings up
+# ends on its own a moment later; a persistent one cannot start while it
+# runs, so wait for its end. The services start with the first program of
+# the persistent server: that one must not share a test's output, or ctest
+# waits for the services to close it.
+start_wine_server() {  # preset
+  local build_dir prefix probe
+  build_dir="$(pwd)/build/$1"
+  prefix="$build_dir/wineprefix"
+  probe="$build_dir/tests/util/strutils_test.exe"
+  QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
+  WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p >/dev/null 2>&1 || return 1
+  QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
 }
 
 # One virtual display for every Windows test of this run.
@@ -59,9 +67,7 @@ for preset in "${presets[@]}"; do
   if [[ "$preset" == win* ]]; then
     # The prefix is made once, then one wine server serves every test program:
     # a client that connects while an idle server shuts down fails.
-    QV_BUILD_DIR="$(pwd)/build/$preset" cmake/wine-run.sh "$(ls build/$preset/tests/util/strutils_test.exe)" \
-      --gtest_filter=none >/dev/null 2>&1
-    if ! start_wine_server "$prefix"; then
+    if ! start_wine_server "$preset"; then
       count_failure "$preset" "wine server did not start"
       continue
     fi
