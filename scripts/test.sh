@@ -37,7 +37,7 @@ start_wine_server() {  # preset
   prefix="$build_dir/wineprefix"
   probe="$build_dir/tests/util/strutils_test.exe"
   QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
-  WINEPREFIX="$prefix" wineserver -w
+  timeout 120 env WINEPREFIX="$prefix" wineserver -w || WINEPREFIX="$prefix" wineserver -k
   WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p >/dev/null 2>&1 || return 1
   QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
 }
