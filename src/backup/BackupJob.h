@@ -3,6 +3,7 @@
 // copy, keeps the sound ones in DATA and DATA2, builds the daily archive sets
 // and reports every step through the job channel.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -52,8 +53,8 @@ class TBackupJob : public TWorkerThreadJob {
   void WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath, TArchiveKind kind);
   // Size from the directory entry, -1 when there is none.
   static std::int64_t FileSize64(const std::string& path);
-  void ThrottledProgress(const std::string& text);
-  bool ProgressDue() const;
+  // Reports the text, formed only then, when the last progress line is 5 s old.
+  void ThrottledProgress(const std::function<std::string()>& text);
 
   // Checks and copies every table of DatabaseDir.
   TCheckFlags CheckTables();

@@ -5,6 +5,7 @@
 
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
+#include "backup/TableCheck.h"
 #include "util/FileUtils.h"
 #include "util/LocaleText.h"
 #include "util/Seams.h"
@@ -37,9 +38,8 @@ const TKindInfo& Info(TArchiveKind kind) {
 
 bool Takes(TArchiveKind kind, const std::string& path) {
   std::string ext = LowerCase1252(ExtractFileExt(path));
-  bool tableFile = ext == ".adi" || ext == ".adt" || ext == ".adm";
-  if (kind == TArchiveKind::Database) return tableFile || ext == ".md5";
-  return !tableFile && ext != ".tmp" && ext != ".bak";
+  if (kind == TArchiveKind::Database) return IsTableFile(path) || ext == ".md5";
+  return !IsTableFile(path) && ext != ".tmp" && ext != ".bak";
 }
 
 std::string Stamp(const TLocalTime& t) {
@@ -95,11 +95,9 @@ std::int64_t TBackupJob::FileSize64(const std::string& path) {
   return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
 }
 
-bool TBackupJob::ProgressDue() const { return MonotonicMs() - lastProgressMs_ >= kProgressIntervalMs; }
-
-void TBackupJob::ThrottledProgress(const std::string& text) {
-  if (!ProgressDue()) return;
-  Report(text, false, false);
+void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
+  if (MonotonicMs() - lastProgressMs_ < kProgressIntervalMs) return;
+  Report(text(), false, false);
   lastProgressMs_ = MonotonicMs();
 }
 
@@ -135,7 +133,6 @@ void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::s
   TStringList pending;
   TZipWriter zip;
   zip.OpenSharedWithRetry = true;
-  zip.OnProgress = [](TZipWriter&, std::uint32_t, std::uint32_t) {};
   TFileFinder finder;
   finder.FileFilter = finder.FolderFilter = finder.Recurse = true;
   finder.SetSearchFolder(sourceFolder);
@@ -154,9 +151,11 @@ void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::s
       std::string n = ThousandsText(static_cast<std::int64_t>(pending.size()));
       for (size_t j = 0; j < pending.size(); ++j) {
         // The line is only formed when it will be sent: this runs for every file.
-        if (j > 0 && ProgressDue())
-          ThrottledProgress("<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
-                            " </b>zippen.. [" + sourceFolder + "]");
+        if (j > 0)
+          ThrottledProgress([&] {
+            return "<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n + " </b>zippen.. [" +
+                   sourceFolder + "]";
+          });
         zip.AddFile(pending[j]);
       }
       total = 0;
@@ -178,8 +177,9 @@ void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::s
   while (finder.FindNext()) {
     const std::string& item = finder.FoundPath();
     if (!Takes(kind, item) || !IsExistingFile(item)) continue;
-    if (total + static_cast<std::uint64_t>(FileSize64(item)) > PartLimit && !writePart(false)) return;
-    total += static_cast<std::uint64_t>(FileSize64(item));
+    auto size = static_cast<std::uint64_t>(FileSize64(item));
+    if (total + size > PartLimit && !writePart(false)) return;
+    total += size;
     pending.push_back(item);
   }
   if (!pending.empty()) writePart(true);

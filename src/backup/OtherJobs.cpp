@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "backup/TableCheck.h"
 #include "util/AnsiText.h"
 #include "util/FileUtils.h"
 #include "util/Random.h"
@@ -98,8 +99,7 @@ void TCopyCacheJob::Run() {
     finder.Recurse = false;
     finder.SetSearchFolder(databaseDir_);
     while (finder.FindNext()) {
-      std::string ext = LowerCase1252(ExtractFileExt(finder.FoundPath()));
-      if (ext != ".adt" && ext != ".adi" && ext != ".adm") continue;
+      if (!IsTableFile(finder.FoundPath())) continue;
       try {
         CopyIntoCache(finder.FoundPath());
       } catch (...) {

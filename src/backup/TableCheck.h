@@ -38,4 +38,7 @@ class TTableCheckSession {
 // The name without its extension (the text before the last dot).
 std::string TableBaseName(const std::string& name);
 
+// Whether the path names a table, memo or index file (any letter case).
+bool IsTableFile(const std::string& path);
+
 }  // namespace qv
