@@ -26,7 +26,8 @@ failed_test_output() {  # ctest log
 }
 
 # Starts the one wine server that serves every test program of a prefix,
-# with wine's own services. The server a prefix's first program brings up
+# with wine's own services (a program that connects while an idle server
+# shuts down fails). The server a prefix's first program brings up
 # ends on its own a moment later; a persistent one cannot start while it
 # runs, so wait for its end. The services start with the first program of
 # the persistent server: that one must not share a test's output, or ctest
@@ -65,8 +66,6 @@ for preset in "${presets[@]}"; do
   log="build/$preset/ctest.log"
   prefix="$(pwd)/build/$preset/wineprefix"
   if [[ "$preset" == win* ]]; then
-    # The prefix is made once, then one wine server serves every test program:
-    # a client that connects while an idle server shuts down fails.
     if ! start_wine_server "$preset"; then
       count_failure "$preset" "wine server did not start"
       continue
