@@ -9,6 +9,8 @@ namespace qv {
 
 std::string ProtocolFileName() { return UtilDirectory() + "QUORVEL.LOG"; }
 
+std::string ProtocolPageName() { return ChangeFileExt(ProtocolFileName(), ".htm"); }
+
 void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine) {
   std::string path = ProtocolFileName();
   TStringList old;
@@ -18,10 +20,9 @@ void WriteProtocol(const TStringList& runProtocol, const std::optional<std::stri
 }
 
 std::string WriteProtocolPage() {
-  std::string log = ProtocolFileName();
   TStringList lines;
-  LoadTextList(lines, log);
-  std::string page = ChangeFileExt(log, ".htm");
+  LoadTextList(lines, ProtocolFileName());
+  std::string page = ProtocolPageName();
   std::string bytes = ToAnsi(ProtocolPage(lines));
   auto stream = OpenFileStreamRetry(page, TFileAccess::Create, TFileShare::Exclusive);
   stream->Write(bytes.data(), bytes.size());

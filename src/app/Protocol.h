@@ -8,6 +8,7 @@
 namespace qv {
 
 std::string ProtocolFileName();
+std::string ProtocolPageName();
 // Merges the run's final texts (or only firstLine) into QUORVEL.LOG, newest
 // first, and rebuilds the page.
 void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine = std::nullopt);

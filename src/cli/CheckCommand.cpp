@@ -19,10 +19,11 @@ bool CheckFolder(TConsole& console, TTableCheckSession& session, const std::stri
   int tables = 0;
   while (finder.FindNext()) {
     std::string name = ExtractFileName(finder.FoundPath());
-    if (LowerCase1252(ExtractFileExt(name)) != ".adt" || TableBaseName(name).empty()) continue;
+    std::string base = TableBaseName(name);
+    if (LowerCase1252(ExtractFileExt(name)) != ".adt" || base.empty()) continue;
     ++tables;
     try {
-      session.CheckCopy(dir, TableBaseName(name), name, [&] {});
+      session.CheckCopy(dir, base, name);
       console.Line("OK      " + dir + name);
     } catch (const std::exception& e) {
       sound = false;

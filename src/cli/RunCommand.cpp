@@ -80,10 +80,9 @@ int RunCommand(TConsole& console, const std::string& targetOption, const std::ve
   pool.StartBackups(target, JoinLines(existing));
   WaitForRunEnd(pool);
   WriteProtocol(pool.RunProtocol);
-  std::string page = ChangeFileExt(ProtocolFileName(), ".htm");
   console.Line(std::to_string(finished) + (finished == 1 ? " Datenbank" : " Datenbanken") +
                (failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
-  console.Line("Protokoll: " + page);
+  console.Line("Protokoll: " + ProtocolPageName());
   return failed ? kExitProblems : kExitOk;
 }
 
