@@ -2,12 +2,24 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "app/BaseList.h"
 #include "util/FileUtils.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
 
 namespace qv {
+namespace {
+
+struct TRegKeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using TRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, TRegKeyCloser>;
+
+}  // namespace
+
 std::string UtilDirectory() {
   std::string folder = ProgramFolder() + "DATABASEUTIL\\";
   ForceFolders(folder);
@@ -29,18 +41,19 @@ TStringList InstalledDatabaseList() {
   TStringList list;
   // The office application's installer is a 32-bit one: on 64-bit Windows its
   // uninstall entry lies in the 32-bit view of the registry.
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &key) != ERROR_SUCCESS)
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &opened) != ERROR_SUCCESS)
     return list;
+  TRegKey key(opened);
   wchar_t buffer[4096] = {};
   DWORD size = sizeof buffer - sizeof(wchar_t);
   DWORD type = 0;
   std::string location;
-  if (RegQueryValueExW(key, L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
+  if (RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) ==
           ERROR_SUCCESS &&
       (type == REG_SZ || type == REG_EXPAND_SZ))
     location = Narrow(std::wstring(buffer, size / sizeof(wchar_t)).c_str());
-  RegCloseKey(key);
+  key.reset();
   ReadBaseList(location, list);
   return list;
 }

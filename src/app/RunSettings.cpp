@@ -9,6 +9,11 @@
 #include "util/WinText.h"
 
 namespace qv {
+namespace {
+
+constexpr char kUnknownVersion[] = "Unbekannt";
+
+}  // namespace
 
 std::string TargetDirectorySetting() {
   std::string target = ReadModeString(kTargetKey);
@@ -29,21 +34,21 @@ std::string FileVersionText() {
   GetModuleFileNameW(nullptr, path, MAX_PATH);
   DWORD handle = 0;
   DWORD size = GetFileVersionInfoSizeW(path, &handle);
-  if (size == 0) return "Unbekannt";
+  if (size == 0) return kUnknownVersion;
   std::vector<BYTE> data(size);
-  if (!GetFileVersionInfoW(path, 0, size, data.data())) return "Unbekannt";
+  if (!GetFileVersionInfoW(path, 0, size, data.data())) return kUnknownVersion;
   struct TTranslation {
     WORD Language, CodePage;
   }* translation = nullptr;
   UINT length = 0;
   if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
       length < sizeof(TTranslation))
-    return "Unbekannt";
+    return kUnknownVersion;
   wchar_t query[64];
   swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->Language, translation->CodePage);
   wchar_t* value = nullptr;
   if (!VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0)
-    return "Unbekannt";
+    return kUnknownVersion;
   return Narrow(value);
 }
 

@@ -20,39 +20,44 @@ std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {
   return OpenIniFile(WithTrailingBackslash(folder) + "UserMode.INI");
 }
 
-void WriteModeString(const std::string& key, const std::string& value, const std::string& directory) {
-  if (key.empty()) return;
+namespace {
+
+// Runs the action on the opened store and saves it; false when anything
+// failed (settings never raise).
+template <typename Action>
+bool WithUserMode(const std::string& directory, Action action) {
   try {
     auto ini = OpenUserMode(directory);
-    ini->WriteString(kModeSection, key, QuotedString(value));
+    action(*ini);
     ini->Release();
+    return true;
   } catch (...) {
+    return false;
   }
+}
+
+}  // namespace
+
+void WriteModeString(const std::string& key, const std::string& value, const std::string& directory) {
+  if (key.empty()) return;
+  WithUserMode(directory, [&](TFastIniFile& ini) { ini.WriteString(kModeSection, key, QuotedString(value)); });
 }
 
 void WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
   if (key.empty()) return;
-  try {
-    auto ini = OpenUserMode(directory);
-    ini->WriteInteger(kModeSection, key, value);
-    ini->Release();
-  } catch (...) {
-  }
+  WithUserMode(directory, [&](TFastIniFile& ini) { ini.WriteInteger(kModeSection, key, value); });
 }
 
 std::string ReadModeString(const std::string& key, const std::string& defaultValue, const std::string& directory,
                            bool writeBack) {
   std::string result;
   if (key.empty()) return result;
-  try {
-    auto ini = OpenUserMode(directory);
-    ini->StripQuotes = false;
-    result = ini->ReadString(kModeSection, key, defaultValue);
+  bool read = WithUserMode(directory, [&](TFastIniFile& ini) {
+    ini.StripQuotes = false;
+    result = ini.ReadString(kModeSection, key, defaultValue);
     if (!result.empty() && result[0] == '"') result = ExtractQuotedString(result);
-    ini->Release();
-    if (writeBack) WriteModeString(key, result, directory);
-  } catch (...) {
-  }
+  });
+  if (read && writeBack) WriteModeString(key, result, directory);
   return result;
 }
 
@@ -60,13 +65,8 @@ std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue, 
                              bool writeBack) {
   if (key.empty()) return defaultValue;
   std::int32_t result = defaultValue;
-  try {
-    auto ini = OpenUserMode(directory);
-    result = ini->ReadInteger(kModeSection, key, defaultValue);
-    ini->Release();
-  } catch (...) {
+  if (!WithUserMode(directory, [&](TFastIniFile& ini) { result = ini.ReadInteger(kModeSection, key, defaultValue); }))
     return defaultValue;
-  }
   if (writeBack) WriteModeInteger(key, result, directory);
   return result;
 }
