@@ -10,7 +10,6 @@
 #include "util/Random.h"
 #include "util/Seams.h"
 #include "util/UFileFinder.h"
-#include "util/WinText.h"
 
 namespace qv {
 namespace {
@@ -115,19 +114,14 @@ void TCopyCacheJob::Run() {
 // complete: a copy that breaks off never looks like a table.
 void TCopyCacheJob::CopyIntoCache(const std::string& source) {
   std::string target = CacheFolder(index_) + ExtractFileName(source);
-  std::string partial = target + ".~part";
   ForceFolders(ExtractFilePath(target));
-  try {
-    {
-      TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
-      TFileStream output(partial, TFileAccess::Create, TFileShare::Exclusive);
-      CopyStreamData(input, output);
-    }
-    ReplaceWithTemporary(partial, target, false);
-  } catch (...) {
-    DeleteFileW(Widen(partial).c_str());
-    throw;
+  TScratchFile partial(target + ".~part");
+  {
+    TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
+    TFileStream output(partial.Path(), TFileAccess::Create, TFileShare::Exclusive);
+    CopyStreamData(input, output);
   }
+  ReplaceWithTemporary(partial.Path(), target, false);
 }
 
 }  // namespace qv

@@ -122,21 +122,18 @@ auto WithTextRetry(Operation op) {
 // target, which then replaces it (keeping its attributes).
 void SaveBytesOnce(const std::string& bytes, const std::string& path) {
   ForceFileFolder(path);
-  std::string temporary = TemporarySibling(path);
-  try {
-    {
-      TBetterFileStream stream(temporary, false, TBetterFileStream::CreateAlways);
-      stream.Write(bytes.data(), bytes.size());
-      stream.Flush();
-    }
-    ReplaceWithTemporary(temporary, path, true);
-  } catch (...) {
-    DeleteFileW(Widen(temporary).c_str());
-    throw;
+  TScratchFile temporary(TemporarySibling(path));
+  {
+    TBetterFileStream stream(temporary.Path(), false, TBetterFileStream::CreateAlways);
+    stream.Write(bytes.data(), bytes.size());
+    stream.Flush();
   }
+  ReplaceWithTemporary(temporary.Path(), path, true);
 }
 
 }  // namespace
+
+TScratchFile::~TScratchFile() { DeleteFileW(Widen(path_).c_str()); }
 
 std::string TemporarySibling(const std::string& path) {
   return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "util/FileStream.h"
 #include "util/StrUtils.h"
@@ -45,6 +46,19 @@ bool TrySaveBytes(const std::string& bytes, const std::string& path);
 
 // A name beside path for new content that replaces path once it is complete.
 std::string TemporarySibling(const std::string& path);
+// The name of a file that must not outlive the scope: it is removed at the
+// end whatever happened (after it has been moved into place, nothing is left).
+class TScratchFile {
+ public:
+  explicit TScratchFile(std::string path) : path_(std::move(path)) {}
+  ~TScratchFile();
+  TScratchFile(const TScratchFile&) = delete;
+  TScratchFile& operator=(const TScratchFile&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 // Moves a complete temporary file over target; raises EFCreateError (the
 // temporary file stays for the caller to remove). With clearProtection a
 // read-only or hidden target is replaced too and keeps those attributes.

@@ -1,11 +1,8 @@
 #include "util/IniFileStorage.h"
 
-#include <windows.h>
-
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
 #include "util/Seams.h"
-#include "util/WinText.h"
 
 namespace qv {
 namespace {
@@ -40,24 +37,16 @@ std::string TIniFileStorage::Load(const std::string& path) {
 
 void TIniFileStorage::Save(const std::string& path, const std::string& bytes) {
   ForceFolders(ExtractFilePath(path));
-  std::string temporary = TemporarySibling(path);
-  try {
-    auto stream = OpenFileStreamEx(temporary, TFileAccess::Create, TFileShare::Exclusive);
+  TScratchFile temporary(TemporarySibling(path));
+  {
+    auto stream = OpenFileStreamEx(temporary.Path(), TFileAccess::Create, TFileShare::Exclusive);
     stream->Write(bytes.data(), bytes.size());
     stream->Flush();
-  } catch (...) {
-    DeleteFileW(Widen(temporary).c_str());
-    throw;
   }
-  try {
-    RetryFor10Seconds([&] {
-      ReplaceWithTemporary(temporary, path, false);
-      return 0;
-    });
-  } catch (...) {
-    DeleteFileW(Widen(temporary).c_str());
-    throw;
-  }
+  RetryFor10Seconds([&] {
+    ReplaceWithTemporary(temporary.Path(), path, false);
+    return 0;
+  });
 }
 
 std::unique_ptr<TFastIniFile> OpenIniFile(const std::string& path) {
