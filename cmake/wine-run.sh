@@ -12,7 +12,8 @@ if [ -z "$build_dir" ]; then
     build_dir="$(dirname "$build_dir")"
   done
 fi
-export WINEPREFIX="${WINEPREFIX:-$build_dir/wineprefix}"
+# Always the build folder's prefix: test.sh starts its server there, whatever the caller has set.
+export WINEPREFIX="$build_dir/wineprefix"
 export WINEDEBUG=-all
 export LC_ALL=de_DE.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

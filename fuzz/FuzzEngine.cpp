@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   adiLength = adiLength % (size - admLength + 1);
   std::string adm(reinterpret_cast<const char*>(data), admLength);
   std::string adi(reinterpret_cast<const char*>(data) + admLength, adiLength);
-  std::string adt(reinterpret_cast<const char*>(data) + admLength + adiLength, size - admLength - adiLength);
+  std::string adt(reinterpret_cast<const char*>(data) + admLength + adiLength,
+                  size - admLength - adiLength);
 
   qv::TMemoryFileSource files;
   files.Put("C:\\db\\T.ADT", adt);
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (adiLength % 5 != 2) files.Put("C:\\db\\T.ADI", adi);
   qv::TOpenVerdict verdict = qv::CheckTableFiles(files, "C:\\db\\T.ADT");
   if (verdict.Code != 0) {
-    if (verdict.Message.rfind("Error " + std::to_string(verdict.Code) + ":  ", 0) != 0) __builtin_trap();
+    if (verdict.Message.rfind("Error " + std::to_string(verdict.Code) + ":  ", 0) != 0)
+      __builtin_trap();
   } else if (verdict.Structure.Fields.empty() || verdict.Structure.RecordLength < 6) {
     __builtin_trap();
   }

@@ -18,7 +18,8 @@ class TMemoryStorage final : public qv::IIniStorage {
 };
 
 // ASCII letters and digits of the input, so that names and values need no quoting rules.
-std::string Plain(const std::uint8_t* data, std::size_t size, std::size_t from, std::size_t length) {
+std::string Plain(const std::uint8_t* data, std::size_t size, std::size_t from,
+                  std::size_t length) {
   std::string out;
   for (std::size_t i = from; i < size && out.size() < length; ++i) {
     char c = static_cast<char>(data[i]);

@@ -43,6 +43,18 @@ start_wine_server() {  # preset
   QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
 }
 
+# Formatting: every tracked source file as .clang-format wants it.
+unformatted=$(git ls-files -- '*.cpp' '*.h' '*.c' 2>/dev/null |
+  while read -r f; do clang-format "$f" | cmp -s - "$f" || echo "$f"; done)
+if [ -n "$unformatted" ]; then
+  echo "=== format: these files differ from .clang-format (run clang-format -i on them):"
+  printf '  %s\n' $unformatted
+  count_failure "format" "$(wc -w <<<"$unformatted") files not formatted"
+else
+  passed_total=$((passed_total + 1))
+  summary+=("$(printf '%-12s %s' format "all files formatted")")
+fi
+
 # One virtual display for every Windows test of this run.
 if [ -z "${DISPLAY:-}" ]; then
   display=":$((90 + RANDOM % 100))"

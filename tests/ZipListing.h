@@ -14,7 +14,10 @@ struct TZipListing {
 };
 
 inline TZipListing ListZip(const std::string& bytes) {
-  auto u16 = [&](size_t at) { return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at]) | (static_cast<std::uint8_t>(bytes[at + 1]) << 8)); };
+  auto u16 = [&](size_t at) {
+    return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[at]) |
+                                      (static_cast<std::uint8_t>(bytes[at + 1]) << 8));
+  };
   auto u32 = [&](size_t at) { return u16(at) | (u16(at + 2) << 16); };
   TZipListing listing;
   if (bytes.size() < 22) return listing;

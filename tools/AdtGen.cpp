@@ -15,12 +15,14 @@ void PutU16(std::string& b, std::size_t at, std::uint32_t v) {
 }
 
 void PutU32(std::string& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    b[at + static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 std::uint32_t GetU32(const std::string& b, std::size_t at) {
   std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + static_cast<std::size_t>(i)]);
+  for (int i = 3; i >= 0; --i)
+    v = (v << 8) | static_cast<std::uint8_t>(b[at + static_cast<std::size_t>(i)]);
   return v;
 }
 
@@ -53,29 +55,38 @@ struct TMemoWriter {
   }
 };
 
-void PutValue(std::string& record, const TField& f, std::size_t at, const TValue& v, TMemoWriter* memo) {
+void PutValue(std::string& record, const TField& f, std::size_t at, const TValue& v,
+              TMemoWriter* memo) {
   switch (f.Type) {
-    case 5: case 6: case 7: case 28: {
+    case 5:
+    case 6:
+    case 7:
+    case 28: {
       if (v.Kind == TValue::Empty || v.TextValue.empty() || !memo) return;
       PutU32(record, at, memo->Add(v.TextValue));
       PutU32(record, at + 4, static_cast<std::uint32_t>(v.TextValue.size()));
       return;
     }
     case 3:
-      if (v.Kind == TValue::Date) PutU32(record, at, static_cast<std::uint32_t>(JulianDay(v.Year, v.Month, v.Day)));
+      if (v.Kind == TValue::Date)
+        PutU32(record, at, static_cast<std::uint32_t>(JulianDay(v.Year, v.Month, v.Day)));
       return;
     case 1:
       record[at] = v.Kind == TValue::Logical && v.IntValue ? 'T' : 'F';
       return;
-    case 10: case 17: case 18: {
+    case 10:
+    case 17:
+    case 18: {
       double d = v.Kind == TValue::Double ? v.DoubleValue : static_cast<double>(v.IntValue);
       std::memcpy(&record[at], &d, 8);
       return;
     }
-    case 11: case 15:
+    case 11:
+    case 15:
       PutU32(record, at, static_cast<std::uint32_t>(v.IntValue));
       return;
-    case 4: case 20: {
+    case 4:
+    case 20: {
       std::string text = v.TextValue.substr(0, f.Length);
       text.resize(f.Length, ' ');
       record.replace(at, f.Length, text);
@@ -159,7 +170,8 @@ TTableSpec CustomerTable(int records) {
     TValue note = i % 3 == 0 ? TValue::Str("Notiz zu Kunde " + std::to_string(i + 1) + ": " +
                                            std::string(static_cast<std::size_t>(20 + i % 50), 'x'))
                              : TValue{};
-    spec.Records.push_back({TValue::Int(i + 1), TValue::Str(kNames[i % 4]), TValue::Str(kPlaces[i % 4]),
+    spec.Records.push_back({TValue::Int(i + 1), TValue::Str(kNames[i % 4]),
+                            TValue::Str(kPlaces[i % 4]),
                             TValue::DateOf(2000 + i % 25, 1 + i % 12, 1 + i % 28), note});
   }
   spec.WithIndex = true;
@@ -169,10 +181,12 @@ TTableSpec CustomerTable(int records) {
 
 TTableSpec ArticleTable(int records, bool withIndex) {
   TTableSpec spec;
-  spec.Fields = {{"NR", 15, 4}, {"BEZ", 20, 60}, {"PREIS", 18, 8}, {"MENGE", 10, 8, 2}, {"AKTIV", 1, 1}};
+  spec.Fields = {
+      {"NR", 15, 4}, {"BEZ", 20, 60}, {"PREIS", 18, 8}, {"MENGE", 10, 8, 2}, {"AKTIV", 1, 1}};
   for (int i = 0; i < records; ++i)
     spec.Records.push_back({TValue::Int(i + 1), TValue::Str("Artikel " + std::to_string(i + 1)),
-                            TValue::Real(9.99 + i), TValue::Real(i * 1.5), TValue::Bool(i % 2 == 0)});
+                            TValue::Real(9.99 + i), TValue::Real(i * 1.5),
+                            TValue::Bool(i % 2 == 0)});
   spec.WithIndex = withIndex;
   spec.IndexPages = 6;
   return spec;
@@ -180,50 +194,88 @@ TTableSpec ArticleTable(int records, bool withIndex) {
 
 std::uint32_t ExpectedCode(TDamage damage) {
   switch (damage) {
-    case TDamage::EmptyTable: case TDamage::EmptyMemo: case TDamage::EmptyIndex: return 7010;
-    case TDamage::BadSignature: case TDamage::TruncatedHeader: case TDamage::CutMidRecord:
-    case TDamage::WrongVersion: case TDamage::DataOffsetWrong: case TDamage::RecordLengthChanged:
-    case TDamage::FieldBeyondRecord: case TDamage::OverlappingFields: return 7016;
-    case TDamage::UnknownFieldType: return 7123;
-    case TDamage::MissingMemo: return 7008;
-    case TDamage::GarbageIndex: return 7108;
-    case TDamage::IndexNotWholePages: return 7058;
-    default: return 0;
+    case TDamage::EmptyTable:
+    case TDamage::EmptyMemo:
+    case TDamage::EmptyIndex:
+      return 7010;
+    case TDamage::BadSignature:
+    case TDamage::TruncatedHeader:
+    case TDamage::CutMidRecord:
+    case TDamage::WrongVersion:
+    case TDamage::DataOffsetWrong:
+    case TDamage::RecordLengthChanged:
+    case TDamage::FieldBeyondRecord:
+    case TDamage::OverlappingFields:
+      return 7016;
+    case TDamage::UnknownFieldType:
+      return 7123;
+    case TDamage::MissingMemo:
+      return 7008;
+    case TDamage::GarbageIndex:
+      return 7108;
+    case TDamage::IndexNotWholePages:
+      return 7058;
+    default:
+      return 0;
   }
 }
 
 const char* DamageName(TDamage damage) {
   switch (damage) {
-    case TDamage::EmptyTable: return "EmptyTable";
-    case TDamage::BadSignature: return "BadSignature";
-    case TDamage::TruncatedHeader: return "TruncatedHeader";
-    case TDamage::CutMidRecord: return "CutMidRecord";
-    case TDamage::WrongVersion: return "WrongVersion";
-    case TDamage::DataOffsetWrong: return "DataOffsetWrong";
-    case TDamage::RecordLengthChanged: return "RecordLengthChanged";
-    case TDamage::FieldBeyondRecord: return "FieldBeyondRecord";
-    case TDamage::OverlappingFields: return "OverlappingFields";
-    case TDamage::UnknownFieldType: return "UnknownFieldType";
-    case TDamage::MissingMemo: return "MissingMemo";
-    case TDamage::EmptyMemo: return "EmptyMemo";
-    case TDamage::GarbageIndex: return "GarbageIndex";
-    case TDamage::IndexNotWholePages: return "IndexNotWholePages";
-    case TDamage::EmptyIndex: return "EmptyIndex";
-    case TDamage::CountTooHigh: return "CountTooHigh";
-    case TDamage::CountTooLow: return "CountTooLow";
-    case TDamage::ExtraRecords: return "ExtraRecords";
-    case TDamage::UnknownFlag: return "UnknownFlag";
-    case TDamage::GarbageDeletedByte: return "GarbageDeletedByte";
-    case TDamage::MemoGarbageHeader: return "MemoGarbageHeader";
-    case TDamage::MemoReferenceBeyondFile: return "MemoReferenceBeyondFile";
-    case TDamage::IndexMissing: return "IndexMissing";
+    case TDamage::EmptyTable:
+      return "EmptyTable";
+    case TDamage::BadSignature:
+      return "BadSignature";
+    case TDamage::TruncatedHeader:
+      return "TruncatedHeader";
+    case TDamage::CutMidRecord:
+      return "CutMidRecord";
+    case TDamage::WrongVersion:
+      return "WrongVersion";
+    case TDamage::DataOffsetWrong:
+      return "DataOffsetWrong";
+    case TDamage::RecordLengthChanged:
+      return "RecordLengthChanged";
+    case TDamage::FieldBeyondRecord:
+      return "FieldBeyondRecord";
+    case TDamage::OverlappingFields:
+      return "OverlappingFields";
+    case TDamage::UnknownFieldType:
+      return "UnknownFieldType";
+    case TDamage::MissingMemo:
+      return "MissingMemo";
+    case TDamage::EmptyMemo:
+      return "EmptyMemo";
+    case TDamage::GarbageIndex:
+      return "GarbageIndex";
+    case TDamage::IndexNotWholePages:
+      return "IndexNotWholePages";
+    case TDamage::EmptyIndex:
+      return "EmptyIndex";
+    case TDamage::CountTooHigh:
+      return "CountTooHigh";
+    case TDamage::CountTooLow:
+      return "CountTooLow";
+    case TDamage::ExtraRecords:
+      return "ExtraRecords";
+    case TDamage::UnknownFlag:
+      return "UnknownFlag";
+    case TDamage::GarbageDeletedByte:
+      return "GarbageDeletedByte";
+    case TDamage::MemoGarbageHeader:
+      return "MemoGarbageHeader";
+    case TDamage::MemoReferenceBeyondFile:
+      return "MemoReferenceBeyondFile";
+    case TDamage::IndexMissing:
+      return "IndexMissing";
   }
   return "?";
 }
 
 std::vector<TDamage> AllDamages() {
   std::vector<TDamage> all;
-  for (int d = 0; d <= static_cast<int>(TDamage::IndexMissing); ++d) all.push_back(static_cast<TDamage>(d));
+  for (int d = 0; d <= static_cast<int>(TDamage::IndexMissing); ++d)
+    all.push_back(static_cast<TDamage>(d));
   return all;
 }
 
@@ -234,12 +286,24 @@ void ApplyDamage(TTableFiles& f, TDamage damage) {
   std::size_t firstField = kHeader;
   std::size_t lastField = dataOffset - kDescriptor;
   switch (damage) {
-    case TDamage::EmptyTable: adt.clear(); break;
-    case TDamage::BadSignature: adt[0] = 'a'; break;
-    case TDamage::TruncatedHeader: adt.resize(200); break;
-    case TDamage::CutMidRecord: adt.resize(adt.size() - recordLength / 2); break;
-    case TDamage::WrongVersion: PutU32(adt, 20, 2); break;
-    case TDamage::DataOffsetWrong: PutU32(adt, 32, dataOffset + 200); break;
+    case TDamage::EmptyTable:
+      adt.clear();
+      break;
+    case TDamage::BadSignature:
+      adt[0] = 'a';
+      break;
+    case TDamage::TruncatedHeader:
+      adt.resize(200);
+      break;
+    case TDamage::CutMidRecord:
+      adt.resize(adt.size() - recordLength / 2);
+      break;
+    case TDamage::WrongVersion:
+      PutU32(adt, 20, 2);
+      break;
+    case TDamage::DataOffsetWrong:
+      PutU32(adt, 32, dataOffset + 200);
+      break;
     case TDamage::RecordLengthChanged: {
       // One byte more per record: the file is padded so its length still fits.
       std::uint32_t records = (static_cast<std::uint32_t>(adt.size()) - dataOffset) / recordLength;
@@ -247,30 +311,56 @@ void ApplyDamage(TTableFiles& f, TDamage damage) {
       adt.append(records, '\0');
       break;
     }
-    case TDamage::FieldBeyondRecord: PutU16(adt, lastField + 135, recordLength); break;
-    case TDamage::OverlappingFields: PutU16(adt, lastField + 131, 5); break;
-    case TDamage::UnknownFieldType: PutU16(adt, firstField + 129, 9); break;
-    case TDamage::MissingMemo: f.HasAdm = false; f.Adm.clear(); break;
-    case TDamage::EmptyMemo: f.Adm.clear(); break;
-    case TDamage::GarbageIndex:
-      for (std::size_t i = 0; i < f.Adi.size(); ++i) f.Adi[i] = static_cast<char>((i * 131 + 7) ^ 0x5A);
+    case TDamage::FieldBeyondRecord:
+      PutU16(adt, lastField + 135, recordLength);
       break;
-    case TDamage::IndexNotWholePages: f.Adi.resize(f.Adi.size() - 100); break;
-    case TDamage::EmptyIndex: f.Adi.clear(); break;
-    case TDamage::CountTooHigh: PutU32(adt, 24, GetU32(adt, 24) + 10); break;
-    case TDamage::CountTooLow: PutU32(adt, 24, 0); break;
-    case TDamage::ExtraRecords: adt.append(std::string(recordLength * 2, '\0')); break;
-    case TDamage::UnknownFlag: PutU32(adt, 88, GetU32(adt, 88) | 0x100); break;
+    case TDamage::OverlappingFields:
+      PutU16(adt, lastField + 131, 5);
+      break;
+    case TDamage::UnknownFieldType:
+      PutU16(adt, firstField + 129, 9);
+      break;
+    case TDamage::MissingMemo:
+      f.HasAdm = false;
+      f.Adm.clear();
+      break;
+    case TDamage::EmptyMemo:
+      f.Adm.clear();
+      break;
+    case TDamage::GarbageIndex:
+      for (std::size_t i = 0; i < f.Adi.size(); ++i)
+        f.Adi[i] = static_cast<char>((i * 131 + 7) ^ 0x5A);
+      break;
+    case TDamage::IndexNotWholePages:
+      f.Adi.resize(f.Adi.size() - 100);
+      break;
+    case TDamage::EmptyIndex:
+      f.Adi.clear();
+      break;
+    case TDamage::CountTooHigh:
+      PutU32(adt, 24, GetU32(adt, 24) + 10);
+      break;
+    case TDamage::CountTooLow:
+      PutU32(adt, 24, 0);
+      break;
+    case TDamage::ExtraRecords:
+      adt.append(std::string(recordLength * 2, '\0'));
+      break;
+    case TDamage::UnknownFlag:
+      PutU32(adt, 88, GetU32(adt, 88) | 0x100);
+      break;
     case TDamage::GarbageDeletedByte:
       if (adt.size() > dataOffset) adt[dataOffset] = static_cast<char>(0xA7);
       break;
     case TDamage::MemoGarbageHeader:
-      for (std::size_t i = 0; i < 16 && i < f.Adm.size(); ++i) f.Adm[i] = static_cast<char>(0xEE - i);
+      for (std::size_t i = 0; i < 16 && i < f.Adm.size(); ++i)
+        f.Adm[i] = static_cast<char>(0xEE - i);
       break;
     case TDamage::MemoReferenceBeyondFile:
       for (std::size_t field = kHeader; field < dataOffset; field += kDescriptor) {
-        std::uint16_t type = static_cast<std::uint16_t>(static_cast<std::uint8_t>(adt[field + 129]) |
-                                                        (static_cast<std::uint8_t>(adt[field + 130]) << 8));
+        std::uint16_t type =
+            static_cast<std::uint16_t>(static_cast<std::uint8_t>(adt[field + 129]) |
+                                       (static_cast<std::uint8_t>(adt[field + 130]) << 8));
         if (!IsMemoType(type) || adt.size() <= dataOffset) continue;
         std::size_t at = dataOffset + (static_cast<std::uint8_t>(adt[field + 131]) |
                                        (static_cast<std::uint8_t>(adt[field + 132]) << 8));
@@ -279,7 +369,10 @@ void ApplyDamage(TTableFiles& f, TDamage damage) {
         break;
       }
       break;
-    case TDamage::IndexMissing: f.HasAdi = false; f.Adi.clear(); break;
+    case TDamage::IndexMissing:
+      f.HasAdi = false;
+      f.Adi.clear();
+      break;
   }
 }
 

@@ -23,11 +23,38 @@ struct TValue {
   double DoubleValue = 0;
   int Year = 0, Month = 0, Day = 0;
 
-  static TValue Str(std::string s) { TValue v; v.Kind = Text; v.TextValue = std::move(s); return v; }
-  static TValue Int(std::int64_t i) { TValue v; v.Kind = Integer; v.IntValue = i; return v; }
-  static TValue DateOf(int y, int m, int d) { TValue v; v.Kind = Date; v.Year = y; v.Month = m; v.Day = d; return v; }
-  static TValue Bool(bool b) { TValue v; v.Kind = Logical; v.IntValue = b; return v; }
-  static TValue Real(double d) { TValue v; v.Kind = Double; v.DoubleValue = d; return v; }
+  static TValue Str(std::string s) {
+    TValue v;
+    v.Kind = Text;
+    v.TextValue = std::move(s);
+    return v;
+  }
+  static TValue Int(std::int64_t i) {
+    TValue v;
+    v.Kind = Integer;
+    v.IntValue = i;
+    return v;
+  }
+  static TValue DateOf(int y, int m, int d) {
+    TValue v;
+    v.Kind = Date;
+    v.Year = y;
+    v.Month = m;
+    v.Day = d;
+    return v;
+  }
+  static TValue Bool(bool b) {
+    TValue v;
+    v.Kind = Logical;
+    v.IntValue = b;
+    return v;
+  }
+  static TValue Real(double d) {
+    TValue v;
+    v.Kind = Double;
+    v.DoubleValue = d;
+    return v;
+  }
 };
 
 struct TTableSpec {

@@ -106,7 +106,8 @@ int main(int rawArgc, char** rawArgv) {
   if ((argc == 6 || argc == 7) && std::string(argv[1]) == "table") {
     std::string kind = argv[4];
     int records = std::atoi(argv[5]);
-    TTableFiles files = Build(kind == "customers" ? CustomerTable(records) : ArticleTable(records, true));
+    TTableFiles files =
+        Build(kind == "customers" ? CustomerTable(records) : ArticleTable(records, true));
     if (argc == 7) {
       TDamage damage;
       if (!ParseDamage(argv[6], damage)) return Usage();

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
   }
   zip.Close();
   QueryPerformanceCounter(&stop);
-  double seconds = static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  double seconds =
+      static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
   std::printf("%llu %.3f\n", static_cast<unsigned long long>(bytes), seconds);
   return 0;
 }

@@ -24,6 +24,7 @@ void ParseBaseList(std::string_view bytes, TStringList& list);
 // The list to show: the user's own list when it has a line, else the
 // installed one when it differs from the current one other than in letter
 // case, else the current one.
-TStringList ChooseDatabaseList(const TStringList& current, const TStringList& installed, const TStringList& user);
+TStringList ChooseDatabaseList(const TStringList& current, const TStringList& installed,
+                               const TStringList& user);
 
 }  // namespace qv

@@ -8,7 +8,8 @@
 namespace qv {
 
 inline constexpr wchar_t kUninstallKey[] =
-    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5B0E7C3A-91D4-4F62-8A17-C2E94D3B6A05}_is1";
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5B0E7C3A-91D4-4F62-8A17-"
+    L"C2E94D3B6A05}_is1";
 
 // The program's folder + "DATABASEUTIL\", created on every call.
 std::string UtilDirectory();

@@ -11,7 +11,8 @@ std::string ProtocolFileName();
 std::string ProtocolPageName();
 // Merges the run's final texts (or only firstLine) into QUORVEL.LOG, newest
 // first, and rebuilds the page.
-void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine = std::nullopt);
+void WriteProtocol(const TStringList& runProtocol,
+                   const std::optional<std::string>& firstLine = std::nullopt);
 // Rebuilds QUORVEL.htm from QUORVEL.LOG and gives its path.
 std::string WriteProtocolPage();
 

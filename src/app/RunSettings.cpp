@@ -41,11 +41,13 @@ std::string FileVersionText() {
     WORD Language, CodePage;
   }* translation = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length) ||
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &length) ||
       length < sizeof(TTranslation))
     return kUnknownVersion;
   wchar_t query[64];
-  swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->Language, translation->CodePage);
+  swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileVersion", translation->Language,
+           translation->CodePage);
   wchar_t* value = nullptr;
   if (!VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) || length == 0)
     return kUnknownVersion;

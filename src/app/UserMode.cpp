@@ -38,9 +38,11 @@ bool WithUserMode(const std::string& directory, Action action) {
 
 }  // namespace
 
-void WriteModeString(const std::string& key, const std::string& value, const std::string& directory) {
+void WriteModeString(const std::string& key, const std::string& value,
+                     const std::string& directory) {
   if (key.empty()) return;
-  WithUserMode(directory, [&](TFastIniFile& ini) { ini.WriteString(kModeSection, key, QuotedString(value)); });
+  WithUserMode(directory,
+               [&](TFastIniFile& ini) { ini.WriteString(kModeSection, key, QuotedString(value)); });
 }
 
 void WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
@@ -48,8 +50,8 @@ void WriteModeInteger(const std::string& key, std::int32_t value, const std::str
   WithUserMode(directory, [&](TFastIniFile& ini) { ini.WriteInteger(kModeSection, key, value); });
 }
 
-std::string ReadModeString(const std::string& key, const std::string& defaultValue, const std::string& directory,
-                           bool writeBack) {
+std::string ReadModeString(const std::string& key, const std::string& defaultValue,
+                           const std::string& directory, bool writeBack) {
   std::string result;
   if (key.empty()) return result;
   bool read = WithUserMode(directory, [&](TFastIniFile& ini) {
@@ -61,11 +63,13 @@ std::string ReadModeString(const std::string& key, const std::string& defaultVal
   return result;
 }
 
-std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue, const std::string& directory,
-                             bool writeBack) {
+std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue,
+                             const std::string& directory, bool writeBack) {
   if (key.empty()) return defaultValue;
   std::int32_t result = defaultValue;
-  if (!WithUserMode(directory, [&](TFastIniFile& ini) { result = ini.ReadInteger(kModeSection, key, defaultValue); }))
+  if (!WithUserMode(directory, [&](TFastIniFile& ini) {
+        result = ini.ReadInteger(kModeSection, key, defaultValue);
+      }))
     return defaultValue;
   if (writeBack) WriteModeInteger(key, result, directory);
   return result;
@@ -81,19 +85,35 @@ int Clamp(int value, int minimum, int maximum) {
 
 }  // namespace
 
-std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa, const std::string& directory,
-                                  std::string name, std::int32_t add0Default, int placement) {
+std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa,
+                                  const std::string& directory, std::string name,
+                                  std::int32_t add0Default, int placement) {
   if (name.empty()) name = form.Name;
   int left = 0, top = 0;
   switch (placement) {
-    case 0: left = wa.Right / 2 - form.Width / 2; top = wa.Bottom / 2 - form.Height / 2; break;
-    case 1: left = wa.Left; top = wa.Top; break;
-    case 2: left = wa.Right - form.Width; top = wa.Top; break;
-    case 3: left = wa.Right - form.Width; top = wa.Bottom - form.Height; break;
-    default: break;
+    case 0:
+      left = wa.Right / 2 - form.Width / 2;
+      top = wa.Bottom / 2 - form.Height / 2;
+      break;
+    case 1:
+      left = wa.Left;
+      top = wa.Top;
+      break;
+    case 2:
+      left = wa.Right - form.Width;
+      top = wa.Top;
+      break;
+    case 3:
+      left = wa.Right - form.Width;
+      top = wa.Bottom - form.Height;
+      break;
+    default:
+      break;
   }
-  form.Width = Clamp(ReadModeInteger(name + ".Width", form.Width, directory), form.MinWidth, form.MaxWidth);
-  form.Height = Clamp(ReadModeInteger(name + ".Height", form.Height, directory), form.MinHeight, form.MaxHeight);
+  form.Width =
+      Clamp(ReadModeInteger(name + ".Width", form.Width, directory), form.MinWidth, form.MaxWidth);
+  form.Height = Clamp(ReadModeInteger(name + ".Height", form.Height, directory), form.MinHeight,
+                      form.MaxHeight);
   if (placement != 4) {
     form.Left = ReadModeInteger(name + ".Left", left, directory);
     form.Top = ReadModeInteger(name + ".Top", top, directory);

@@ -20,12 +20,14 @@ const std::string& UserModeDirectory();
 
 // The store for directory + "UserMode.INI" (the program's folder when empty).
 std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory = "");
-void WriteModeString(const std::string& key, const std::string& value, const std::string& directory = "");
-void WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory = "");
+void WriteModeString(const std::string& key, const std::string& value,
+                     const std::string& directory = "");
+void WriteModeInteger(const std::string& key, std::int32_t value,
+                      const std::string& directory = "");
 std::string ReadModeString(const std::string& key, const std::string& defaultValue = "",
                            const std::string& directory = "", bool writeBack = false);
-std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue, const std::string& directory = "",
-                             bool writeBack = false);
+std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue,
+                             const std::string& directory = "", bool writeBack = false);
 
 struct TScreenRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
@@ -39,7 +41,8 @@ struct TFormGeometry {
 
 // Size and position from the settings (nothing written back); gives the
 // value read for name + ".Add0".
-std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& workArea, const std::string& directory,
-                                  std::string name, std::int32_t add0Default, int placement);
+std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& workArea,
+                                  const std::string& directory, std::string name,
+                                  std::int32_t add0Default, int placement);
 
 }  // namespace qv

@@ -23,7 +23,8 @@ void SetAdsProviderForTest(IAdsProvider* provider) { g_provider.store(provider);
 // --- TAdsSettings -------------------------------------------------------------
 
 TAdsSettings::TAdsSettings(IAdsProvider& provider) {
-  if (g_settingsExist.exchange(true)) throw std::logic_error("Only one TAdsSettings may exist per process");
+  if (g_settingsExist.exchange(true))
+    throw std::logic_error("Only one TAdsSettings may exist per process");
   provider.CacheOpenCursors(kCachedCursors);
   provider.SetDateFormat(kDateFormat);
   SetShortDateFormat(kDateFormat);
@@ -69,7 +70,8 @@ void TAdsTable::Open() {
   if (!Connection) throw EADSDatabaseError(0, (Name.empty() ? "" : Name + ": ") + "No connection");
   Connection->Connect();
   Check(provider_.OpenTable(Connection->Handle(), TableName, "", ADS_ADT, ADS_ANSI,
-                            ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, ADS_DEFAULT_OPTIONS, handle_));
+                            ADS_PROPRIETARY_LOCKING, ADS_CHECKRIGHTS, ADS_DEFAULT_OPTIONS,
+                            handle_));
   try {
     ReadStructure();
   } catch (...) {

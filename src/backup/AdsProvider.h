@@ -44,9 +44,12 @@ class IAdsProvider {
   virtual std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) = 0;
   virtual std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) = 0;
   virtual std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) = 0;
-  virtual std::uint32_t GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) = 0;
-  virtual std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field, std::uint32_t& length) = 0;
-  virtual std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field, std::uint16_t& decimals) = 0;
+  virtual std::uint32_t GetFieldType(TAdsHandle table, std::uint16_t field,
+                                     std::uint16_t& type) = 0;
+  virtual std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field,
+                                       std::uint32_t& length) = 0;
+  virtual std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field,
+                                         std::uint16_t& decimals) = 0;
   virtual std::uint32_t GetNumIndexes(TAdsHandle table, std::uint16_t& count) = 0;
   virtual std::uint32_t GetIndexName(TAdsHandle table, std::uint16_t index, std::string& name) = 0;
   virtual std::uint32_t GetRecordCount(TAdsHandle table, std::uint32_t& count) = 0;

@@ -51,9 +51,11 @@ void TBackupJob::ReportCheckResult(TCheckFlags flags) {
   bool data = (flags & CopiedToData) && !dataCopyFailed_;
   bool data2 = (flags & CopiedToData2) && !data2CopyFailed_ && !dataCopyFailed_;
   std::string folder = data2 ? kData2Folder : data ? kDataFolder : "unbekannt";
-  Report("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in " +
-             FileLink(BackupRoot + folder) + ".",
-         true, false);
+  Report(
+      "Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie "
+      "in " +
+          FileLink(BackupRoot + folder) + ".",
+      true, false);
 }
 
 TCheckFlags TBackupJob::CheckTables() {
@@ -92,7 +94,8 @@ void TBackupJob::CheckTable(const std::string& databaseDir, const std::string& b
   std::string root = WithTrailingBackslash(backupRoot);
   if (base.empty()) return;
   try {
-    session_->CheckCopy(dbDir, base, name, [&] { Report("Prüfen: \"" + name + "\" [" + dbDir + "]", false, false); });
+    session_->CheckCopy(dbDir, base, name,
+                        [&] { Report("Prüfen: \"" + name + "\" [" + dbDir + "]", false, false); });
     if (!CopyTableFiles(session_->CheckDir(), root + kDataFolder, base)) {
       dataCopyFailed_ = true;
       return;  // DATA2 keeps its last good copy of this table

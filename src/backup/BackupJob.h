@@ -50,7 +50,8 @@ class TBackupJob : public TWorkerThreadJob {
 
   // Today's archive set of one kind, once per day, keeping `keep` set folders.
   TArchiveSetResult BuildArchiveSet(TArchiveKind kind, int keep);
-  void WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath, TArchiveKind kind);
+  void WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath,
+                         TArchiveKind kind);
   // Size from the directory entry, -1 when there is none.
   static std::int64_t FileSize64(const std::string& path);
   // Reports the text, formed only then, when the last progress line is 5 s old.
@@ -76,7 +77,8 @@ class TBackupJob : public TWorkerThreadJob {
   void ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result);
   // Copies the table's files into one backup folder; false (after a red
   // line) when a copy could not be written.
-  bool CopyTableFiles(const std::string& fromDir, const std::string& toDir, const std::string& base);
+  bool CopyTableFiles(const std::string& fromDir, const std::string& toDir,
+                      const std::string& base);
 
   std::shared_ptr<TJobChannel> channel_;
   // State of the running CheckTables.

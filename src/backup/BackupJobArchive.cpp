@@ -27,10 +27,12 @@ struct TKindInfo {
 };
 
 const TKindInfo& Info(TArchiveKind kind) {
-  static const TKindInfo kDatabase{"DATABASEBACKUP\\ZIP\\", "Daten-Ziparchiv erstellen..", "datenbank.zip",
+  static const TKindInfo kDatabase{"DATABASEBACKUP\\ZIP\\", "Daten-Ziparchiv erstellen..",
+                                   "datenbank.zip",
                                    "Alle Ziparchive der Datenbank finden Sie hier ",
                                    "Das Ziparchiv der Datenbank finden Sie hier "};
-  static const TKindInfo kOther{"DATABASEBACKUP\\ZIPOTHER\\", "Datei-Ziparchiv erstellen..", "andere.zip",
+  static const TKindInfo kOther{"DATABASEBACKUP\\ZIPOTHER\\", "Datei-Ziparchiv erstellen..",
+                                "andere.zip",
                                 "Alle Ziparchive der anderen Dateien finden Sie hier ",
                                 "Das Ziparchiv der anderen Dateien finden Sie hier "};
   return kind == TArchiveKind::Database ? kDatabase : kOther;
@@ -44,13 +46,14 @@ bool Takes(TArchiveKind kind, const std::string& path) {
 
 std::string Stamp(const TLocalTime& t) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d-%02d-%02d-%02d", t.Day, t.Month, t.Year, t.Hour, t.Minute,
-                t.Second);
+  std::snprintf(buffer, sizeof buffer, "%02d-%02d-%04d-%02d-%02d-%02d", t.Day, t.Month, t.Year,
+                t.Hour, t.Minute, t.Second);
   return buffer;
 }
 
 std::uint64_t CreationTicks(const TFindEntry& entry) {
-  return (static_cast<std::uint64_t>(entry.CreationTime.dwHighDateTime) << 32) | entry.CreationTime.dwLowDateTime;
+  return (static_cast<std::uint64_t>(entry.CreationTime.dwHighDateTime) << 32) |
+         entry.CreationTime.dwLowDateTime;
 }
 
 // The set folders of a kind folder: how many, the oldest, and whether one
@@ -92,7 +95,8 @@ std::int64_t TBackupJob::FileSize64(const std::string& path) {
   HANDLE find = FindFirstFileW(Widen(path).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return -1;
   FindClose(find);
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
+                                   data.nFileSizeLow);
 }
 
 void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
@@ -153,8 +157,8 @@ void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::s
         // The line is only formed when it will be sent: this runs for every file.
         if (j > 0)
           ThrottledProgress([&] {
-            return "<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n + " </b>zippen.. [" +
-                   sourceFolder + "]";
+            return "<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
+                   " </b>zippen.. [" + sourceFolder + "]";
           });
         zip.AddFile(pending[j]);
       }
@@ -195,8 +199,12 @@ void TBackupJob::ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& re
   int m = static_cast<int>(ArchiveFiles.size());
   for (int i = 1; i <= m; ++i) {
     const std::string& part = ArchiveFiles[static_cast<size_t>(i - 1)];
-    if (i == 1) Report(std::string(Info(kind).FirstPartLine) + FileLink(ExtractFilePath(part)) + ".", true, false);
-    Report("Datei " + std::to_string(i) + " von " + std::to_string(m) + " : " + FileLink(part) + ".", true, false);
+    if (i == 1)
+      Report(std::string(Info(kind).FirstPartLine) + FileLink(ExtractFilePath(part)) + ".", true,
+             false);
+    Report(
+        "Datei " + std::to_string(i) + " von " + std::to_string(m) + " : " + FileLink(part) + ".",
+        true, false);
   }
 }
 

@@ -25,7 +25,9 @@ void TBackupJob::Report(const std::string& text, bool addToLog, bool failed) {
   PostItem(std::move(item));
 }
 
-void TBackupJob::PostItem(std::unique_ptr<TBackupItem> item) { channel_->PostReport(std::move(item)); }
+void TBackupJob::PostItem(std::unique_ptr<TBackupItem> item) {
+  channel_->PostReport(std::move(item));
+}
 
 void TBackupJob::PostFinal(bool hasErrors) {
   auto item = std::make_unique<TBackupItem>();

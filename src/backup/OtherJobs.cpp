@@ -44,7 +44,8 @@ std::string RandomFileContent(const std::string& name) {
 
 // --- network refresh --------------------------------------------------------------
 
-TNetRefreshJob::TNetRefreshJob(std::string databases, const std::string& name) : databases_(std::move(databases)) {
+TNetRefreshJob::TNetRefreshJob(std::string databases, const std::string& name)
+    : databases_(std::move(databases)) {
   std::string cleaned = CleanFileName(name.empty() ? "netrefresh" : name, true);
   name_ = ReplaceTextAll(ReplaceTextAll(cleaned, "\\", ""), "/", "");
 }
@@ -85,10 +86,15 @@ void TNetWorkJob::Run() {
 
 // --- cache copies -------------------------------------------------------------------
 
-TCopyCacheJob::TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel, int index)
-    : TCustomOtherJob(std::move(channel)), databaseDir_(WithTrailingBackslash(databaseDir)), index_(index) {}
+TCopyCacheJob::TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel,
+                             int index)
+    : TCustomOtherJob(std::move(channel)),
+      databaseDir_(WithTrailingBackslash(databaseDir)),
+      index_(index) {}
 
-std::string TCopyCacheJob::CacheFolder(int index) { return TempSubfolder("Temporärer Cache." + std::to_string(index)); }
+std::string TCopyCacheJob::CacheFolder(int index) {
+  return TempSubfolder("Temporärer Cache." + std::to_string(index));
+}
 
 void TCopyCacheJob::Run() {
   try {

@@ -36,7 +36,8 @@ void TTableCheckSession::Connect() {
   connection_.Connect();
 }
 
-void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::string& base, const std::string& name,
+void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::string& base,
+                                   const std::string& name,
                                    const std::function<void()>& beforeOpen) {
   std::string dbDir = WithTrailingBackslash(databaseDir);
   for (const char* extension : kTableExtensions) {
@@ -44,7 +45,8 @@ void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::st
     if (!IsExistingFile(source)) continue;
     // A scratch copy that cannot be written would let the engine judge a
     // missing or partial file, so it counts as a failure of the table.
-    if (!CopyFileRetry(source, checkDir_ + base + extension)) throw EFCreateError(checkDir_ + base + extension, 0);
+    if (!CopyFileRetry(source, checkDir_ + base + extension))
+      throw EFCreateError(checkDir_ + base + extension, 0);
   }
   table_.Close();
   table_.TableName = name;

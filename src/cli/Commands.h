@@ -16,7 +16,8 @@ enum TExitCode {
 };
 
 // One backup run as the tray program makes it, without the window.
-int RunCommand(TConsole& console, const std::string& target, const std::vector<std::string>& databases);
+int RunCommand(TConsole& console, const std::string& target,
+               const std::vector<std::string>& databases);
 // The table check only: nothing is written into a backup tree.
 int CheckCommand(TConsole& console, const std::vector<std::string>& folders);
 // The database list and the settings as the tray program sees them.

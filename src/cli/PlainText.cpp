@@ -6,9 +6,12 @@ std::string PlainText(std::string_view html) {
   std::string out;
   bool inTag = false;
   for (char c : html) {
-    if (c == '<') inTag = true;
-    else if (c == '>' && inTag) inTag = false;
-    else if (!inTag) out += c;
+    if (c == '<')
+      inTag = true;
+    else if (c == '>' && inTag)
+      inTag = false;
+    else if (!inTag)
+      out += c;
   }
   return out;
 }

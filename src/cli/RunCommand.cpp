@@ -14,7 +14,8 @@
 namespace qv {
 namespace {
 
-constexpr char kNothingToBackUp[] = "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!";
+constexpr char kNothingToBackUp[] =
+    "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!";
 
 // Runs the thread's message loop until the pool's last backup job ended.
 void WaitForRunEnd(TBackupPooled& pool) {
@@ -39,20 +40,24 @@ TStringList ExistingFolders(TConsole& console, const TStringList& databases) {
 
 }  // namespace
 
-int RunCommand(TConsole& console, const std::string& targetOption, const std::vector<std::string>& databaseOptions) {
+int RunCommand(TConsole& console, const std::string& targetOption,
+               const std::vector<std::string>& databaseOptions) {
   TRunLock lock;
   if (!lock.Acquired()) {
-    console.Error("Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
+    console.Error(
+        "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
     return kExitRunLocked;
   }
-  std::string target = WithTrailingBackslash(targetOption.empty() ? TargetDirectorySetting() : targetOption);
+  std::string target =
+      WithTrailingBackslash(targetOption.empty() ? TargetDirectorySetting() : targetOption);
   if (target.rfind("\\\\", 0) == 0) ReconnectNetworkPath(target);
   if (!IsExistingFolder(target)) {
     WriteProtocol({}, std::string(kTargetMissingLine));
     console.Error("FEHLER: Sicherungsverzeichnis fehlt! (" + target + ")");
     return kExitTargetMissing;
   }
-  TStringList databases = databaseOptions.empty() ? CurrentDatabaseList() : TStringList(databaseOptions);
+  TStringList databases =
+      databaseOptions.empty() ? CurrentDatabaseList() : TStringList(databaseOptions);
   TStringList existing = ExistingFolders(console, databases);
   if (existing.empty()) {
     // No job would ever report: the run ends here, and says so.

@@ -34,7 +34,8 @@ int Main() {
   std::vector<std::string> databases;
   CLI::App* run = app.add_subcommand("run", "Eine Sicherung aller Datenbanken ausführen");
   run->add_option("--target", target, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
-  run->add_option("--db", databases, "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
+  run->add_option("--db", databases,
+                  "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
 
   std::vector<std::string> folders;
   CLI::App* check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");

@@ -53,18 +53,41 @@ bool ReadAt(IStream& stream, std::uint64_t position, std::uint8_t* buffer, std::
 bool FixedLength(std::uint16_t type, std::uint16_t length) {
   using namespace adt;
   switch (type) {
-    case Logical: return length == 1;
-    case Date: case Integer: case Time: case AutoInc: return length == 4;
-    case ShortInt: return length == 2;
-    case Double: case TimeStamp: case CurDouble: case Money: case LongInt: case RowVersion:
-    case ModTime: return length == 8;
-    case Memo: case Binary: case Image: case NMemo: return length == 9 || length == 16;
-    case Guid: return length == 16;
-    case Numeric: return length >= 2 && length <= 32;
-    case VarCharFox: case VarBinaryFox: return length >= 3;
-    case NChar: return length >= 2 && length % 2 == 0;
-    case NVarChar: return length >= 4 && length % 2 == 0;
-    default: return length >= 1;  // Character, CICharacter, Raw
+    case Logical:
+      return length == 1;
+    case Date:
+    case Integer:
+    case Time:
+    case AutoInc:
+      return length == 4;
+    case ShortInt:
+      return length == 2;
+    case Double:
+    case TimeStamp:
+    case CurDouble:
+    case Money:
+    case LongInt:
+    case RowVersion:
+    case ModTime:
+      return length == 8;
+    case Memo:
+    case Binary:
+    case Image:
+    case NMemo:
+      return length == 9 || length == 16;
+    case Guid:
+      return length == 16;
+    case Numeric:
+      return length >= 2 && length <= 32;
+    case VarCharFox:
+    case VarBinaryFox:
+      return length >= 3;
+    case NChar:
+      return length >= 2 && length % 2 == 0;
+    case NVarChar:
+      return length >= 4 && length % 2 == 0;
+    default:
+      return length >= 1;  // Character, CICharacter, Raw
   }
 }
 
@@ -92,7 +115,8 @@ bool CheckTable(IStream& table, TAdtStructure& s, TFailure& failure) {
   }
   std::uint32_t version = U32(header + adt::kVersionAt);
   if (version != 1) {
-    failure = {kCorruptTable, "Corrupt table: unknown table version " + std::to_string(version) + "."};
+    failure = {kCorruptTable,
+               "Corrupt table: unknown table version " + std::to_string(version) + "."};
     return false;
   }
   std::uint16_t fieldCount = U16(header + adt::kFieldCountAt);
@@ -110,7 +134,8 @@ bool CheckTable(IStream& table, TAdtStructure& s, TFailure& failure) {
     return false;
   }
   if (s.RecordLength <= adt::kRecordPrefix || s.RecordLength > adt::kMaxRecordLength) {
-    failure = {kCorruptTable, "Corrupt table: invalid record length " + std::to_string(s.RecordLength) + "."};
+    failure = {kCorruptTable,
+               "Corrupt table: invalid record length " + std::to_string(s.RecordLength) + "."};
     return false;
   }
   // Records are counted from the file length; a wrong count in the header is no fault.

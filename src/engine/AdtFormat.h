@@ -46,10 +46,32 @@ inline constexpr std::uint32_t kDefaultIndexPageSize = 512;
 inline constexpr std::uint32_t kMaxIndexPageSize = 8192;
 
 enum TFieldType : std::uint16_t {
-  Logical = 1, Numeric = 2, Date = 3, Character = 4, Memo = 5, Binary = 6, Image = 7,
-  Double = 10, Integer = 11, ShortInt = 12, Time = 13, TimeStamp = 14, AutoInc = 15, Raw = 16,
-  CurDouble = 17, Money = 18, LongInt = 19, CICharacter = 20, RowVersion = 21, ModTime = 22,
-  VarCharFox = 23, VarBinaryFox = 24, NChar = 26, NVarChar = 27, NMemo = 28, Guid = 29,
+  Logical = 1,
+  Numeric = 2,
+  Date = 3,
+  Character = 4,
+  Memo = 5,
+  Binary = 6,
+  Image = 7,
+  Double = 10,
+  Integer = 11,
+  ShortInt = 12,
+  Time = 13,
+  TimeStamp = 14,
+  AutoInc = 15,
+  Raw = 16,
+  CurDouble = 17,
+  Money = 18,
+  LongInt = 19,
+  CICharacter = 20,
+  RowVersion = 21,
+  ModTime = 22,
+  VarCharFox = 23,
+  VarBinaryFox = 24,
+  NChar = 26,
+  NVarChar = 27,
+  NMemo = 28,
+  Guid = 29,
 };
 bool IsKnownFieldType(std::uint16_t type);
 bool IsMemoFieldType(std::uint16_t type);

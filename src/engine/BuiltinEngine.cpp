@@ -19,7 +19,8 @@ bool IsRelative(const std::string& name) {
 
 }  // namespace
 
-TBuiltinAdsProvider::TBuiltinAdsProvider(std::shared_ptr<IFileSource> files) : files_(std::move(files)) {}
+TBuiltinAdsProvider::TBuiltinAdsProvider(std::shared_ptr<IFileSource> files)
+    : files_(std::move(files)) {}
 
 std::uint32_t TBuiltinAdsProvider::Fail(std::uint32_t code, const std::string& message) {
   t_lastError = {code, message};
@@ -29,7 +30,8 @@ std::uint32_t TBuiltinAdsProvider::Fail(std::uint32_t code, const std::string& m
 std::uint32_t TBuiltinAdsProvider::Succeed() { return 0; }
 
 std::uint32_t TBuiltinAdsProvider::BadHandle() {
-  return Fail(ads_error::kInvalidHandle, EngineMessage(ads_error::kInvalidHandle, "Invalid handle.", ""));
+  return Fail(ads_error::kInvalidHandle,
+              EngineMessage(ads_error::kInvalidHandle, "Invalid handle.", ""));
 }
 
 std::uint32_t TBuiltinAdsProvider::CacheOpenCursors(std::uint16_t count) {
@@ -67,11 +69,13 @@ std::uint32_t TBuiltinAdsProvider::SetServerType(std::uint16_t types) {
   return 0;
 }
 
-std::uint32_t TBuiltinAdsProvider::Connect60(const std::string& path, std::uint16_t, const std::string&,
-                                             const std::string&, std::uint32_t, TAdsHandle& connection) {
+std::uint32_t TBuiltinAdsProvider::Connect60(const std::string& path, std::uint16_t,
+                                             const std::string&, const std::string&, std::uint32_t,
+                                             TAdsHandle& connection) {
   connection = 0;
   if (!files_->FolderExists(path))
-    return Fail(ads_error::kFileNotFound, EngineMessage(ads_error::kFileNotFound, "File not found.", path));
+    return Fail(ads_error::kFileNotFound,
+                EngineMessage(ads_error::kFileNotFound, "File not found.", path));
   std::lock_guard<std::mutex> guard(lock_);
   connection = nextHandle_++;
   connections_[connection] = WithTrailingBackslash(path);
@@ -143,14 +147,18 @@ std::uint32_t TBuiltinAdsProvider::GetBookmarkLength(TAdsHandle table, std::uint
 }
 
 std::uint32_t TBuiltinAdsProvider::GetNumFields(TAdsHandle table, std::uint16_t& count) {
-  return WithTable(table, [&](const TTable& t) { count = static_cast<std::uint16_t>(t.Structure.Fields.size()); });
+  return WithTable(table, [&](const TTable& t) {
+    count = static_cast<std::uint16_t>(t.Structure.Fields.size());
+  });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) {
+std::uint32_t TBuiltinAdsProvider::GetFieldName(TAdsHandle table, std::uint16_t field,
+                                                std::string& name) {
   return WithField(table, field, [&](const TAdtField& f) { name = f.Name; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) {
+std::uint32_t TBuiltinAdsProvider::GetFieldType(TAdsHandle table, std::uint16_t field,
+                                                std::uint16_t& type) {
   return WithField(table, field, [&](const TAdtField& f) { type = f.Type; });
 }
 
@@ -169,7 +177,8 @@ std::uint32_t TBuiltinAdsProvider::GetNumIndexes(TAdsHandle table, std::uint16_t
   return WithTable(table, [&](const TTable&) { count = 0; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle table, std::uint16_t index, std::string&) {
+std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle table, std::uint16_t index,
+                                                std::string&) {
   TTable t;
   if (!Find(table, t)) return BadHandle();
   return Fail(5012, EngineMessage(5012, "Invalid index number.", std::to_string(index)));

@@ -23,12 +23,13 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint32_t ShowDeleted(bool show) override;
   std::uint32_t SetServerType(std::uint16_t types) override;
 
-  std::uint32_t Connect60(const std::string& path, std::uint16_t serverTypes, const std::string& user,
-                          const std::string& password, std::uint32_t options,
-                          TAdsHandle& connection) override;
+  std::uint32_t Connect60(const std::string& path, std::uint16_t serverTypes,
+                          const std::string& user, const std::string& password,
+                          std::uint32_t options, TAdsHandle& connection) override;
   std::uint32_t OpenTable(TAdsHandle connection, const std::string& name, const std::string& alias,
                           std::uint16_t tableType, std::uint16_t charType, std::uint16_t lockType,
-                          std::uint16_t checkRights, std::uint32_t options, TAdsHandle& table) override;
+                          std::uint16_t checkRights, std::uint32_t options,
+                          TAdsHandle& table) override;
 
   std::uint32_t GetRecordLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) override;
@@ -37,8 +38,10 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) override;
   std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) override;
   std::uint32_t GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) override;
-  std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field, std::uint32_t& length) override;
-  std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field, std::uint16_t& decimals) override;
+  std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field,
+                               std::uint32_t& length) override;
+  std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field,
+                                 std::uint16_t& decimals) override;
   std::uint32_t GetNumIndexes(TAdsHandle table, std::uint16_t& count) override;
   std::uint32_t GetIndexName(TAdsHandle table, std::uint16_t index, std::string& name) override;
   std::uint32_t GetRecordCount(TAdsHandle table, std::uint32_t& count) override;

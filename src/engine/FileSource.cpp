@@ -39,7 +39,9 @@ TOpenedFile TMemoryFileSource::OpenForReading(const std::string& path) {
   return opened;
 }
 
-bool TMemoryFileSource::FolderExists(const std::string& path) { return folders_.count(Key(path)) > 0; }
+bool TMemoryFileSource::FolderExists(const std::string& path) {
+  return folders_.count(Key(path)) > 0;
+}
 
 // --- TStdFileSource ----------------------------------------------------------
 

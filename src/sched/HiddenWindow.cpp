@@ -28,7 +28,8 @@ HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
 LRESULT CALLBACK ForwardingWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (State().shutDown.load(std::memory_order_acquire)) return 1;
-  auto method = reinterpret_cast<void (*)(void*, TMessage&)>(GetWindowLongPtrW(window, kMethodSlot));
+  auto method =
+      reinterpret_cast<void (*)(void*, TMessage&)>(GetWindowLongPtrW(window, kMethodSlot));
   if (!method) return DefWindowProcW(window, msg, wParam, lParam);
   TMessage message{msg, wParam, lParam, 0};
   method(reinterpret_cast<void*>(GetWindowLongPtrW(window, kObjectSlot)), message);

@@ -70,7 +70,8 @@ void TacCronJob::Fire() {
 // --- TacTimerManager ------------------------------------------------------
 
 TacTimerManager::TacTimerManager() {
-  HANDLE thread = CreateThread(nullptr, 0, &TacTimerManager::ThreadMain, this, CREATE_SUSPENDED, nullptr);
+  HANDLE thread =
+      CreateThread(nullptr, 0, &TacTimerManager::ThreadMain, this, CREATE_SUSPENDED, nullptr);
   if (!thread) throw std::runtime_error("Unable to create the timer manager thread");
   thread_.reset(thread);
   SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);

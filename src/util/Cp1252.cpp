@@ -91,17 +91,24 @@ std::string EncodeSingleByte(std::string_view utf8, int (*byteFor)(char32_t), bo
   return out;
 }
 
-std::string Utf8ToCp1252(std::string_view utf8, bool* lossy) { return EncodeSingleByte(utf8, UnicodeToCp1252, lossy); }
+std::string Utf8ToCp1252(std::string_view utf8, bool* lossy) {
+  return EncodeSingleByte(utf8, UnicodeToCp1252, lossy);
+}
 
 std::uint8_t AnsiUpper(std::uint8_t b) {
   if (b >= 'a' && b <= 'z') return static_cast<std::uint8_t>(b - 32);
   if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<std::uint8_t>(b - 32);
   switch (b) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return b;
+    case 0x9A:
+      return 0x8A;
+    case 0x9C:
+      return 0x8C;
+    case 0x9E:
+      return 0x8E;
+    case 0xFF:
+      return 0x9F;
+    default:
+      return b;
   }
 }
 

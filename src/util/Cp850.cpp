@@ -27,7 +27,9 @@ int UnicodeToCp850(char32_t cp) {
 
 }  // namespace
 
-std::string Utf8ToCp850(std::string_view utf8, bool* lossy) { return EncodeSingleByte(utf8, UnicodeToCp850, lossy); }
+std::string Utf8ToCp850(std::string_view utf8, bool* lossy) {
+  return EncodeSingleByte(utf8, UnicodeToCp850, lossy);
+}
 
 std::string Cp850ToUtf8(std::string_view bytes) {
   std::string out;

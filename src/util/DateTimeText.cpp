@@ -19,7 +19,8 @@ TDateFormat& Format() {
 
 bool TokenAt(const std::string& pattern, size_t pos, const char* token) {
   for (size_t i = 0; token[i]; ++i)
-    if (pos + i >= pattern.size() || std::toupper(static_cast<unsigned char>(pattern[pos + i])) != token[i])
+    if (pos + i >= pattern.size() ||
+        std::toupper(static_cast<unsigned char>(pattern[pos + i])) != token[i])
       return false;
   return true;
 }

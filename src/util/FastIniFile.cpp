@@ -29,15 +29,19 @@ std::string TrimLeft(const std::string& text) {
   return text.substr(begin);
 }
 
-std::uint8_t AsciiUpper(std::uint8_t b) { return b >= 'a' && b <= 'z' ? static_cast<std::uint8_t>(b - 32) : b; }
+std::uint8_t AsciiUpper(std::uint8_t b) {
+  return b >= 'a' && b <= 'z' ? static_cast<std::uint8_t>(b - 32) : b;
+}
 
 }  // namespace
 
 std::size_t InlineCommentAt(const std::string& value) {
   bool quoted = false;
   for (std::size_t i = 0; i < value.size(); ++i) {
-    if (value[i] == '"') quoted = !quoted;
-    else if (value[i] == ';' && !quoted) return i;
+    if (value[i] == '"')
+      quoted = !quoted;
+    else if (value[i] == ';' && !quoted)
+      return i;
   }
   return std::string::npos;
 }
@@ -47,7 +51,10 @@ bool ParseIniInteger(const std::string& text, std::int32_t& value) {
     std::uint64_t v = 0;
     for (std::size_t i = 2; i < text.size(); ++i) {
       char c = text[i];
-      int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      int d = c >= '0' && c <= '9'   ? c - '0'
+              : c >= 'a' && c <= 'f' ? c - 'a' + 10
+              : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                     : -1;
       if (d < 0 || (v = v * 16 + static_cast<std::uint64_t>(d)) > 0xFFFFFFFFull) return false;
     }
     value = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
@@ -85,7 +92,9 @@ bool TIniItems::SameName(const std::string& a, const std::string& b) const {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     auto x = static_cast<std::uint8_t>(a[i]), y = static_cast<std::uint8_t>(b[i]);
-    if (CaseSensitive ? x != y : LocaleUpperCase ? AnsiUpper(x) != AnsiUpper(y) : AsciiUpper(x) != AsciiUpper(y))
+    if (CaseSensitive     ? x != y
+        : LocaleUpperCase ? AnsiUpper(x) != AnsiUpper(y)
+                          : AsciiUpper(x) != AsciiUpper(y))
       return false;
   }
   return true;
@@ -144,17 +153,23 @@ void TIniItems::Load(const std::string& bytes) {
   }
   if (start < text.size()) addLine(text.substr(start));
   lines_.shrink_to_fit();
-  indexed_ = statistics_.Section > 0 &&
-             static_cast<std::size_t>(statistics_.Other / statistics_.Section) >= kIndexedLinesPerSection;
+  indexed_ =
+      statistics_.Section > 0 &&
+      static_cast<std::size_t>(statistics_.Other / statistics_.Section) >= kIndexedLinesPerSection;
 }
 
 std::string TIniItems::Text() const {
   std::string out;
   for (const auto& line : lines_) {
     switch (line->Kind) {
-      case TIniLineKind::Key: out += line->Text + "=" + line->Value; break;
-      case TIniLineKind::Blank: break;
-      default: out += line->Text; break;
+      case TIniLineKind::Key:
+        out += line->Text + "=" + line->Value;
+        break;
+      case TIniLineKind::Blank:
+        break;
+      default:
+        out += line->Text;
+        break;
     }
     out += "\r\n";
   }
@@ -209,7 +224,8 @@ TIniLine* TIniItems::FindKey(TSection& section, const std::string& name) {
     TIniLine& line = *lines_[i];
     if (line.Kind == TIniLineKind::Section) break;
     if (line.Kind == TIniLineKind::Unexamined) Examine(line);
-    if (line.Kind == TIniLineKind::Key && line.Hash == hash && SameName(line.Text, name)) return &line;
+    if (line.Kind == TIniLineKind::Key && line.Hash == hash && SameName(line.Text, name))
+      return &line;
   }
   return nullptr;
 }
@@ -235,7 +251,9 @@ TIniLine& TIniItems::AddKey(TSection& section, const std::string& name) {
   std::size_t at = section.FirstLine;
   for (std::size_t i = section.FirstLine, end = SectionEnd(section); i < end; ++i) {
     TIniLineKind kind = lines_[i]->Kind;
-    if (kind == TIniLineKind::Key || kind == TIniLineKind::Other || kind == TIniLineKind::Unexamined) at = i + 1;
+    if (kind == TIniLineKind::Key || kind == TIniLineKind::Other ||
+        kind == TIniLineKind::Unexamined)
+      at = i + 1;
   }
   auto line = std::make_unique<TIniLine>();
   line->Kind = TIniLineKind::Key;
@@ -283,14 +301,17 @@ std::string TFastIniFile::ReadString(const std::string& section, const std::stri
     std::size_t at = InlineCommentAt(value);
     if (at != std::string::npos) value = Trim(value.substr(0, at));
   }
-  if (StripQuotes && value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
+  if (StripQuotes && value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
+      value.back() == value[0])
     value = value.substr(1, value.size() - 2);
   return AnsiToUtf8(value);
 }
 
-void TFastIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+void TFastIniFile::WriteString(const std::string& section, const std::string& key,
+                               const std::string& value) {
   EnsureLoaded();
-  std::string sectionName = Utf8ToAnsi(section), keyName = Utf8ToAnsi(key), newValue = Utf8ToAnsi(value);
+  std::string sectionName = Utf8ToAnsi(section), keyName = Utf8ToAnsi(key),
+              newValue = Utf8ToAnsi(value);
   TIniItems::TSection* s = items_.FindSection(sectionName);
   if (!s) s = &items_.AddSection(sectionName);
   TIniLine* line = items_.FindKey(*s, keyName);
@@ -308,17 +329,20 @@ void TFastIniFile::WriteString(const std::string& section, const std::string& ke
   } else if (newValue.size() >= at) {
     line->Value = newValue + " " + comment;
   } else {
-    line->Value = newValue + std::string(at - newValue.size(), ' ') + comment;  // the comment keeps its column
+    line->Value = newValue + std::string(at - newValue.size(), ' ') +
+                  comment;  // the comment keeps its column
   }
   modified_ = true;
 }
 
-std::int32_t TFastIniFile::ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue) {
+std::int32_t TFastIniFile::ReadInteger(const std::string& section, const std::string& key,
+                                       std::int32_t defaultValue) {
   std::int32_t value = 0;
   return ParseIniInteger(ReadString(section, key, ""), value) ? value : defaultValue;
 }
 
-void TFastIniFile::WriteInteger(const std::string& section, const std::string& key, std::int32_t value) {
+void TFastIniFile::WriteInteger(const std::string& section, const std::string& key,
+                                std::int32_t value) {
   WriteString(section, key, std::to_string(value));
 }
 

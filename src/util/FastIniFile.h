@@ -21,7 +21,14 @@ class IIniStorage {
   virtual void Save(const std::string& path, const std::string& bytes) = 0;
 };
 
-enum class TIniLineKind : std::uint8_t { Key = 0, Other = 1, Unexamined = 2, Section = 3, Comment = 4, Blank = 5 };
+enum class TIniLineKind : std::uint8_t {
+  Key = 0,
+  Other = 1,
+  Unexamined = 2,
+  Section = 3,
+  Comment = 4,
+  Blank = 5
+};
 
 struct TIniLine {
   TIniLineKind Kind = TIniLineKind::Unexamined;
@@ -93,9 +100,11 @@ class TFastIniFile {
   bool StripInlineComments = true;
   bool StripQuotes = false;
 
-  std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue);
+  std::string ReadString(const std::string& section, const std::string& key,
+                         const std::string& defaultValue);
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
-  std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t defaultValue);
+  std::int32_t ReadInteger(const std::string& section, const std::string& key,
+                           std::int32_t defaultValue);
   void WriteInteger(const std::string& section, const std::string& key, std::int32_t value);
   // Writes the file now if it is modified.
   void UpdateFile();

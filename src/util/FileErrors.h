@@ -19,7 +19,10 @@ class EFileError : public std::runtime_error {
 class EFOpenError : public EFileError {
  public:
   EFOpenError(const std::string& path, unsigned long code)
-      : EFileError("Datei " + path + " kann nicht ge\xC3\xB6" "ffnet werden", code) {}
+      : EFileError("Datei " + path +
+                       " kann nicht ge\xC3\xB6"
+                       "ffnet werden",
+                   code) {}
 };
 
 class EFCreateError : public EFileError {

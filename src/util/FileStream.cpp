@@ -7,14 +7,18 @@ namespace qv {
 
 DWORD ShareFlags(TFileShare share) {
   switch (share) {
-    case TFileShare::Exclusive: return 0;
-    case TFileShare::DenyWrite: return FILE_SHARE_READ;
-    case TFileShare::DenyNone: return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    case TFileShare::Exclusive:
+      return 0;
+    case TFileShare::DenyWrite:
+      return FILE_SHARE_READ;
+    case TFileShare::DenyNone:
+      return FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   }
   return 0;
 }
 
-TFileStream::TFileStream(const std::string& path, TFileAccess access, TFileShare share) : path_(path) {
+TFileStream::TFileStream(const std::string& path, TFileAccess access, TFileShare share)
+    : path_(path) {
   DWORD desired = access == TFileAccess::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   DWORD disposition = access == TFileAccess::Create ? CREATE_ALWAYS : OPEN_EXISTING;
   handle_.reset(CreateFileW(Widen(path).c_str(), desired, ShareFlags(share), nullptr, disposition,
@@ -29,7 +33,8 @@ TFileStream::TFileStream(const std::string& path, TFileAccess access, TFileShare
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   DWORD done = 0;
   if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &done, nullptr))
-    throw EFileError("Lesefehler in Datei " + path_ + ": " + SysErrorMessage(GetLastError()), GetLastError());
+    throw EFileError("Lesefehler in Datei " + path_ + ": " + SysErrorMessage(GetLastError()),
+                     GetLastError());
   return done;
 }
 

@@ -42,7 +42,8 @@ class TFileStream : public IStream {
 
  protected:
   // For subclasses that open the handle themselves.
-  TFileStream(std::string path, TFileHandle handle) : path_(std::move(path)), handle_(std::move(handle)) {}
+  TFileStream(std::string path, TFileHandle handle)
+      : path_(std::move(path)), handle_(std::move(handle)) {}
 
  private:
   std::string path_;

@@ -14,7 +14,8 @@ namespace qv {
 namespace {
 
 bool IsMissingError(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_INVALID_NAME;
 }
 
 // Looks the path up in its folder's listing (for files whose attributes
@@ -27,8 +28,9 @@ bool ListedAsFile(const std::wstring& path) {
 
 // A folder link counts as existing when its target can be opened.
 bool LinkTargetOpens(const std::wstring& path) {
-  TFileHandle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  TFileHandle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   return h.valid();
 }
 
@@ -139,12 +141,16 @@ std::string TemporarySibling(const std::string& path) {
   return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
 }
 
-void ReplaceWithTemporary(const std::string& temporary, const std::string& target, bool clearProtection) {
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target,
+                          bool clearProtection) {
   std::wstring wideTarget = Widen(target);
   DWORD attributes = GetFileAttributesW(wideTarget.c_str());
   bool existed = clearProtection && attributes != INVALID_FILE_ATTRIBUTES;
-  if (existed) SetFileAttributesW(wideTarget.c_str(), attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  if (!MoveFileExW(Widen(temporary).c_str(), wideTarget.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (existed)
+    SetFileAttributesW(wideTarget.c_str(),
+                       attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  if (!MoveFileExW(Widen(temporary).c_str(), wideTarget.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD error = GetLastError();
     if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
     throw EFCreateError(target, error);
@@ -161,8 +167,8 @@ bool IsExistingFile(const std::string& path) {
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  TFileHandle target(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  TFileHandle target(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   return target.valid() || GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
@@ -279,10 +285,9 @@ TBetterFileStream::TOpened TBetterFileStream::Open(const std::string& path, bool
     SetFileAttributesW(wide.c_str(), attributes);
     opened.Changed = true;
   }
-  opened.Handle.reset(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  disposition == CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  opened.Handle.reset(CreateFileW(
+      wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      disposition == CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!opened.Handle.valid()) {
     DWORD error = GetLastError();
     if (opened.Changed) SetFileAttributesW(wide.c_str(), opened.Attributes);
@@ -324,7 +329,8 @@ namespace {
 std::wstring UniversalName(const std::wstring& path) {
   std::vector<BYTE> buffer(2048);
   DWORD size = static_cast<DWORD>(buffer.size());
-  if (WNetGetUniversalNameW(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) != NO_ERROR)
+  if (WNetGetUniversalNameW(path.c_str(), UNIVERSAL_NAME_INFO_LEVEL, buffer.data(), &size) !=
+      NO_ERROR)
     return path;
   return reinterpret_cast<UNIVERSAL_NAME_INFOW*>(buffer.data())->lpUniversalName;
 }
@@ -347,7 +353,8 @@ DWORD ReconnectNetworkPath(const std::string& path) {
   if (unc.rfind(L"\\\\", 0) != 0) return 0;
   if (unc.back() == L'\\') unc.pop_back();
   DWORD result = AddConnection(unc);
-  if (result != NO_ERROR && WNetCancelConnection2W(unc.c_str(), CONNECT_UPDATE_PROFILE, TRUE) == NO_ERROR)
+  if (result != NO_ERROR &&
+      WNetCancelConnection2W(unc.c_str(), CONNECT_UPDATE_PROFILE, TRUE) == NO_ERROR)
     result = AddConnection(unc);
   return result;
 }

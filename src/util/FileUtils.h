@@ -62,7 +62,8 @@ class TScratchFile {
 // Moves a complete temporary file over target; raises EFCreateError (the
 // temporary file stays for the caller to remove). With clearProtection a
 // read-only or hidden target is replaced too and keeps those attributes.
-void ReplaceWithTemporary(const std::string& temporary, const std::string& target, bool clearProtection);
+void ReplaceWithTemporary(const std::string& temporary, const std::string& target,
+                          bool clearProtection);
 // Copies the whole source, from its start, in blocks of 61,440 bytes.
 void CopyStreamData(TFileStream& source, TFileStream& target);
 

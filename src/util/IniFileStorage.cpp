@@ -24,7 +24,8 @@ auto RetryFor10Seconds(Attempt attempt) {
 
 }  // namespace
 
-std::unique_ptr<TFileStream> OpenFileStreamEx(const std::string& path, TFileAccess access, TFileShare share) {
+std::unique_ptr<TFileStream> OpenFileStreamEx(const std::string& path, TFileAccess access,
+                                              TFileShare share) {
   return RetryFor10Seconds([&] { return std::make_unique<TFileStream>(path, access, share); });
 }
 

@@ -16,7 +16,8 @@ inline constexpr unsigned kIniRetryStepMs = 10;
 
 // Opens (or creates) a file, retrying every 10 ms for up to 10 s; then
 // raises "Datei %s kann nicht geöffnet/erstellt werden".
-std::unique_ptr<TFileStream> OpenFileStreamEx(const std::string& path, TFileAccess access, TFileShare share);
+std::unique_ptr<TFileStream> OpenFileStreamEx(const std::string& path, TFileAccess access,
+                                              TFileShare share);
 
 class TIniFileStorage final : public IIniStorage {
  public:

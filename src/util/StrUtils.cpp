@@ -49,10 +49,14 @@ std::string LowerCase1252(std::string_view text) {
   for (size_t pos = 0; pos < text.size();) {
     char32_t cp = DecodeUtf8(text, pos);
     int b = UnicodeToCp1252(cp);
-    if (b >= 'A' && b <= 'Z') cp = static_cast<char32_t>(b + 32);
-    else if (b >= 0xC0 && b <= 0xDE && b != 0xD7) cp = static_cast<char32_t>(b + 32);
-    else if (b == 0x8A || b == 0x8C || b == 0x8E) cp = Cp1252ToUnicode(static_cast<std::uint8_t>(b + 16));
-    else if (b == 0x9F) cp = 0xFF;
+    if (b >= 'A' && b <= 'Z')
+      cp = static_cast<char32_t>(b + 32);
+    else if (b >= 0xC0 && b <= 0xDE && b != 0xD7)
+      cp = static_cast<char32_t>(b + 32);
+    else if (b == 0x8A || b == 0x8C || b == 0x8E)
+      cp = Cp1252ToUnicode(static_cast<std::uint8_t>(b + 16));
+    else if (b == 0x9F)
+      cp = 0xFF;
     AppendUtf8(out, cp);
   }
   return out;
@@ -85,7 +89,8 @@ std::string ReplaceTextAll(std::string_view text, std::string_view pattern,
   std::string out;
   size_t pos = 0;
   while (pos < text.size()) {
-    if (pos + pattern.size() <= text.size() && SameText1252(text.substr(pos, pattern.size()), pattern)) {
+    if (pos + pattern.size() <= text.size() &&
+        SameText1252(text.substr(pos, pattern.size()), pattern)) {
       out += replacement;
       pos += pattern.size();
     } else {

@@ -82,7 +82,8 @@ bool TCustomFileFinder::FindNext() {
 bool FileTimeToLocal(const FILETIME& fileTime, TLocalTime& local) {
   FILETIME localFileTime;
   SYSTEMTIME st;
-  if (!FileTimeToLocalFileTime(&fileTime, &localFileTime) || !FileTimeToSystemTime(&localFileTime, &st))
+  if (!FileTimeToLocalFileTime(&fileTime, &localFileTime) ||
+      !FileTimeToSystemTime(&localFileTime, &st))
     return false;
   local = FromSystemTime(st);
   return true;

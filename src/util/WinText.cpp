@@ -38,7 +38,8 @@ std::string ToCodePage(std::string_view utf8, UINT codePage, bool* lossy) {
 
 std::string FromCodePage(std::string_view bytes, UINT codePage) {
   if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  int n =
+      MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
   return Narrow(wide);

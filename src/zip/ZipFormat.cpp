@@ -5,7 +5,8 @@ namespace {
 
 constexpr std::uint16_t kZip64LocalExtraSize = 16;  // both sizes
 
-void CommonFields(TLittleEndian& w, const THeaderFields& f, std::uint32_t compressed, std::uint32_t uncompressed) {
+void CommonFields(TLittleEndian& w, const THeaderFields& f, std::uint32_t compressed,
+                  std::uint32_t uncompressed) {
   w.U16(f.VersionNeeded);
   w.U16(f.Flags);
   w.U16(f.Method);
@@ -16,7 +17,9 @@ void CommonFields(TLittleEndian& w, const THeaderFields& f, std::uint32_t compre
   w.U16(static_cast<std::uint32_t>(f.Name.size()));
 }
 
-std::uint32_t Clamp32(std::uint64_t v) { return v >= kMax32 ? kMax32 : static_cast<std::uint32_t>(v); }
+std::uint32_t Clamp32(std::uint64_t v) {
+  return v >= kMax32 ? kMax32 : static_cast<std::uint32_t>(v);
+}
 
 }  // namespace
 
@@ -40,7 +43,8 @@ std::string LocalHeader(const THeaderFields& f, bool zip64) {
   return w.Str();
 }
 
-std::string CrcAndSizes(std::uint32_t crc, std::uint64_t compressed, std::uint64_t uncompressed, bool zip64) {
+std::string CrcAndSizes(std::uint32_t crc, std::uint64_t compressed, std::uint64_t uncompressed,
+                        bool zip64) {
   TLittleEndian w;
   w.U32(crc);
   w.U32(zip64 ? kMax32 : static_cast<std::uint32_t>(compressed));
@@ -83,8 +87,8 @@ std::string CentralHeader(const TCentralFields& f) {
   return w.Str();
 }
 
-std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize, std::uint64_t directoryOffset,
-                       const std::string& comment) {
+std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize,
+                       std::uint64_t directoryOffset, const std::string& comment) {
   TLittleEndian w;
   bool zip64 = entries > kMax16 || directorySize >= kMax32 || directoryOffset >= kMax32;
   if (zip64) {
@@ -107,7 +111,8 @@ std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize, std::
   w.U32(kEndSignature);
   w.U16(0);
   w.U16(0);
-  std::uint32_t count = zip64 && entries > kMax16 ? kMax16 : static_cast<std::uint32_t>(entries & kMax16);
+  std::uint32_t count =
+      zip64 && entries > kMax16 ? kMax16 : static_cast<std::uint32_t>(entries & kMax16);
   w.U16(count);
   w.U16(count);
   w.U32(Clamp32(directorySize));
@@ -120,7 +125,8 @@ std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize, std::
 std::uint32_t DosDateTime(const TLocalTime& t) {
   if (t.Year < 1980 || t.Year > 2107) return kMax32;
   std::uint32_t date = static_cast<std::uint32_t>(((t.Year - 1980) << 9) | (t.Month << 5) | t.Day);
-  std::uint32_t time = static_cast<std::uint32_t>((t.Hour << 11) | (t.Minute << 5) | (t.Second / 2));
+  std::uint32_t time =
+      static_cast<std::uint32_t>((t.Hour << 11) | (t.Minute << 5) | (t.Second / 2));
   return (date << 16) | time;
 }
 

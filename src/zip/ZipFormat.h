@@ -63,7 +63,8 @@ struct THeaderFields {
 // (both sizes) follows the name. Sizes are zero until patched.
 std::string LocalHeader(const THeaderFields& f, bool zip64);
 // The 12 bytes patched into a finished entry's local header at offset 14.
-std::string CrcAndSizes(std::uint32_t crc, std::uint64_t compressed, std::uint64_t uncompressed, bool zip64);
+std::string CrcAndSizes(std::uint32_t crc, std::uint64_t compressed, std::uint64_t uncompressed,
+                        bool zip64);
 // Length of the local header as written.
 std::size_t LocalHeaderLength(std::size_t nameLength, bool zip64);
 
@@ -79,8 +80,8 @@ std::string CentralHeader(const TCentralFields& f);
 
 // The end of the central directory, preceded by the ZIP64 end record and
 // locator when the count, size or offset does not fit.
-std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize, std::uint64_t directoryOffset,
-                       const std::string& comment);
+std::string EndRecords(std::uint64_t entries, std::uint64_t directorySize,
+                       std::uint64_t directoryOffset, const std::string& comment);
 
 // MS-DOS date and time of a local time; 0xFFFFFFFF before 1980.
 std::uint32_t DosDateTime(const TLocalTime& t);

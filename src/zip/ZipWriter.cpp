@@ -19,12 +19,18 @@ constexpr std::uint64_t kZip64Threshold = 0xFFFFFFFFull - (64ull << 20);
 
 std::string ZlibText(int result) {
   switch (result) {
-    case Z_STREAM_ERROR: return "zlib stream error";
-    case Z_DATA_ERROR: return "zlib data error";
-    case Z_MEM_ERROR: return "zlib memory error";
-    case Z_BUF_ERROR: return "zlib buffer error";
-    case Z_VERSION_ERROR: return "zlib version error";
-    default: return "zlib error " + std::to_string(result);
+    case Z_STREAM_ERROR:
+      return "zlib stream error";
+    case Z_DATA_ERROR:
+      return "zlib data error";
+    case Z_MEM_ERROR:
+      return "zlib memory error";
+    case Z_BUF_ERROR:
+      return "zlib buffer error";
+    case Z_VERSION_ERROR:
+      return "zlib version error";
+    default:
+      return "zlib error " + std::to_string(result);
   }
 }
 
@@ -68,7 +74,9 @@ bool PrefixMatches(const std::string& fileName, const std::string& base) {
 }  // namespace
 
 TZipWriter::TZipWriter()
-    : EncodeName(EncodeOemOrUtf8), EncodeArchiveComment(EncodeAnsi), zstream_(std::make_unique<z_stream_s>()),
+    : EncodeName(EncodeOemOrUtf8),
+      EncodeArchiveComment(EncodeAnsi),
+      zstream_(std::make_unique<z_stream_s>()),
       outBuffer_(kChunk) {
   std::memset(zstream_.get(), 0, sizeof(z_stream_s));
 }
@@ -82,11 +90,13 @@ TZipWriter::~TZipWriter() {
 
 void TZipWriter::SetBaseFolder(const std::string& folder) {
   baseFolder_ = folder;
-  if (!folder.empty() && folder.back() != '\\' && !OnlyBlanksAndControls(folder)) baseFolder_ += '\\';
+  if (!folder.empty() && folder.back() != '\\' && !OnlyBlanksAndControls(folder))
+    baseFolder_ += '\\';
 }
 
 std::string TZipWriter::EntryNameFor(const std::string& fileName) const {
-  if (PrefixMatches(fileName, baseFolder_)) return DropCharacters(fileName, CharacterCount(baseFolder_));
+  if (PrefixMatches(fileName, baseFolder_))
+    return DropCharacters(fileName, CharacterCount(baseFolder_));
   return ExtractFileName(fileName);
 }
 
@@ -105,10 +115,15 @@ void TZipWriter::CheckZlib(int result) const {
 
 std::uint16_t TZipWriter::FlagsForLevel() const {
   switch (CompressionLevel) {
-    case 1: return 0x0006;
-    case 2: return 0x0004;
-    case 8: case 9: return 0x0002;
-    default: return 0;
+    case 1:
+      return 0x0006;
+    case 2:
+      return 0x0004;
+    case 8:
+    case 9:
+      return 0x0002;
+    default:
+      return 0;
   }
 }
 
@@ -125,8 +140,8 @@ void TZipWriter::AddStream(IStream& stream, const std::string& entryName, std::u
   WriteStream(stream);
 }
 
-void TZipWriter::NewEntry(const std::string& entryName, std::uint32_t dateTime, std::uint32_t attributes,
-                          std::uint64_t expectedSize) {
+void TZipWriter::NewEntry(const std::string& entryName, std::uint32_t dateTime,
+                          std::uint32_t attributes, std::uint64_t expectedSize) {
   RequireArchive();
   if (IsAbsoluteEntryName(entryName))
     throw EZipWriter("EntryName \"" + entryName + "\" is an absolute path, must be relative");
@@ -181,7 +196,8 @@ void TZipWriter::PrepareDeflate() {
     if (zstreamReady_) {
       deflateReset(&z);
     } else {
-      CheckZlib(deflateInit2(&z, CompressionLevel, Z_DEFLATED, -15, 8, static_cast<int>(CompressionStrategy)));
+      CheckZlib(deflateInit2(&z, CompressionLevel, Z_DEFLATED, -15, 8,
+                             static_cast<int>(CompressionStrategy)));
       zstreamReady_ = true;
     }
     z.next_out = outBuffer_.data();
@@ -200,7 +216,8 @@ void TZipWriter::EmitCompressed(std::size_t count) {
 
 std::uint32_t TZipWriter::Write(const void* buffer, std::uint32_t count) {
   RequireEntry();
-  current_->Crc32 = static_cast<std::uint32_t>(crc32(current_->Crc32, static_cast<const Bytef*>(buffer), count));
+  current_->Crc32 =
+      static_cast<std::uint32_t>(crc32(current_->Crc32, static_cast<const Bytef*>(buffer), count));
   if (current_->Method == TZipCompressionMethod::cmDeflate) {
     z_stream_s& z = *zstream_;
     z.next_in = static_cast<Bytef*>(const_cast<void*>(buffer));
@@ -212,11 +229,15 @@ std::uint32_t TZipWriter::Write(const void* buffer, std::uint32_t count) {
       totalIn_ += before - z.avail_in;
       if (result != Z_OK) break;
       if (z.avail_out == 0) EmitCompressed(outBuffer_.size());
-      if (OnProgress) OnProgress(*this, static_cast<std::uint32_t>(totalIn_), static_cast<std::uint32_t>(totalOut_));
+      if (OnProgress)
+        OnProgress(*this, static_cast<std::uint32_t>(totalIn_),
+                   static_cast<std::uint32_t>(totalOut_));
     }
   } else {
     writer_->Write(buffer, count);
-    if (OnProgress) OnProgress(*this, static_cast<std::uint32_t>(totalIn_), static_cast<std::uint32_t>(totalOut_));
+    if (OnProgress)
+      OnProgress(*this, static_cast<std::uint32_t>(totalIn_),
+                 static_cast<std::uint32_t>(totalOut_));
     totalIn_ += count;
     totalOut_ += count;
   }
@@ -256,7 +277,8 @@ void TZipWriter::FinishEntry() {
     throw EZipWriter("entry \"" + entry->Name + "\" grew beyond 4 GiB");
 
   std::uint64_t resume = writer_->Position();
-  std::string patch = zip::CrcAndSizes(entry->Crc32, entry->CompressedSize, entry->UncompressedSize, entry->Zip64);
+  std::string patch =
+      zip::CrcAndSizes(entry->Crc32, entry->CompressedSize, entry->UncompressedSize, entry->Zip64);
   writer_->Seek(headerPosition_ + zip::kCrcAndSizesAt);
   writer_->Write(patch.data(), patch.size());
   if (entry->Zip64) {

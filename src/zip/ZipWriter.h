@@ -29,7 +29,8 @@ enum class TDataType { dtBinary, dtText, dtUnknown };
 
 class TZipWriter {
  public:
-  using TProgressEvent = std::function<void(TZipWriter& sender, std::uint32_t inBytes, std::uint32_t outBytes)>;
+  using TProgressEvent =
+      std::function<void(TZipWriter& sender, std::uint32_t inBytes, std::uint32_t outBytes)>;
   // Encodes an entry name or comment: OEM bytes, or UTF-8 with *utf8 set.
   using TNameEncoder = std::function<std::string(const std::string& text, bool* utf8)>;
   using TArchiveCommentEncoder = std::function<std::string(const std::string& text)>;
@@ -56,7 +57,8 @@ class TZipWriter {
 
   // Archive file operations (Windows file layer).
   void CreateArchive(const std::string& fileName, std::uint64_t startOffset = 0);
-  void AddFile(const std::string& fileName, std::uint32_t dateTime = 0, std::uint32_t attributes = 0xFFFFFFFF);
+  void AddFile(const std::string& fileName, std::uint32_t dateTime = 0,
+               std::uint32_t attributes = 0xFFFFFFFF);
   void AddFileAs(const std::string& fileName, const std::string& entryName, std::uint32_t dateTime,
                  std::uint32_t attributes);
 

@@ -19,7 +19,8 @@ constexpr int kOpenAttempts = 100;
 constexpr unsigned kOpenPauseMs = 100;
 
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
-  if (!sharedWithRetry) return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
+  if (!sharedWithRetry)
+    return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
   for (int attempt = 1;; ++attempt) {
     try {
       return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
@@ -33,7 +34,8 @@ std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool shared
 std::uint32_t LastWriteDosTime(HANDLE file) {
   FILETIME written;
   TLocalTime local;
-  if (!GetFileTime(file, nullptr, nullptr, &written) || !FileTimeToLocal(written, local)) return zip::kMax32;
+  if (!GetFileTime(file, nullptr, nullptr, &written) || !FileTimeToLocal(written, local))
+    return zip::kMax32;
   return zip::DosDateTime(local);
 }
 
@@ -48,14 +50,16 @@ void TZipWriter::CreateArchive(const std::string& fileName, std::uint64_t startO
   archiveFileName_ = fileName;
 }
 
-void TZipWriter::AddFile(const std::string& fileName, std::uint32_t dateTime, std::uint32_t attributes) {
+void TZipWriter::AddFile(const std::string& fileName, std::uint32_t dateTime,
+                         std::uint32_t attributes) {
   AddFileAs(fileName, EntryNameFor(fileName), dateTime, attributes);
 }
 
-void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entryName, std::uint32_t dateTime,
-                           std::uint32_t attributes) {
+void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entryName,
+                           std::uint32_t dateTime, std::uint32_t attributes) {
   RequireArchive();
-  if (!archiveFileName_.empty() && SameText1252(fileName, archiveFileName_)) return;  // our own file
+  if (!archiveFileName_.empty() && SameText1252(fileName, archiveFileName_))
+    return;  // our own file
   std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
   if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
   if (attributes == 0xFFFFFFFFu) attributes = GetFileAttributesW(Widen(fileName).c_str());

@@ -21,7 +21,8 @@ std::string BaseList(const std::vector<std::string>& ansiTexts) {
     return b;
   };
   std::string bytes = u32(static_cast<std::uint32_t>(ansiTexts.size()));
-  for (const auto& text : ansiTexts) bytes += u32(static_cast<std::uint32_t>(39 + text.size())) + std::string(39, '\0') + text;
+  for (const auto& text : ansiTexts)
+    bytes += u32(static_cast<std::uint32_t>(39 + text.size())) + std::string(39, '\0') + text;
   return bytes;
 }
 
@@ -34,12 +35,13 @@ class ProgramFolderTest : public testing::Test {
   }
   void WriteUninstallEntry(const std::string* location) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
+                              KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     if (location) {
       std::wstring value = Widen(*location);
-      RegSetValueExW(key, L"InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+      RegSetValueExW(key, L"InstallLocation", 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
     RegCloseKey(key);
@@ -78,14 +80,18 @@ TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {
   std::string oldText;
   for (const auto& line : old) oldText += line + "\r\n";
   WriteBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG", oldText);
-  WriteProtocol({"</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Müller\\\" fertig.\r\n<hr>\r\n<hr>"});
+  WriteProtocol(
+      {"</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Müller\\\" fertig.\r\n<hr>\r\n<hr>"});
   std::string log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
-  EXPECT_EQ(log.substr(0, 76), "</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFCller\\\" fertig.\r\n<hr>\r\n<hr>\r\n");
+  EXPECT_EQ(
+      log.substr(0, 76),
+      "</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFCller\\\" fertig.\r\n<hr>\r\n<hr>\r\n");
   EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1003);
   EXPECT_NE(log.find("alt 999\r\n"), std::string::npos);
   EXPECT_EQ(log.find("alt 1000\r\n"), std::string::npos);
   std::string page = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.htm");
-  EXPECT_NE(page.find("<div><font size=3></b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFC"), std::string::npos);
+  EXPECT_NE(page.find("<div><font size=3></b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\M\xFC"),
+            std::string::npos);
 
   WriteProtocol({"previous run\r\n<hr>"}, std::string("Sicherungsverzeichnis fehlt!"));
   log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");

@@ -20,7 +20,8 @@ std::string Record(const std::string& ansiText, std::size_t headLength = 39) {
 
 std::string Count(std::int32_t n) {
   std::string c(4, '\0');
-  for (int i = 0; i < 4; ++i) c[static_cast<size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(n) >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    c[static_cast<size_t>(i)] = static_cast<char>(static_cast<std::uint32_t>(n) >> (8 * i));
   return c;
 }
 
@@ -39,18 +40,21 @@ TEST(BaseListEntries, DirectoriesFromEntryTexts) {
 }
 
 TEST(BaseListFile, RecordsOfEveryShape) {
-  std::string file = Count(5) + Record("C:\\Daten\\[Firma]") + Record("\\\\server\\K\xF6ln\\") + Record("E") +
-                     Record("", 20) + Record("D:\\Neu");
-  EXPECT_EQ(Parse(file), (TStringList{"kept", "C:\\Daten\\", "\\\\server\\Köln\\", "E:\\", "", "D:\\Neu\\"}));
+  std::string file = Count(5) + Record("C:\\Daten\\[Firma]") + Record("\\\\server\\K\xF6ln\\") +
+                     Record("E") + Record("", 20) + Record("D:\\Neu");
+  EXPECT_EQ(Parse(file),
+            (TStringList{"kept", "C:\\Daten\\", "\\\\server\\Köln\\", "E:\\", "", "D:\\Neu\\"}));
 }
 
 TEST(BaseListFile, DamagedFilesKeepWhatWasRead) {
   std::string two = Count(3) + Record("C:\\A") + Record("C:\\B");
-  EXPECT_EQ(Parse(two + Record("C:\\C").substr(0, 20)), (TStringList{"kept", "C:\\A\\", "C:\\B\\"}));
+  EXPECT_EQ(Parse(two + Record("C:\\C").substr(0, 20)),
+            (TStringList{"kept", "C:\\A\\", "C:\\B\\"}));
   EXPECT_EQ(Parse(Count(0) + Record("C:\\A")), TStringList{"kept"});
   EXPECT_EQ(Parse(Count(-3) + Record("C:\\A")), TStringList{"kept"});
   EXPECT_EQ(Parse("\x01\x00"), TStringList{"kept"});
-  std::string oversized = Count(3) + Record("C:\\A") + Record(std::string(470, 'x')) + Record("C:\\C");
+  std::string oversized =
+      Count(3) + Record("C:\\A") + Record(std::string(470, 'x')) + Record("C:\\C");
   EXPECT_EQ(Parse(oversized), (TStringList{"kept", "C:\\A\\"}));
   std::string atLimit = Count(1) + Record(std::string(462, 'y'));  // 501 bytes of body
   EXPECT_EQ(Parse(atLimit).size(), 2u);
@@ -59,7 +63,8 @@ TEST(BaseListFile, DamagedFilesKeepWhatWasRead) {
 TEST(DatabaseListChoice, UserListWinsAndCaseChangesAreIgnored) {
   TStringList current = {"C:\\Daten\\"};
   EXPECT_EQ(ChooseDatabaseList(current, {"c:\\DATEN\\"}, {}), current);
-  EXPECT_EQ(ChooseDatabaseList(current, {"C:\\Daten\\", "D:\\X\\"}, {}), (TStringList{"C:\\Daten\\", "D:\\X\\"}));
+  EXPECT_EQ(ChooseDatabaseList(current, {"C:\\Daten\\", "D:\\X\\"}, {}),
+            (TStringList{"C:\\Daten\\", "D:\\X\\"}));
   EXPECT_EQ(ChooseDatabaseList(current, {"D:\\X\\"}, {"E:\\Eigen\\"}), TStringList{"E:\\Eigen\\"});
   EXPECT_EQ(ChooseDatabaseList(current, {}, {}), TStringList{});
 }
@@ -78,7 +83,8 @@ TEST(ProtocolMerge, NewestFirstWithAThousandOldLines) {
 }
 
 TEST(ProtocolMerge, MissingTargetLineStandsAlone) {
-  TStringList merged = MergeProtocol({"old run", "<hr>"}, {"previous run\r\n<hr>"}, std::string(kTargetMissingLine));
+  TStringList merged =
+      MergeProtocol({"old run", "<hr>"}, {"previous run\r\n<hr>"}, std::string(kTargetMissingLine));
   EXPECT_EQ(merged, (TStringList{"Sicherungsverzeichnis fehlt!", "old run", "<hr>"}));
 }
 
@@ -96,7 +102,8 @@ TEST(ProtocolPageText, EmptyPageIsHeadHelpAndTail) {
 }
 
 TEST(ProtocolPageText, LinesPassUnchanged) {
-  std::string red = "</b>08.12.2026 14:05:09<b>: <FONT color=\"#FF0000\">Problem in Tabelle \"K\" : x</FONT>";
+  std::string red =
+      "</b>08.12.2026 14:05:09<b>: <FONT color=\"#FF0000\">Problem in Tabelle \"K\" : x</FONT>";
   std::string page = ProtocolPage({red, "<hr>"});
   std::string help = std::string("<div><font size=3>") + kProtocolHelp + "</font></div><hr><br>";
   size_t after = page.find(help) + help.size();

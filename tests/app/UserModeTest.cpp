@@ -33,7 +33,8 @@ TEST(UserModeSettings, QuotedTextsSurviveSemicolonsAndQuotes) {
   std::string path = "\\\\server\\Daten;alt\\\"Ziel\" ä";
   WriteModeString(kTargetKey, path, dir.Path());
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"),
-            "[MODE]\r\nTVEZivavuvIdazadide.TVEZivavuvIdazadide=\"\\\\server\\Daten;alt\\\"\"Ziel\"\" \xE4\"\r\n");
+            "[MODE]\r\nTVEZivavuvIdazadide.TVEZivavuvIdazadide=\"\\\\server\\Daten;"
+            "alt\\\"\"Ziel\"\" \xE4\"\r\n");
   EXPECT_EQ(ReadModeString(kTargetKey, "", dir.Path()), path);
   WriteModeString(kCronKey, "8,9", dir.Path());
   EXPECT_EQ(ReadModeString(kCronKey, "", dir.Path()), "8,9");

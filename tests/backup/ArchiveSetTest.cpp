@@ -24,7 +24,9 @@ using test::WithoutTimes;
 using test::WriteBytes;
 
 std::string Plain(const std::string& text) { return "<b></b>: " + text; }
-std::string Link(const std::string& path) { return "<a href=\"file://" + path + "\">" + path + "</a>"; }
+std::string Link(const std::string& path) {
+  return "<a href=\"file://" + path + "\">" + path + "</a>";
+}
 
 // Hands every archive written by a test to the host's readers.
 void KeepForReaders(const std::string& archive, const std::string& label) {
@@ -62,8 +64,12 @@ class ArchiveSetTest : public testing::Test {
     ForceFolders(job->BackupRoot);
     return job;
   }
-  std::string ZipBase(const TBackupJob& job) const { return job.BackupRoot + "DATABASEBACKUP\\ZIP\\"; }
-  std::string OtherBase(const TBackupJob& job) const { return job.BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\"; }
+  std::string ZipBase(const TBackupJob& job) const {
+    return job.BackupRoot + "DATABASEBACKUP\\ZIP\\";
+  }
+  std::string OtherBase(const TBackupJob& job) const {
+    return job.BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\";
+  }
 
   TTempDir dir_;
   std::string db_;
@@ -72,7 +78,8 @@ class ArchiveSetTest : public testing::Test {
 };
 
 TEST_F(ArchiveSetTest, PartsAreSplitAtTheLimit) {
-  for (const char* name : {"A.ADT", "B.ADT", "C.ADT"}) WriteBytes(db_ + name, std::string(400, 'x'));
+  for (const char* name : {"A.ADT", "B.ADT", "C.ADT"})
+    WriteBytes(db_ + name, std::string(400, 'x'));
   auto job = Job();
   job->PartLimit = 1000;
   TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
@@ -125,7 +132,8 @@ TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
 }
 
 TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
-  for (const char* name : {"K.ADT", "K.adm", "K.Adi", "x.MD5", "x.Bak", "x.TMP", "Brief.doc", "ohne"})
+  for (const char* name :
+       {"K.ADT", "K.adm", "K.Adi", "x.MD5", "x.Bak", "x.TMP", "Brief.doc", "ohne"})
     WriteBytes(db_ + name, name);
   WriteBytes(db_ + "Unter\\Vorlage.txt", "v");
   WriteBytes(db_ + "Unter\\Tief\\T.ADT", "t");
@@ -133,7 +141,8 @@ TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
   job->BuildArchiveSet(TArchiveKind::Database, 50);
   auto data = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
   std::sort(data.begin(), data.end());
-  EXPECT_EQ(data, (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
+  EXPECT_EQ(data,
+            (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
   KeepForReaders(job->ArchiveFiles[0], "data");
   job->BuildArchiveSet(TArchiveKind::Other, 10);
   auto other = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
@@ -157,7 +166,8 @@ TEST_F(ArchiveSetTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
   std::string other = first->BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\";
   ASSERT_EQ(lines.size(), 6u) << final.Text;
   EXPECT_EQ(lines[2], Plain("Alle Ziparchive der Datenbank finden Sie hier " + Link(zip) + "."));
-  EXPECT_EQ(lines[3], Plain("Alle Ziparchive der anderen Dateien finden Sie hier " + Link(other) + "."));
+  EXPECT_EQ(lines[3],
+            Plain("Alle Ziparchive der anderen Dateien finden Sie hier " + Link(other) + "."));
   EXPECT_EQ(FilesIn(zip).size(), 1u);
 }
 
@@ -189,7 +199,8 @@ TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
   TStringList lines = WithoutTimes(final.Text);
   std::string error = "Datei " + db_ + "gesperrt.adi kann nicht geöffnet werden";
   EXPECT_NE(std::find(lines.begin(), lines.end(),
-                      "<b>: <FONT color=\"#FF0000\">Problem beim Erstellen der Zip-Datei: \"" + error + "\"</FONT>"),
+                      "<b>: <FONT color=\"#FF0000\">Problem beim Erstellen der Zip-Datei: \"" +
+                          error + "\"</FONT>"),
             lines.end())
       << final.Text;
   auto job = Job();
@@ -223,7 +234,8 @@ TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
   EXPECT_EQ(WithoutTimes(final.Text),
             (TStringList{
                 Plain("Datenbank \"" + db_ + "\" überprüfen.."),
-                Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in " +
+                Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende "
+                      "Sicherung finden Sie in " +
                       Link(data2) + "."),
                 Plain("Daten-Ziparchiv erstellen.."),
                 Plain("Das Ziparchiv der Datenbank finden Sie hier " + Link(zipSet) + "."),
@@ -285,7 +297,8 @@ TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
   const std::pair<const char*, std::int64_t> files[] = {
       {"A.ADT", 644245094}, {"B.ADT", 322122547}, {"C.ADT", 322122547}};  // 0.6, 0.3, 0.3 GiB
   for (auto [name, size] : files) {
-    HANDLE h = CreateFileW(Widen(db + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE h =
+        CreateFileW(Widen(db + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     LARGE_INTEGER at;
     at.QuadPart = size;
     SetFilePointerEx(h, at, nullptr, FILE_BEGIN);

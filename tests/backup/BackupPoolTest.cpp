@@ -48,7 +48,8 @@ class BackupPoolTest : public testing::Test {
   void SetUp() override {
     pool_ = std::make_unique<TBackupPooled>([this](const TBackupItem* item, int active) {
       if (item)
-        reports_.push_back({item->Text, item->Failed, item->Final, item->DatabaseDir, active, GetCurrentThreadId()});
+        reports_.push_back({item->Text, item->Failed, item->Final, item->DatabaseDir, active,
+                            GetCurrentThreadId()});
       else
         ++otherEnds_;
     });
@@ -107,10 +108,11 @@ TEST_F(BackupPoolTest, FinalItemCarriesTheLoggedLinesAndClosesWithRule) {
   pool_->StartBackups(dir_ / "Ziel", dbA_);
   ASSERT_TRUE(WaitForIdle());
   ASSERT_EQ(pool_->RunProtocol.size(), 1u);
-  std::string expected =
-      "</b>08.12.2026 14:05:09<b></b>: Datenbank \"" + dbA_ + "\" überprüfen..\r\n" +
-      "</b>08.12.2026 14:05:09<b>: <FONT color=\"#FF0000\">Problem in Tabelle \"A\" : kaputt</FONT>\r\n" +
-      "<hr>\r\n<hr>";
+  std::string expected = "</b>08.12.2026 14:05:09<b></b>: Datenbank \"" + dbA_ +
+                         "\" überprüfen..\r\n" +
+                         "</b>08.12.2026 14:05:09<b>: <FONT color=\"#FF0000\">Problem in Tabelle "
+                         "\"A\" : kaputt</FONT>\r\n" +
+                         "<hr>\r\n<hr>";
   EXPECT_EQ(pool_->RunProtocol[0], expected);
   EXPECT_EQ(reports_.back().Text + "<hr>", expected);
 }
@@ -134,7 +136,8 @@ TEST_F(BackupPoolTest, StartWhileJobsRunEmptiesTheProtocolAndStartsNothing) {
 
 class TOtherJob : public TWorkerThreadJob {
  public:
-  TOtherJob(std::shared_ptr<TJobChannel> channel, HANDLE gate) : channel_(std::move(channel)), gate_(gate) {}
+  TOtherJob(std::shared_ptr<TJobChannel> channel, HANDLE gate)
+      : channel_(std::move(channel)), gate_(gate) {}
   void Run() override {
     if (gate_) WaitForSingleObject(gate_, 30000);
     channel_->PostOtherJobDone();

@@ -11,8 +11,8 @@ namespace {
 
 using test::Exists;
 using test::ReadBytes;
-using test::TRecordingSleeper;
 using test::THeldFile;
+using test::TRecordingSleeper;
 using test::TTempDir;
 using test::WriteBytes;
 
@@ -38,7 +38,8 @@ TEST_F(OtherJobsTest, NetworkJobWritesTheRandomFile) {
   UINT before = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   TNetWorkJob job(db + "\r\n" + (dir_ / "fehlt") + "\r\n", channel_);
   job.Run();
-  EXPECT_EQ(SetErrorMode(before), static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+  EXPECT_EQ(SetErrorMode(before),
+            static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
   EXPECT_EQ(ends_, 1);
 
   std::string folder = db + "\\RandomAccess\\quorvel\\";
@@ -48,7 +49,8 @@ TEST_F(OtherJobsTest, NetworkJobWritesTheRandomFile) {
   std::string head = "Random Acess quorvel\r\nThis is only a temporary file\r\n";
   ASSERT_EQ(content.size(), head.size() + 500 * 202);
   EXPECT_EQ(content.substr(0, head.size()), head);
-  for (size_t line = 1; line <= 500; ++line) EXPECT_EQ(content.substr(head.size() + line * 202 - 2, 2), "\r\n");
+  for (size_t line = 1; line <= 500; ++line)
+    EXPECT_EQ(content.substr(head.size() + line * 202 - 2, 2), "\r\n");
   EXPECT_FALSE(Exists(dir_ / "fehlt"));
   ASSERT_EQ(sleeper.pauses.size(), 1u);  // only the existing folder is visited
   EXPECT_GE(sleeper.pauses[0], 10u);

@@ -12,9 +12,9 @@ namespace {
 
 using test::Exists;
 using test::ReadBytes;
+using test::THeldFile;
 using test::TJobHarness;
 using test::TTempDir;
-using test::THeldFile;
 using test::WithoutTimes;
 using test::WriteBytes;
 using namespace adtgen;
@@ -26,7 +26,9 @@ constexpr char kExplanation[] =
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
 
-std::string Red(const std::string& text) { return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>"; }
+std::string Red(const std::string& text) {
+  return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>";
+}
 std::string Plain(const std::string& text) { return "<b></b>: " + text; }
 
 void WriteTable(const std::string& dir, const std::string& base, const TTableFiles& files,
@@ -70,12 +72,16 @@ class TableCheckTest : public testing::Test {
   }
   std::string Success(const std::string& folder) const {
     std::string path = Root() + folder;
-    return Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in "
-                 "<a href=\"file://" + path + "\">" + path + "</a>.");
+    return Plain(
+        "Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden "
+        "Sie in "
+        "<a href=\"file://" +
+        path + "\">" + path + "</a>.");
   }
 
   TTempDir dir_;
-  test::TPrivateTempFolder tmp_{dir_ / "tmp"};  // scratch folders of other test programs do not count
+  test::TPrivateTempFolder tmp_{dir_ /
+                                "tmp"};  // scratch folders of other test programs do not count
   std::string db_, target_;
   TJobHarness harness_;
   int scratchBefore_ = 0;
@@ -101,7 +107,7 @@ TEST_F(TableCheckTest, SoundDatabaseIsCopiedIntoDataAndData2) {
   EXPECT_EQ(lines[lines.size() - 2], Plain("Datenbank \"" + db_ + "\" fertig."));
   EXPECT_EQ(lines.back(), "<hr>");
   for (const char* file : {"KUNDEN.ADT", "KUNDEN.ADM", "KUNDEN.ADI", "ARTIKEL.ADT", "ARTIKEL.ADI",
-                                  "NOTIZEN.ADT", "NOTIZEN.ADM", "lager.ADT"}) {
+                           "NOTIZEN.ADT", "NOTIZEN.ADM", "lager.ADT"}) {
     std::string live = ReadBytes(db_ + file);
     ASSERT_NE(live, "<missing>") << file;
     EXPECT_EQ(ReadBytes(Root() + "DATABASEBACKUP\\DATA\\" + file), live) << file;
@@ -110,8 +116,10 @@ TEST_F(TableCheckTest, SoundDatabaseIsCopiedIntoDataAndData2) {
   EXPECT_FALSE(Exists(Root() + "DATABASEBACKUP\\DATA\\Brief.txt"));
   EXPECT_EQ(ReadBytes(db_ + "KUNDEN.ADT"), liveBefore);
   auto progress = harness_.ProgressFor(db_);
-  EXPECT_NE(std::find(progress.begin(), progress.end(), "Prüfen: \"KUNDEN.ADT\" [" + db_ + "]"), progress.end());
-  EXPECT_NE(std::find(progress.begin(), progress.end(), "Prüfen: \"lager.adt\" [" + db_ + "]"), progress.end());
+  EXPECT_NE(std::find(progress.begin(), progress.end(), "Prüfen: \"KUNDEN.ADT\" [" + db_ + "]"),
+            progress.end());
+  EXPECT_NE(std::find(progress.begin(), progress.end(), "Prüfen: \"lager.adt\" [" + db_ + "]"),
+            progress.end());
 }
 
 TEST_F(TableCheckTest, DamagedTableIsReportedAndTheOthersAreStillCopied) {
@@ -140,8 +148,10 @@ TEST_F(TableCheckTest, DamagedTableIsReportedAndTheOthersAreStillCopied) {
 
 TEST_F(TableCheckTest, LiveFilesHeldWithSharingStillCheck) {
   WriteTable(db_, "KUNDEN", Build(CustomerTable(20)));
-  THeldFile office(db_ + "KUNDEN.ADT", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  THeldFile memo(db_ + "KUNDEN.ADM", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  THeldFile office(db_ + "KUNDEN.ADT", GENERIC_READ | GENERIC_WRITE,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE);
+  THeldFile memo(db_ + "KUNDEN.ADM", GENERIC_READ | GENERIC_WRITE,
+                 FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(office.Held());
   TBackupItem final = harness_.RunJob(target_, db_);
   EXPECT_FALSE(final.Failed) << final.Text;
@@ -155,7 +165,8 @@ TEST_F(TableCheckTest, LiveFileHeldWithoutSharingIsAProblem) {
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[1], Red("Problem in Tabelle \"KUNDEN\" : Datei " + db_ + "KUNDEN.ADM kann nicht geöffnet werden"));
+  EXPECT_EQ(lines[1], Red("Problem in Tabelle \"KUNDEN\" : Datei " + db_ +
+                          "KUNDEN.ADM kann nicht geöffnet werden"));
   EXPECT_FALSE(Exists(Root() + "DATABASEBACKUP\\DATA\\KUNDEN.ADT"));
 }
 
@@ -164,9 +175,10 @@ TEST_F(TableCheckTest, TableWithEmptyBaseNameIsFoundButNotChecked) {
   TBackupItem final = harness_.RunJob(target_, db_);
   EXPECT_FALSE(final.Failed);
   std::string path = Root() + "unbekannt";
-  EXPECT_EQ(WithoutTimes(final.Text)[1],
-            Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende Sicherung finden Sie in "
-                  "<a href=\"file://" + path + "\">" + path + "</a>."));
+  EXPECT_EQ(WithoutTimes(final.Text)[1], Plain("Alle Tabellen scheinen in Ordnung zu sein. Die "
+                                               "letzte funktionierende Sicherung finden Sie in "
+                                               "<a href=\"file://" +
+                                               path + "\">" + path + "</a>."));
 }
 
 TEST_F(TableCheckTest, FolderWithoutTablesAndMissingFolder) {
@@ -174,7 +186,8 @@ TEST_F(TableCheckTest, FolderWithoutTablesAndMissingFolder) {
   TBackupItem final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   EXPECT_EQ(WithoutTimes(final.Text),
-            (TStringList{Plain("Datenbank \"" + db_ + "\" überprüfen.."), Red("Datenbank nicht gefunden in " + db_),
+            (TStringList{Plain("Datenbank \"" + db_ + "\" überprüfen.."),
+                         Red("Datenbank nicht gefunden in " + db_),
                          Plain("Datenbank \"" + db_ + "\" fertig."), "<hr>"}));
 
   std::string missing = dir_ / "Weg";

@@ -11,7 +11,8 @@ int main() {
   std::fflush(stdout);
   char buffer[16];
   DWORD done = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &done, nullptr) && done > 0) {
+  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &done, nullptr) &&
+         done > 0) {
   }
   return lock.Acquired() ? 0 : 1;
 }

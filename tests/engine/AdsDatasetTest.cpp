@@ -62,7 +62,8 @@ TEST_F(AdsDatasetTest, ErrorsCarryTheEngineText) {
     FAIL() << "opened a damaged table";
   } catch (const EADSDatabaseError& e) {
     EXPECT_EQ(e.Code(), 7016u);
-    EXPECT_STREQ(e.what(), "Error 7016:  Corrupt table: header signature missing.  C:\\check\\RECHNUNG.ADT");
+    EXPECT_STREQ(e.what(),
+                 "Error 7016:  Corrupt table: header signature missing.  C:\\check\\RECHNUNG.ADT");
   }
   table.Name = "Tabelle1";
   table.TableName = "FEHLT.ADT";

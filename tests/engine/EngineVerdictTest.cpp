@@ -17,8 +17,10 @@ const std::string kTable = "C:\\db\\KUNDEN.ADT";
 TOpenVerdict Check(const TTableFiles& files, bool lowerCaseNames = false) {
   TMemoryFileSource source;
   source.Put(kTable, files.Adt);
-  if (files.HasAdm) source.Put(lowerCaseNames ? "C:\\db\\kunden.adm" : "C:\\db\\KUNDEN.ADM", files.Adm);
-  if (files.HasAdi) source.Put(lowerCaseNames ? "C:\\db\\kunden.adi" : "C:\\db\\KUNDEN.ADI", files.Adi);
+  if (files.HasAdm)
+    source.Put(lowerCaseNames ? "C:\\db\\kunden.adm" : "C:\\db\\KUNDEN.ADM", files.Adm);
+  if (files.HasAdi)
+    source.Put(lowerCaseNames ? "C:\\db\\kunden.adi" : "C:\\db\\KUNDEN.ADI", files.Adi);
   return CheckTableFiles(source, kTable);
 }
 
@@ -56,7 +58,8 @@ TEST(EngineVerdicts, EveryDamageGetsItsCode) {
     std::string head = "Error " + std::to_string(verdict.Code) + ":  ";
     EXPECT_EQ(verdict.Message.rfind(head, 0), 0u) << verdict.Message;
     EXPECT_TRUE(verdict.Message.ends_with("  " + kTable)) << verdict.Message;
-    EXPECT_GT(verdict.Message.size(), head.size() + kTable.size() + 4) << "the text names the fault";
+    EXPECT_GT(verdict.Message.size(), head.size() + kTable.size() + 4)
+        << "the text names the fault";
   }
 }
 

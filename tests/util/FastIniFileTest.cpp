@@ -184,7 +184,8 @@ TEST_F(FastIniFileTest, ValuesAreTrimmedOnceWrittenAndReadAgain) {
 }
 
 TEST_F(FastIniFileTest, Integers) {
-  auto ini = Open("[S]\r\nH=0x1F\r\nD=-12\r\nX=0x\r\nE=\r\nW=12a\r\nBig=99999999999\r\nU=0xFFFFFFFF\r\n");
+  auto ini =
+      Open("[S]\r\nH=0x1F\r\nD=-12\r\nX=0x\r\nE=\r\nW=12a\r\nBig=99999999999\r\nU=0xFFFFFFFF\r\n");
   EXPECT_EQ(ini->ReadInteger("S", "H", 0), 31);
   EXPECT_EQ(ini->ReadInteger("S", "D", 0), -12);
   EXPECT_EQ(ini->ReadInteger("S", "X", 5), 5);

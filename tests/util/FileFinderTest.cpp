@@ -29,7 +29,8 @@ class FileFinderTest : public testing::Test {
     WriteBytes(dir_ / "A\\S\\T\\z.txt", "1");
     WriteBytes(dir_ / "A\\.git\\config", "1");
     WriteBytes(dir_ / "A\\h.sys", "1");
-    SetFileAttributesW(Widen(dir_ / "A\\h.sys").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    SetFileAttributesW(Widen(dir_ / "A\\h.sys").c_str(),
+                       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     root_ = dir_ / "A";
   }
   TTempDir dir_;
@@ -43,9 +44,9 @@ TEST_F(FileFinderTest, WalksDepthFirstPreOrder) {
   EXPECT_EQ(finder.SearchFolder(), root_ + "\\");
   auto items = Walk(finder);
   std::string a = root_ + "\\";
-  std::vector<std::string> expected = {a + "x.adt",       a + "h.sys",       a + "S\\",
-                                       a + "S\\y.adt",    a + "S\\T\\",      a + "S\\T\\z.txt",
-                                       a + ".git\\",      a + ".git\\config"};
+  std::vector<std::string> expected = {a + "x.adt",    a + "h.sys",       a + "S\\",
+                                       a + "S\\y.adt", a + "S\\T\\",      a + "S\\T\\z.txt",
+                                       a + ".git\\",   a + ".git\\config"};
   EXPECT_EQ(items.size(), expected.size());
   for (const auto& e : expected) EXPECT_LT(IndexOf(items, e), items.size()) << e;
   EXPECT_LT(IndexOf(items, a + "S\\"), IndexOf(items, a + "S\\y.adt"));

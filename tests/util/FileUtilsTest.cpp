@@ -14,9 +14,9 @@ namespace {
 
 using test::Exists;
 using test::ReadBytes;
+using test::THeldFile;
 using test::TRecordingSleeper;
 using test::TTempDir;
-using test::THeldFile;
 using test::WriteBytes;
 
 TEST(Existence, FilesFoldersAndHeldFiles) {
@@ -35,7 +35,8 @@ TEST(Existence, FilesFoldersAndHeldFiles) {
   EXPECT_TRUE(IsExistingFile(dir / "a.txt"));
 
   WriteBytes(dir / "hidden.txt", "h");
-  SetFileAttributesW(Widen(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesW(Widen(dir / "hidden.txt").c_str(),
+                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   EXPECT_TRUE(IsExistingFile(dir / "hidden.txt"));
 }
 
@@ -125,7 +126,8 @@ TEST(Copying, EmptyAndHeldSources) {
   std::string content(200000, 'k');
   for (size_t i = 0; i < content.size(); i += 7) content[i] = static_cast<char>(i);
   WriteBytes(dir / "live.adt", content);
-  THeldFile writer(dir / "live.adt", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  THeldFile writer(dir / "live.adt", GENERIC_READ | GENERIC_WRITE,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(writer.Held());
   EXPECT_TRUE(CopyFileRetry(dir / "live.adt", dir / "copy.adt"));
   EXPECT_EQ(ReadBytes(dir / "copy.adt"), content);
@@ -138,7 +140,8 @@ TEST(Copying, UnreadableSourceRaisesAtOnce) {
     CopyFileRetry(dir / "missing.adt", dir / "copy.adt");
     FAIL() << "no error";
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()), "Datei " + (dir / "missing.adt") + " kann nicht geöffnet werden");
+    EXPECT_EQ(std::string(e.what()),
+              "Datei " + (dir / "missing.adt") + " kann nicht geöffnet werden");
   }
   WriteBytes(dir / "locked.adt", "x");
   THeldFile locked(dir / "locked.adt", GENERIC_READ | GENERIC_WRITE, 0);
@@ -153,7 +156,8 @@ TEST(Copying, LockedTargetIsTriedTenTimesWithGrowingPauses) {
   WriteBytes(dir / "dst.adt", "old");
   THeldFile locked(dir / "dst.adt", GENERIC_READ, 0);
   EXPECT_FALSE(CopyFileRetry(dir / "src.adt", dir / "dst.adt"));
-  EXPECT_EQ(sleeper.pauses, (std::vector<unsigned>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
+  EXPECT_EQ(sleeper.pauses,
+            (std::vector<unsigned>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
 }
 
 TEST(Copying, LockedTargetReleasedWhileRetryingIsWritten) {
@@ -254,13 +258,15 @@ TEST(Streams, BetterFileStreamClearsAndRestoresProtection) {
 
 TEST(Streams, OpenFileStreamRetryCreatesTheFolder) {
   TTempDir dir;
-  auto stream = OpenFileStreamRetry(dir / "x\\y\\page.htm", TFileAccess::Create, TFileShare::Exclusive);
+  auto stream =
+      OpenFileStreamRetry(dir / "x\\y\\page.htm", TFileAccess::Create, TFileShare::Exclusive);
   stream->Write("abc", 3);
   stream.reset();
   EXPECT_EQ(ReadBytes(dir / "x\\y\\page.htm"), "abc");
 
   TRecordingSleeper sleeper;
-  EXPECT_THROW(OpenFileStreamRetry(dir / "none.txt", TFileAccess::Read, TFileShare::DenyNone), EFOpenError);
+  EXPECT_THROW(OpenFileStreamRetry(dir / "none.txt", TFileAccess::Read, TFileShare::DenyNone),
+               EFOpenError);
   EXPECT_EQ(sleeper.pauses.size(), 99u);
 }
 

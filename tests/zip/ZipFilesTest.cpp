@@ -38,7 +38,8 @@ std::string MixedContent(size_t size) {
   while (text.size() < size) {
     state = state * 1103515245u + 12345u;
     if ((state >> 16) % 4 == 0) {
-      for (int i = 0; i < 64 && text.size() < size; ++i) text += static_cast<char>(state >> (i % 24));
+      for (int i = 0; i < 64 && text.size() < size; ++i)
+        text += static_cast<char>(state >> (i % 24));
     } else {
       text += "Kunde M\xFCller GmbH, K\xF6ln; Rechnung 2026-12-08; Betrag 1.234,56 EUR\r\n";
     }
@@ -53,7 +54,9 @@ class ZipFilesTest : public testing::Test {
     src_ = dir_ / "Daten\\";
     WriteBytes(src_ + "KUNDEN.ADT", MixedContent(300000));
     WriteBytes(src_ + "leer.txt", "");
-    WriteBytes(src_ + "Unter\\Tief\\Brief ä ß é.txt", "Gr\xFC\xDF" "e");
+    WriteBytes(src_ + "Unter\\Tief\\Brief ä ß é.txt",
+               "Gr\xFC\xDF"
+               "e");
     WriteBytes(src_ + "Unter\\数据-Ω.txt", "unicode");
     WriteBytes(src_ + "Unter\\leer2.adm", "");
   }
@@ -67,15 +70,16 @@ class ZipFilesTest : public testing::Test {
 
 TEST_F(ZipFilesTest, ArchiveOfATreeForTheHostReaders) {
   WriteBytes(src_ + "gross.adt", MixedContent(50u << 20));
-  THeldFile writer(src_ + "KUNDEN.ADT", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  THeldFile writer(src_ + "KUNDEN.ADT", GENERIC_READ | GENERIC_WRITE,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(writer.Held());
   std::string archive = Output("tree.zip");
   TZipWriter zip;
   zip.OpenSharedWithRetry = true;
   zip.CreateArchive(archive);
   zip.SetBaseFolder(src_);
-  const char* files[] = {"KUNDEN.ADT", "leer.txt", "Unter\\Tief\\Brief ä ß é.txt", "Unter\\数据-Ω.txt",
-                         "Unter\\leer2.adm", "gross.adt"};
+  const char* files[] = {"KUNDEN.ADT",        "leer.txt",         "Unter\\Tief\\Brief ä ß é.txt",
+                         "Unter\\数据-Ω.txt", "Unter\\leer2.adm", "gross.adt"};
   std::string names;
   for (const char* file : files) {
     zip.AddFile(src_ + file);
@@ -87,8 +91,10 @@ TEST_F(ZipFilesTest, ArchiveOfATreeForTheHostReaders) {
   zip.Close();
   WriteNames(archive, names);
   std::string bytes = ReadBytes(archive);
-  EXPECT_NE(bytes.find("Unter/Tief/Brief \x84 \xE1 \x82.txt"), std::string::npos) << "OEM 850 names";
-  EXPECT_NE(bytes.find("Unter/数据-Ω.txt"), std::string::npos) << "UTF-8 where OEM lacks characters";
+  EXPECT_NE(bytes.find("Unter/Tief/Brief \x84 \xE1 \x82.txt"), std::string::npos)
+      << "OEM 850 names";
+  EXPECT_NE(bytes.find("Unter/数据-Ω.txt"), std::string::npos)
+      << "UTF-8 where OEM lacks characters";
   EXPECT_LT(bytes.size(), 30u << 20);  // it did compress
 }
 
@@ -135,7 +141,8 @@ TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
     zip.CreateArchive(dir_ / "second.zip");
     FAIL();
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(std::string(e.what()), "Datei " + (dir_ / "second.zip") + " kann nicht erstellt werden");
+    EXPECT_EQ(std::string(e.what()),
+              "Datei " + (dir_ / "second.zip") + " kann nicht erstellt werden");
   }
   EXPECT_TRUE(zip.ArchiveOpen());
   zip.AddFile(src_ + "KUNDEN.ADT");
@@ -145,8 +152,8 @@ TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
 }
 
 TEST_F(ZipFilesTest, FileTimesBefore1980AreMarked) {
-  HANDLE h = CreateFileW(Widen(src_ + "leer.txt").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileW(Widen(src_ + "leer.txt").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
   SYSTEMTIME st{};
   st.wYear = 1975;
   st.wMonth = 6;
@@ -168,7 +175,8 @@ TEST(ZipLargeFiles, FileOver4GiBGetsZip64) {
   if (!std::getenv("QV_SLOW_TESTS")) GTEST_SKIP() << "slow: set QV_SLOW_TESTS";
   TTempDir dir;
   std::string source = dir / "riesig.adt";
-  HANDLE h = CreateFileW(Widen(source).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE h =
+      CreateFileW(Widen(source).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD done = 0;
   DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &done, nullptr);
   LARGE_INTEGER size;

@@ -12,24 +12,30 @@
 namespace qv {
 namespace {
 
-std::string Bytes(const TMemoryStream& s) { return std::string(s.Bytes().begin(), s.Bytes().end()); }
+std::string Bytes(const TMemoryStream& s) {
+  return std::string(s.Bytes().begin(), s.Bytes().end());
+}
 
 std::uint32_t U32(const std::string& b, size_t at) {
   std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[at + static_cast<size_t>(i)]);
+  for (int i = 3; i >= 0; --i)
+    v = (v << 8) | static_cast<std::uint8_t>(b[at + static_cast<size_t>(i)]);
   return v;
 }
 std::uint16_t U16(const std::string& b, size_t at) {
-  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) | (static_cast<std::uint8_t>(b[at + 1]) << 8));
+  return static_cast<std::uint16_t>(static_cast<std::uint8_t>(b[at]) |
+                                    (static_cast<std::uint8_t>(b[at + 1]) << 8));
 }
 std::uint64_t U64(const std::string& b, size_t at) {
   return U32(b, at) | (static_cast<std::uint64_t>(U32(b, at + 4)) << 32);
 }
 
-constexpr std::uint32_t kStamp = (46u << 25) | (12u << 21) | (8u << 16) | (14u << 11) | (5u << 5) | 4u;
+constexpr std::uint32_t kStamp =
+    (46u << 25) | (12u << 21) | (8u << 16) | (14u << 11) | (5u << 5) | 4u;
 
 // Saves an archive for the host's independent readers (see check_archives.sh).
-void KeepForReaders(const std::string& name, const TMemoryStream& archive, const std::string& names) {
+void KeepForReaders(const std::string& name, const TMemoryStream& archive,
+                    const std::string& names) {
   const char* dir = std::getenv("QV_ZIP_CHECK_DIR");
   if (!dir) return;
   std::ofstream(std::string(dir) + "/" + name + ".zip", std::ios::binary) << Bytes(archive);
@@ -95,7 +101,8 @@ TEST(ZipLayout, StoredEntryKeepsTheBytes) {
   zip.Close();
   std::string b = Bytes(out);
   EXPECT_EQ(U16(b, 8), 0u);
-  EXPECT_EQ(U32(b, 14), static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>("hello"), 5)));
+  EXPECT_EQ(U32(b, 14),
+            static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>("hello"), 5)));
   EXPECT_EQ(U32(b, 18), 5u);
   EXPECT_EQ(U32(b, 22), 5u);
   EXPECT_EQ(b.substr(30 + 7, 5), "hello");
@@ -108,7 +115,8 @@ TEST(ZipLayout, StoredEntryKeepsTheBytes) {
 }
 
 TEST(ZipLayout, FlagsFollowTheCompressionLevel) {
-  const std::pair<int, std::uint16_t> cases[] = {{-1, 0}, {0, 0}, {1, 6}, {2, 4}, {3, 0}, {7, 0}, {8, 2}, {9, 2}};
+  const std::pair<int, std::uint16_t> cases[] = {{-1, 0}, {0, 0}, {1, 6}, {2, 4},
+                                                 {3, 0},  {7, 0}, {8, 2}, {9, 2}};
   for (auto [level, flags] : cases) {
     TMemoryStream out, data(std::vector<std::uint8_t>(1000, 'a'));
     TZipWriter zip;
@@ -157,8 +165,8 @@ TEST(ZipNames, RejectedNamesWriteNothing) {
       zip.NewEntry(name, 0, 0);
       ADD_FAILURE() << name;
     } catch (const EZipWriter& e) {
-      EXPECT_EQ(std::string(e.what()),
-                std::string("Class TZipWriter: EntryName \"") + name + "\" is an absolute path, must be relative");
+      EXPECT_EQ(std::string(e.what()), std::string("Class TZipWriter: EntryName \"") + name +
+                                           "\" is an absolute path, must be relative");
     }
   }
   zip.Close();
