@@ -9,7 +9,7 @@ packages=(
   googletest zlib1g-dev
   wine wine64 wine32:i386 xvfb xauth
   python3 unzip zip p7zip-full
-  locales libcli11-dev
+  locales libcli11-dev nsis
 )
 
 missing=()
