@@ -5,7 +5,7 @@
 #include "app/ProtocolText.h"
 #include "app/RunLock.h"
 #include "app/RunSettings.h"
-#include "backup/AdsDataset.h"
+#include "engine/AdsDataset.h"
 #include "backup/BackupPooled.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"

@@ -87,6 +87,7 @@ inline constexpr std::uint32_t kCorruptIndex = 7058;
 inline constexpr std::uint32_t kUnrecognizedIndexVersion = 7108;
 inline constexpr std::uint32_t kUnrecognizedFieldType = 7123;
 inline constexpr std::uint32_t kInvalidHandle = 5018;
+inline constexpr std::uint32_t kInvalidParameter = 5012;
 }  // namespace ads_error
 
 struct TAdtField {
