@@ -248,11 +248,11 @@ API AdsOpenTable(H connection, U8* path, U8* alias, U16 type, U16 charType, U16 
 
 /* Every call on a table or index: recorded with its handle, failing as
    scripted for the table's path. */
-#define TABLE_CALL(name, handle, format, ...)                                      \
+#define TABLE_CALL(name, handle, format, ...)                                       \
   Record(name, "|handle=%llx" format, (unsigned long long)(handle), ##__VA_ARGS__); \
-  const char* path = TablePath((handle) & ~(H)0xFF);                               \
-  if (!path) return BadHandle();                                                   \
-  U32 result = Scripted(name, path);                                               \
+  const char* path = TablePath((handle) & ~(H)0xFF);                                \
+  if (!path) return BadHandle();                                                    \
+  U32 result = Scripted(name, path);                                                \
   if (result) return result
 
 API AdsGetRecordLength(H table, U32* length) {
@@ -306,9 +306,9 @@ static int FieldNumber(const U8* name) {
   return -1;
 }
 
-#define FIELD_CALL(name, field)                                               \
-  TABLE_CALL(name, table, "|field=%s", TEXT_OR_NULL(field));                  \
-  int number = FieldNumber(field);                                            \
+#define FIELD_CALL(name, field)                              \
+  TABLE_CALL(name, table, "|field=%s", TEXT_OR_NULL(field)); \
+  int number = FieldNumber(field);                           \
   if (number < 0) return Fail(5012, "Error 5012:  Invalid field.  stand-in")
 
 API AdsGetFieldType(H table, U8* field, U16* type) {
@@ -335,9 +335,9 @@ API AdsGetNumIndexes(H table, U16* count) {
   return 0;
 }
 
-#define INDEX_CALL(name, format, ...)                                           \
-  TABLE_CALL(name, index, format, ##__VA_ARGS__);                               \
-  int number = IndexNumber(index);                                              \
+#define INDEX_CALL(name, format, ...)             \
+  TABLE_CALL(name, index, format, ##__VA_ARGS__); \
+  int number = IndexNumber(index);                \
   if (number < 0 || number > 1) return BadHandle()
 
 API AdsGetIndexName(H index, U8* buffer, U16* length) {
