@@ -38,6 +38,14 @@ bool ToEngineText(const std::string& utf8, std::string& ansi) {
 
 TAceText Text(std::string& ansi) { return reinterpret_cast<TAceText>(ansi.data()); }
 
+// Calls call with the text in the ANSI code page, unless it cannot be represented.
+template <class Call>
+std::uint32_t WithEngineText(const std::string& utf8, Call call) {
+  std::string ansi;
+  if (!ToEngineText(utf8, ansi)) return t_ownError.Code;
+  return call(Text(ansi));
+}
+
 // NULL for an empty text, as the engine expects for "none".
 TAceText OptionalText(std::string& ansi) { return ansi.empty() ? nullptr : Text(ansi); }
 
@@ -90,9 +98,7 @@ std::uint32_t TAceDllProvider::CacheOpenCursors(std::uint16_t count) {
 }
 
 std::uint32_t TAceDllProvider::SetDateFormat(const std::string& format) {
-  std::string ansi;
-  if (!ToEngineText(format, ansi)) return t_ownError.Code;
-  return dll_.AdsSetDateFormat(Text(ansi));
+  return WithEngineText(format, [&](TAceText text) { return dll_.AdsSetDateFormat(text); });
 }
 
 std::uint32_t TAceDllProvider::SetDecimals(std::uint16_t decimals) {
@@ -173,23 +179,21 @@ std::uint32_t TAceDllProvider::GetFieldName(TAdsHandle table, std::uint16_t fiel
 
 std::uint32_t TAceDllProvider::GetFieldType(TAdsHandle table, const std::string& field,
                                             std::uint16_t& type) {
-  std::string ansi;
-  if (!ToEngineText(field, ansi)) return t_ownError.Code;
-  return dll_.AdsGetFieldType(Handle(table), Text(ansi), &type);
+  return WithEngineText(
+      field, [&](TAceText name) { return dll_.AdsGetFieldType(Handle(table), name, &type); });
 }
 
 std::uint32_t TAceDllProvider::GetFieldLength(TAdsHandle table, const std::string& field,
                                               std::uint32_t& length) {
-  std::string ansi;
-  if (!ToEngineText(field, ansi)) return t_ownError.Code;
-  return dll_.AdsGetFieldLength(Handle(table), Text(ansi), &length);
+  return WithEngineText(
+      field, [&](TAceText name) { return dll_.AdsGetFieldLength(Handle(table), name, &length); });
 }
 
 std::uint32_t TAceDllProvider::GetFieldDecimals(TAdsHandle table, const std::string& field,
                                                 std::uint16_t& decimals) {
-  std::string ansi;
-  if (!ToEngineText(field, ansi)) return t_ownError.Code;
-  return dll_.AdsGetFieldDecimals(Handle(table), Text(ansi), &decimals);
+  return WithEngineText(field, [&](TAceText name) {
+    return dll_.AdsGetFieldDecimals(Handle(table), name, &decimals);
+  });
 }
 
 std::uint32_t TAceDllProvider::GetNumIndexes(TAdsHandle table, std::uint16_t& count) {
