@@ -126,9 +126,9 @@ std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t fie
   TTable t;
   if (!Find(table, t)) return BadHandle();
   if (field < 1 || field > t.Structure.Fields.size())
-    return Fail(ads_error::kInvalidParameter,
-                EngineMessage(ads_error::kInvalidParameter, "Invalid field number.",
-                              std::to_string(field)));
+    return Fail(
+        ads_error::kInvalidNumber,
+        EngineMessage(ads_error::kInvalidNumber, "Invalid field number.", std::to_string(field)));
   read(t.Structure.Fields[field - 1u]);
   return Succeed();
 }

@@ -8,7 +8,6 @@
 namespace qv {
 namespace {
 
-using test::TStandIn;
 using test::TStandInEngine;
 using test::TTempDir;
 
@@ -92,19 +91,6 @@ TEST_F(EngineChoiceTest, ADllInTheCurrentFolderOrOnPathIsNeverLoaded) {
   EXPECT_TRUE(engine_.Calls().empty());
   EXPECT_EQ(Lines(choice), "Datenbank-Engine: eingebaute Engine\n  Grund: " + program_ + dllName_ +
                                " nicht vorhanden\n");
-}
-
-TEST_F(EngineChoiceTest, EveryRefusedDllIsNamedWithItsReason) {
-  TStandInEngine::PlaceIn(program_, TStandIn::WithoutGotoBOF);
-  TStandInEngine::PlaceIn(install_, TStandIn::OtherBitness);
-  ASSERT_TRUE(entry_.Write(&install_));
-  TEngineChoice choice(TEngineMode::Auto);
-  EXPECT_FALSE(choice.UsesDll());
-  std::vector<std::string> lines = choice.DescriptionLines();
-  ASSERT_EQ(lines.size(), 3u) << Lines(choice);
-  EXPECT_EQ(lines[0], "Datenbank-Engine: eingebaute Engine");
-  EXPECT_EQ(lines[1], "  Grund: " + program_ + dllName_ + ": die Funktion AdsGotoBOF fehlt");
-  EXPECT_EQ(lines[2].rfind("  Grund: " + install_ + dllName_ + " ist eine ", 0), 0u) << lines[2];
 }
 
 TEST_F(EngineChoiceTest, AnInstallFolderThatIsNoFullPathIsNotSearched) {
