@@ -15,6 +15,7 @@ std::string JoinReasons(const std::vector<std::string>& reasons) {
 }
 
 std::string VersionText(const TAceDllVersion& v) {
+  if (!v.Known) return "Version unbekannt";
   std::string text =
       "Version " + std::to_string(v.Major) + "." + std::to_string(v.Minor) + v.Letter;
   return v.Description.empty() ? text : text + " (" + v.Description + ")";

@@ -86,6 +86,7 @@ TAceDllVersion TAceDllProvider::Version() const {
   std::uint16_t length = kTextRoom;
   if (dll_.AdsGetVersion(&version.Major, &version.Minor, letter, description, &length) != 0)
     return {};
+  version.Known = true;
   if (letter[0] > ' ' && letter[0] < 0x7F) version.Letter = std::string(1, char(letter[0]));
   const char* text = reinterpret_cast<const char*>(description);
   version.Description =

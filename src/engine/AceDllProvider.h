@@ -14,6 +14,7 @@
 namespace qv {
 
 struct TAceDllVersion {
+  bool Known = false;  // false when the engine could not tell
   std::uint32_t Major = 0;
   std::uint32_t Minor = 0;
   std::string Letter;
@@ -38,7 +39,7 @@ class TAceDllProvider final : public IAdsProvider {
   static TAceDllSearch Load(const std::vector<std::string>& folders);
 
   const std::string& Path() const { return path_; }
-  // From AdsGetVersion; an engine that cannot tell gives zeros.
+  // From AdsGetVersion.
   TAceDllVersion Version() const;
 
   std::uint32_t CacheOpenCursors(std::uint16_t count) override;

@@ -65,6 +65,9 @@ TEST_F(EngineChoiceTest, TheDllBesideTheProgramIsUsedAndNamed) {
               "Datenbank-Engine: " + program_ + dllName_ + ", Version 12.1b (Lokaler Server)\n");
   }
   EXPECT_FALSE(EngineIsDll()) << "the built-in engine again once the choice is gone";
+  engine_.Script("fail AdsGetVersion * 5005 Error 5005:  Insufficient buffer\r\n");
+  TEngineChoice silent(TEngineMode::Auto);
+  EXPECT_EQ(Lines(silent), "Datenbank-Engine: " + program_ + dllName_ + ", Version unbekannt\n");
 }
 
 TEST_F(EngineChoiceTest, TheInstallFolderOfTheOfficeApplicationComesSecond) {

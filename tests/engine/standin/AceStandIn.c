@@ -416,6 +416,8 @@ API AdsGetLastError(U32* code, U8* buffer, U16* length) {
 
 API AdsGetVersion(U32* major, U32* minor, U8* letter, U8* description, U16* length) {
   Record("AdsGetVersion", "|room=%u", *length);
+  U32 result = Scripted("AdsGetVersion", NULL);
+  if (result) return result;
   char rest[1024] = "12 0 a Stand-in engine";
   ScriptLine("version", "", NULL, rest, sizeof rest);
   unsigned long a = 0, b = 0;
