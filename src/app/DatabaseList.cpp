@@ -37,24 +37,29 @@ void ReadBaseList(const std::string& folder, TStringList& list) {
   }
 }
 
-TStringList InstalledDatabaseList() {
-  TStringList list;
+bool ReadInstallLocation(std::string& location) {
+  location.clear();
   // The office application's installer is a 32-bit one: on 64-bit Windows its
   // uninstall entry lies in the 32-bit view of the registry.
   HKEY opened = nullptr;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &opened) !=
       ERROR_SUCCESS)
-    return list;
+    return false;
   TRegKey key(opened);
   wchar_t buffer[4096] = {};
   DWORD size = sizeof buffer - sizeof(wchar_t);
   DWORD type = 0;
-  std::string location;
   if (RegQueryValueExW(key.get(), L"InstallLocation", nullptr, &type,
                        reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
       (type == REG_SZ || type == REG_EXPAND_SZ))
     location = Narrow(std::wstring(buffer, size / sizeof(wchar_t)).c_str());
-  key.reset();
+  return true;
+}
+
+TStringList InstalledDatabaseList() {
+  TStringList list;
+  std::string location;
+  if (!ReadInstallLocation(location)) return list;
   ReadBaseList(location, list);
   return list;
 }

@@ -15,6 +15,9 @@ inline constexpr wchar_t kUninstallKey[] =
 std::string UtilDirectory();
 // Appends the directories of folder\BASE.LST (the program's folder when empty).
 void ReadBaseList(const std::string& folder, TStringList& list);
+// The value "InstallLocation" of the office application's uninstall entry
+// (empty when missing); false when there is no uninstall entry.
+bool ReadInstallLocation(std::string& location);
 // The lines of BASE.LST in the office application's install folder, or none.
 TStringList InstalledDatabaseList();
 // The lines of UserDefined.txt that name something (blank lines dropped).

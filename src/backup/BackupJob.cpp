@@ -2,7 +2,7 @@
 // sound ones in DATA and DATA2, then the daily archive sets.
 #include "backup/BackupJob.h"
 
-#include "backup/AdsDataset.h"
+#include "engine/AdsDataset.h"
 #include "backup/ReportText.h"
 #include "backup/TableCheck.h"
 #include "util/FileErrors.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "backup/AdsDataset.h"
+#include "engine/AdsDataset.h"
 
 namespace qv {
 

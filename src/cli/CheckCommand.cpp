@@ -40,7 +40,6 @@ bool CheckFolder(TConsole& console, TTableCheckSession& session, const std::stri
 }  // namespace
 
 int CheckCommand(TConsole& console, const std::vector<std::string>& folders) {
-  TAdsSettings engineSettings;
   TTableCheckSession session;
   try {
     session.Connect();

@@ -11,11 +11,13 @@ enum TExitCode {
   kExitOk = 0,
   kExitProblems = 1,
   kExitTargetMissing = 2,
+  kExitEngineMissing = 2,  // the engine DLL was demanded but cannot be used
   kExitRunLocked = 3,
   kExitUsage = 64,
 };
 
-// One backup run as the tray program makes it, without the window.
+// One backup run as the tray program makes it, without the window. The engine
+// is chosen and set up before (run and check).
 int RunCommand(TConsole& console, const std::string& target,
                const std::vector<std::string>& databases);
 // The table check only: nothing is written into a backup tree.

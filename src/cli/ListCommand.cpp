@@ -1,4 +1,5 @@
 #include "app/DatabaseList.h"
+#include "app/EngineChoice.h"
 #include "app/Protocol.h"
 #include "app/RunSettings.h"
 #include "cli/Commands.h"
@@ -17,6 +18,8 @@ int ListCommand(TConsole& console) {
   console.Line("Sicherungsverzeichnis: " + target + (IsExistingFolder(target) ? "" : "   [fehlt]"));
   console.Line("Sicherungen um (Stunden): " + HoursSetting());
   console.Line("Protokoll: " + ProtocolFileName());
+  TEngineChoice engine(TEngineMode::Auto);
+  for (const std::string& line : engine.DescriptionLines()) console.Line(line);
   return kExitOk;
 }
 

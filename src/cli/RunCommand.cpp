@@ -5,7 +5,6 @@
 #include "app/ProtocolText.h"
 #include "app/RunLock.h"
 #include "app/RunSettings.h"
-#include "backup/AdsDataset.h"
 #include "backup/BackupPooled.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"
@@ -66,7 +65,6 @@ int RunCommand(TConsole& console, const std::string& targetOption,
     return kExitProblems;
   }
 
-  TAdsSettings engineSettings;
   bool failed = false;
   int finished = 0;
   TBackupPooled pool([&](const TBackupItem* item, int) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/EngineChoice.h"
 #include "app/RunSettings.h"
 #include "cli/Commands.h"
 #include "util/WinText.h"
@@ -37,9 +38,16 @@ int Main() {
   run->add_option("--db", databases,
                   "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
 
+  std::string engine = "auto";
+  const char* engineHelp =
+      "Datenbank-Engine: auto (die DLL der Bürosoftware, sonst die eingebaute), dll, builtin";
+  run->add_option("--engine", engine, engineHelp)->check(CLI::IsMember({"auto", "dll", "builtin"}));
+
   std::vector<std::string> folders;
   CLI::App* check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
   check->add_option("folders", folders, "Datenbankverzeichnisse")->required();
+  check->add_option("--engine", engine, engineHelp)
+      ->check(CLI::IsMember({"auto", "dll", "builtin"}));
 
   CLI::App* list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
 
@@ -60,9 +68,20 @@ int Main() {
     console.Line("Quorvel " + qv::FileVersionText());
     return qv::kExitOk;
   }
-  if (*run) return qv::RunCommand(console, target, databases);
-  if (*check) return qv::CheckCommand(console, folders);
   if (*list) return qv::ListCommand(console);
+  if (*run || *check) {
+    qv::TEngineMode mode = qv::TEngineMode::Auto;
+    qv::ParseEngineMode(engine, mode);
+    try {
+      qv::TEngineChoice choice(mode);
+      choice.ApplySettings();
+      for (const std::string& line : choice.DescriptionLines()) console.Line(line);
+      return *run ? qv::RunCommand(console, target, databases) : qv::CheckCommand(console, folders);
+    } catch (const qv::EEngineUnavailable& e) {
+      console.Error("FEHLER: " + std::string(e.what()));
+      return qv::kExitEngineMissing;
+    }
+  }
   console.Line(app.help());
   return qv::kExitUsage;
 }

@@ -79,6 +79,8 @@ bool IsMemoFieldType(std::uint16_t type);
 
 // Error codes and texts of the engine.
 namespace ads_error {
+// A name or text the engine cannot take (the same code as a bad number).
+inline constexpr std::uint32_t kInvalidParameter = 5012;
 inline constexpr std::uint32_t kFileOpenFailure = 7008;
 inline constexpr std::uint32_t kFileReadProblem = 7010;
 inline constexpr std::uint32_t kCorruptTable = 7016;
@@ -87,6 +89,7 @@ inline constexpr std::uint32_t kCorruptIndex = 7058;
 inline constexpr std::uint32_t kUnrecognizedIndexVersion = 7108;
 inline constexpr std::uint32_t kUnrecognizedFieldType = 7123;
 inline constexpr std::uint32_t kInvalidHandle = 5018;
+inline constexpr std::uint32_t kInvalidNumber = 5012;  // a field or index number out of range
 }  // namespace ads_error
 
 struct TAdtField {

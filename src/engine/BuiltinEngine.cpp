@@ -1,5 +1,6 @@
 #include "engine/BuiltinEngine.h"
 
+#include "util/Cp1252.h"
 #include "util/StrUtils.h"
 
 namespace qv {
@@ -125,9 +126,25 @@ std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t fie
   TTable t;
   if (!Find(table, t)) return BadHandle();
   if (field < 1 || field > t.Structure.Fields.size())
-    return Fail(5012, EngineMessage(5012, "Invalid field number.", std::to_string(field)));
+    return Fail(
+        ads_error::kInvalidNumber,
+        EngineMessage(ads_error::kInvalidNumber, "Invalid field number.", std::to_string(field)));
   read(t.Structure.Fields[field - 1u]);
   return Succeed();
+}
+
+template <class Read>
+std::uint32_t TBuiltinAdsProvider::WithNamedField(TAdsHandle table, const std::string& field,
+                                                  Read read) {
+  TTable t;
+  if (!Find(table, t)) return BadHandle();
+  for (const TAdtField& f : t.Structure.Fields)
+    if (SameText1252(f.Name, field)) {
+      read(f);
+      return Succeed();
+    }
+  return Fail(ads_error::kInvalidParameter,
+              EngineMessage(ads_error::kInvalidParameter, "Invalid field name.", field));
 }
 
 std::uint32_t TBuiltinAdsProvider::GetRecordLength(TAdsHandle table, std::uint32_t& length) {
@@ -157,32 +174,47 @@ std::uint32_t TBuiltinAdsProvider::GetFieldName(TAdsHandle table, std::uint16_t 
   return WithField(table, field, [&](const TAdtField& f) { name = f.Name; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetFieldType(TAdsHandle table, std::uint16_t field,
+std::uint32_t TBuiltinAdsProvider::GetFieldType(TAdsHandle table, const std::string& field,
                                                 std::uint16_t& type) {
-  return WithField(table, field, [&](const TAdtField& f) { type = f.Type; });
+  return WithNamedField(table, field, [&](const TAdtField& f) { type = f.Type; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetFieldLength(TAdsHandle table, std::uint16_t field,
+std::uint32_t TBuiltinAdsProvider::GetFieldLength(TAdsHandle table, const std::string& field,
                                                   std::uint32_t& length) {
-  return WithField(table, field, [&](const TAdtField& f) { length = f.Length; });
+  return WithNamedField(table, field, [&](const TAdtField& f) { length = f.Length; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetFieldDecimals(TAdsHandle table, std::uint16_t field,
+std::uint32_t TBuiltinAdsProvider::GetFieldDecimals(TAdsHandle table, const std::string& field,
                                                     std::uint16_t& decimals) {
-  return WithField(table, field, [&](const TAdtField& f) { decimals = f.Decimals; });
+  return WithNamedField(table, field, [&](const TAdtField& f) { decimals = f.Decimals; });
 }
 
-// Index pages are not interpreted: a table reports no index tags.
+// Index pages are not interpreted: a table reports no index tags, and no
+// handle names an index.
+std::uint32_t TBuiltinAdsProvider::GetAllIndexes(TAdsHandle table,
+                                                 std::vector<TAdsHandle>& indexes) {
+  return WithTable(table, [&](const TTable&) { indexes.clear(); });
+}
+
 std::uint32_t TBuiltinAdsProvider::GetNumIndexes(TAdsHandle table, std::uint16_t& count) {
   return WithTable(table, [&](const TTable&) { count = 0; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle table, std::uint16_t index,
-                                                std::string&) {
-  TTable t;
-  if (!Find(table, t)) return BadHandle();
-  return Fail(5012, EngineMessage(5012, "Invalid index number.", std::to_string(index)));
+std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle, std::string&) { return BadHandle(); }
+
+std::uint32_t TBuiltinAdsProvider::GetNumSegments(TAdsHandle, std::uint16_t&) {
+  return BadHandle();
 }
+
+std::uint32_t TBuiltinAdsProvider::GetSegmentFieldname(TAdsHandle, std::uint16_t, std::string&) {
+  return BadHandle();
+}
+
+std::uint32_t TBuiltinAdsProvider::IsIndexUnique(TAdsHandle, bool&) { return BadHandle(); }
+
+std::uint32_t TBuiltinAdsProvider::IsIndexDescending(TAdsHandle, bool&) { return BadHandle(); }
+
+std::uint32_t TBuiltinAdsProvider::IsIndexPrimaryKey(TAdsHandle, bool&) { return BadHandle(); }
 
 std::uint32_t TBuiltinAdsProvider::GetRecordCount(TAdsHandle table, std::uint32_t& count) {
   return WithTable(table, [&](const TTable& t) { count = t.Structure.RecordCount; });

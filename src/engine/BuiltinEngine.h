@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "backup/AdsProvider.h"
+#include "engine/AdsProvider.h"
 #include "engine/AdtFormat.h"
 #include "engine/FileSource.h"
 
@@ -33,18 +33,25 @@ class TBuiltinAdsProvider final : public IAdsProvider {
 
   std::uint32_t GetRecordLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) override;
+  std::uint32_t GetAllIndexes(TAdsHandle table, std::vector<TAdsHandle>& indexes) override;
   std::uint32_t GetIndexPageSize(TAdsHandle table, std::uint32_t& size) override;
   std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) override;
   std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) override;
-  std::uint32_t GetFieldType(TAdsHandle table, std::uint16_t field, std::uint16_t& type) override;
-  std::uint32_t GetFieldLength(TAdsHandle table, std::uint16_t field,
+  std::uint32_t GetFieldType(TAdsHandle table, const std::string& field,
+                             std::uint16_t& type) override;
+  std::uint32_t GetFieldLength(TAdsHandle table, const std::string& field,
                                std::uint32_t& length) override;
-  std::uint32_t GetFieldDecimals(TAdsHandle table, std::uint16_t field,
+  std::uint32_t GetFieldDecimals(TAdsHandle table, const std::string& field,
                                  std::uint16_t& decimals) override;
   std::uint32_t GetNumIndexes(TAdsHandle table, std::uint16_t& count) override;
-  std::uint32_t GetIndexName(TAdsHandle table, std::uint16_t index, std::string& name) override;
-  std::uint32_t GetRecordCount(TAdsHandle table, std::uint32_t& count) override;
+  std::uint32_t GetIndexName(TAdsHandle index, std::string& name) override;
+  std::uint32_t GetNumSegments(TAdsHandle index, std::uint16_t& count) override;
+  std::uint32_t GetSegmentFieldname(TAdsHandle index, std::uint16_t segment,
+                                    std::string& field) override;
+  std::uint32_t IsIndexUnique(TAdsHandle index, bool& unique) override;
+  std::uint32_t IsIndexDescending(TAdsHandle index, bool& descending) override;
+  std::uint32_t IsIndexPrimaryKey(TAdsHandle index, bool& primaryKey) override;
   std::uint32_t GotoBOF(TAdsHandle table) override;
 
   std::uint32_t CloseTable(TAdsHandle table) override;
@@ -52,6 +59,8 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint32_t GetLastError(std::uint32_t& code, std::string& text) override;
 
   std::string DateFormat() const;
+  // Not an engine call the program relies on: the records the table holds.
+  std::uint32_t GetRecordCount(TAdsHandle table, std::uint32_t& count);
 
  private:
   struct TTable {
@@ -68,6 +77,8 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint32_t WithTable(TAdsHandle table, Read read);
   template <class Read>
   std::uint32_t WithField(TAdsHandle table, std::uint16_t field, Read read);
+  template <class Read>
+  std::uint32_t WithNamedField(TAdsHandle table, const std::string& field, Read read);
 
   std::shared_ptr<IFileSource> files_;
   mutable std::mutex lock_;
@@ -80,5 +91,8 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint16_t serverTypes_ = 0;
   std::uint16_t cachedCursors_ = 25;
 };
+
+// The process's built-in engine over the platform's files.
+TBuiltinAdsProvider& BuiltinAdsProvider();
 
 }  // namespace qv

@@ -51,8 +51,15 @@ struct TFindHandleTraits {  // directory searches
   static void Close(Handle h) { FindClose(h); }
 };
 
+struct TModuleHandleTraits {  // loaded DLLs
+  using Handle = HMODULE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { FreeLibrary(h); }
+};
+
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
 using TFileHandle = TUniqueHandle<TFileHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
+using TModuleHandle = TUniqueHandle<TModuleHandleTraits>;
 
 }  // namespace qv

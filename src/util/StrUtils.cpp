@@ -14,6 +14,12 @@ std::string WithTrailingBackslash(std::string_view path) {
   return p + "\\";
 }
 
+bool IsFullPath(std::string_view path) {
+  if (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
+    return (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+}
+
 std::string WithoutTrailingBackslash(std::string_view path) {
   if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
   return std::string(path);

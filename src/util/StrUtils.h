@@ -15,6 +15,9 @@ using TStringList = std::vector<std::string>;
 std::string WithTrailingBackslash(std::string_view path);
 std::string WithoutTrailingBackslash(std::string_view path);
 
+// A path that names its drive ("X:\...") or server ("\\server\..."): it does
+// not depend on the current folder.
+bool IsFullPath(std::string_view path);
 // Everything up to and including the last "\" or ":" (empty when none).
 std::string ExtractFilePath(std::string_view path);
 // Everything behind the last "\" or ":".

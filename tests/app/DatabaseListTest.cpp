@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "UninstallEntry.h"
 #include "WinTestSupport.h"
 #include "app/DatabaseList.h"
 #include "app/Protocol.h"
@@ -29,24 +30,10 @@ std::string BaseList(const std::vector<std::string>& ansiTexts) {
 class ProgramFolderTest : public testing::Test {
  protected:
   void SetUp() override { SetProgramFolderForTest(dir_.Path()); }
-  void TearDown() override {
-    SetProgramFolderForTest("");
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_32KEY, 0);
-  }
-  void WriteUninstallEntry(const std::string* location) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0,
-                              KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    if (location) {
-      std::wstring value = Widen(*location);
-      RegSetValueExW(key, L"InstallLocation", 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    }
-    RegCloseKey(key);
-  }
+  void TearDown() override { SetProgramFolderForTest(""); }
+  void WriteUninstallEntry(const std::string* location) { ASSERT_TRUE(entry_.Write(location)); }
   TTempDir dir_;
+  test::TUninstallEntry entry_;
 };
 
 TEST_F(ProgramFolderTest, InstalledListComesFromTheUninstallEntry) {

@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "AdtGen.h"
+#include "RecordCount.h"
 #include "WinTestSupport.h"
-#include "backup/AdsDataset.h"
+#include "engine/AdsDataset.h"
 
 namespace qv {
 namespace {
@@ -32,7 +33,7 @@ TEST_F(EngineWinTest, TableHeldWithFullSharingOpens) {
                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   ASSERT_TRUE(holder.Held());
   table_.Open();
-  EXPECT_EQ(table_.RecordCount(), 9u);
+  EXPECT_EQ(test::RecordCount(BuiltinAdsProvider(), table_), 9u);
 }
 
 TEST_F(EngineWinTest, TableHeldWithoutSharingFailsWith7008) {

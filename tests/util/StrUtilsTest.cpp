@@ -17,6 +17,14 @@ TEST(PathNames, WithTrailingBackslash) {
   EXPECT_EQ(WithTrailingBackslash("1"), "1\\");
 }
 
+TEST(PathNames, FullPathsDoNotDependOnTheCurrentFolder) {
+  for (const char* full : {"C:\\", "c:\\Programme\\Kontorix", "Z:/tmp", "\\\\server\\share"})
+    EXPECT_TRUE(IsFullPath(full)) << full;
+  for (const char* relative :
+       {"", "C:", "C:Kontorix", "Kontorix\\", ".\\", "\\Programme", "\\\\\\x", "1:\\x"})
+    EXPECT_FALSE(IsFullPath(relative)) << relative;
+}
+
 TEST(PathNames, PartsOfAPath) {
   EXPECT_EQ(ExtractFilePath("C:\\a\\b.adt"), "C:\\a\\");
   EXPECT_EQ(ExtractFilePath("C:b.adt"), "C:");

@@ -1,9 +1,8 @@
-#include "backup/AdsDataset.h"
 #include "engine/BuiltinEngine.h"
 
 namespace qv {
 
-IAdsProvider& DefaultAdsProvider() {
+TBuiltinAdsProvider& BuiltinAdsProvider() {
   static TBuiltinAdsProvider provider(std::make_shared<TStdFileSource>());
   return provider;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "backup/AdsProvider.h"
+#include "engine/AdsProvider.h"
 
 namespace qv {
 
@@ -21,12 +21,17 @@ class EADSDatabaseError : public std::runtime_error {
   std::uint32_t code_;
 };
 
-// The engine used by the program (the built-in one unless replaced).
+// The engine the program uses: the one the application chose, else the
+// built-in one. The application sets it once at start, before any job runs.
 IAdsProvider& AdsProvider();
-void SetAdsProviderForTest(IAdsProvider* provider);
-IAdsProvider& DefaultAdsProvider();  // per platform
+void SetAdsProvider(IAdsProvider* provider);  // nullptr: the built-in engine
 
-// Start-up settings; one per process. Also sets the process's short date format.
+// The engine's text for a failed call (asked on the calling thread), cut to
+// 600 characters and preceded by "name: " when the component has a name.
+std::string AdsErrorMessage(IAdsProvider& provider, std::uint32_t result, const std::string& name);
+
+// Start-up settings; one per process. Also sets the process's short date
+// format. Raises EADSDatabaseError when the engine refuses one.
 class TAdsSettings {
  public:
   explicit TAdsSettings(IAdsProvider& provider = AdsProvider());
@@ -68,6 +73,14 @@ class TAdsConnection : public TAdsDataSet {
   TAdsHandle handle_ = 0;
 };
 
+struct TAdsIndexDef {
+  std::string Name;
+  std::vector<std::string> Fields;
+  bool Unique = false;
+  bool Descending = false;
+  bool PrimaryKey = false;
+};
+
 struct TAdsFieldDef {
   std::string Name;
   std::uint16_t Type = 0;
@@ -83,25 +96,28 @@ class TAdsTable : public TAdsDataSet {
   TAdsTable& operator=(const TAdsTable&) = delete;
 
   TAdsConnection* Connection = nullptr;
+  // A name without drive or server lies in the connection's folder.
   std::string TableName;
   // Opens the table and reads its structure; raises EADSDatabaseError.
   void Open();
   // Closes; an engine error here is ignored.
   void Close();
   bool Active() const { return handle_ != 0; }
+  TAdsHandle Handle() const { return handle_; }
 
   std::uint32_t RecordLength() const { return recordLength_; }
-  std::uint32_t RecordCount() const { return recordCount_; }
   const std::vector<TAdsFieldDef>& Fields() const { return fields_; }
-  std::vector<std::string> IndexNames() const { return indexNames_; }
+  const std::vector<TAdsIndexDef>& Indexes() const { return indexes_; }
 
  private:
+  std::string FullPath() const;
   void ReadStructure();
+  void ReadFields();
+  void ReadIndexes(const std::vector<TAdsHandle>& handles);
   TAdsHandle handle_ = 0;
   std::uint32_t recordLength_ = 0;
-  std::uint32_t recordCount_ = 0;
   std::vector<TAdsFieldDef> fields_;
-  std::vector<std::string> indexNames_;
+  std::vector<TAdsIndexDef> indexes_;
 };
 
 }  // namespace qv

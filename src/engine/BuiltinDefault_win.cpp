@@ -1,10 +1,9 @@
-#include "backup/AdsDataset.h"
 #include "engine/BuiltinEngine.h"
 #include "engine/WinFileSource.h"
 
 namespace qv {
 
-IAdsProvider& DefaultAdsProvider() {
+TBuiltinAdsProvider& BuiltinAdsProvider() {
   static TBuiltinAdsProvider provider(std::make_shared<TWinFileSource>());
   return provider;
 }

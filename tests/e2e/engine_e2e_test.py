@@ -1,0 +1,226 @@
+#!/usr/bin/env python3
+"""End-to-end tests of quorvel-cli.exe with the office application's engine DLL.
+
+A stand-in DLL built from our source lies beside the program (or somewhere it
+must not be taken from); its script makes calls fail, and its record of every
+call with its arguments and thread is read back here."""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import unittest
+
+import e2e_test
+from e2e_test import Installation, red, winpath, without_stamp
+
+ARGS = None
+SETTINGS = ["AdsCacheOpenCursors", "AdsSetDateFormat", "AdsSetDecimals", "AdsShowDeleted", "AdsSetServerType"]
+
+
+def structure_calls(fields, index_segments):
+    """The calls that read an open table's structure, in the engine's order."""
+    calls = ["AdsGetRecordLength", "AdsGetTableOpenOptions", "AdsGetAllIndexes", "AdsGetIndexPageSize",
+             "AdsGetBookmarkLength", "AdsGetNumFields"]
+    calls += ["AdsGetFieldName", "AdsGetFieldType", "AdsGetFieldLength", "AdsGetFieldDecimals"] * fields
+    calls.append("AdsGetNumIndexes")
+    for segments in index_segments:
+        calls += ["AdsGetIndexName", "AdsGetNumSegments"] + ["AdsGetSegmentFieldname"] * segments
+        calls += ["AdsIsIndexUnique", "AdsIsIndexDescending", "AdsIsIndexPrimaryKey"]
+    return calls + ["AdsGotoBOF"]
+
+
+# The stand-in's tables: fields ID and NAME, indexes on ID and on NAME+ID.
+SOUND_TABLE = structure_calls(2, [1, 2])
+
+
+class Call:
+    def __init__(self, line):
+        parts = line.split("|")
+        self.thread, self.name = parts[0], parts[1]
+        self.args = dict(part.split("=", 1) for part in parts[2:])
+
+
+class EngineInstallation(Installation):
+    """An installation whose runs see the stand-in's script and record."""
+
+    def __init__(self, work, name):
+        super().__init__(work, name)
+        self.script = os.path.join(self.root, "script.txt")
+        self.record = os.path.join(self.root, "calls.log")
+        self.set_script("")
+
+    def place_dll(self, folder, kind="usable"):
+        os.makedirs(folder, exist_ok=True)
+        source = {"usable": ARGS.standin, "partial": ARGS.standin_partial, "other": ARGS.standin_other}[kind]
+        shutil.copy(source, os.path.join(folder, ARGS.dll_name))
+
+    def set_script(self, text):
+        with open(self.script, "w", newline="") as f:
+            f.write(text)
+        if os.path.exists(self.record):
+            os.remove(self.record)
+
+    def cli_with(self, *args, cwd=None, extra_path=None):
+        env = dict(os.environ, QV_ACE_SCRIPT=winpath(self.script), QV_ACE_LOG=winpath(self.record))
+        if extra_path:
+            env["WINEPATH"] = extra_path
+        return subprocess.run([ARGS.wine, self.exe, *args], capture_output=True, env=env, cwd=cwd, timeout=600)
+
+    def calls(self):
+        if not os.path.exists(self.record):
+            return []
+        with open(self.record, encoding="cp1252") as f:
+            return [Call(line) for line in f.read().splitlines()]
+
+
+def calls_of_table(calls, table):
+    """The calls from the open of table up to the next open or the disconnect."""
+    opened = [i for i, c in enumerate(calls) if c.name == "AdsOpenTable" and c.args["path"].endswith("\\" + table)]
+    assert len(opened) == 1, [c.name for c in calls]
+    rest = calls[opened[0] + 1:]
+    mine = [calls[opened[0]]]
+    for c in rest:
+        if c.name in ("AdsOpenTable", "AdsDisconnect"):
+            break
+        mine.append(c)
+    return mine
+
+
+class EngineDllEndToEnd(unittest.TestCase):
+    def test_a_run_checks_every_table_through_the_dll(self):
+        inst = EngineInstallation(ARGS.work, "dll-lauf")
+        inst.place_dll(inst.program)
+        db = inst.database("Firma Meier")
+        inst.set_script("fail AdsOpenTable KUNDEN.ADT 7016 Error 7016:  Corrupt table  KUNDEN.ADT\n"
+                        "fail AdsGetFieldType ARTIKEL.ADT 7123 Error 7123:  Unrecognized field type  ARTIKEL\n"
+                        "fail AdsCloseTable NOTIZEN.ADT 5018 Error 5018:  Invalid handle\n")
+        result = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(db))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out + result.stderr.decode("utf-8", "replace"))
+        self.assertIn("Datenbank-Engine: " + winpath(inst.program) + "\\" + ARGS.dll_name + ", Version 12.0a", out)
+        kunden = 'Problem in Tabelle "KUNDEN" : Error 7016:  Corrupt table  KUNDEN.ADT'
+        artikel = 'Problem in Tabelle "ARTIKEL" : Error 7123:  Unrecognized field type  ARTIKEL'
+        self.assertIn("FEHLER: " + kunden, out)
+        self.assertIn("FEHLER: " + artikel, out)
+        log = [without_stamp(line) for line in inst.log_lines()]
+        self.assertIn(red(kunden), log)
+        self.assertIn(red(artikel), log)
+        self.assertNotIn('Problem in Tabelle "NOTIZEN"', out, "a failing close is no problem of the table")
+        data = os.path.join(inst.target, os.listdir(inst.target)[0], "DATABASEBACKUP", "DATA")
+        notes = sorted(os.path.splitext(n)[0] + os.path.splitext(n)[1].upper() for n in os.listdir(db)
+                       if n.upper().startswith("NOTIZEN."))
+        self.assertEqual(sorted(os.listdir(data)), notes, "only the sound table is kept")
+
+        calls = inst.calls()
+        names = [c.name for c in calls]
+        self.assertEqual(names[:5], SETTINGS, "the start-up settings first, once")
+        self.assertEqual(sum(n in SETTINGS for n in names), 5)
+        self.assertEqual(calls[1].args["format"], "DD.MM.YYYY")
+        connects = [c for c in calls if c.name == "AdsConnect60"]
+        self.assertEqual(len(connects), 1)
+        scratch = connects[0].args["path"]
+        self.assertIn("\\Quorvel-", scratch)
+        self.assertEqual((connects[0].args["types"], connects[0].args["user"], connects[0].args["password"],
+                          connects[0].args["options"]), ("1", "NULL", "NULL", "0"))
+        self.assertEqual(names[-1], "AdsDisconnect")
+
+        kunden_calls = calls_of_table(calls, "KUNDEN.ADT")
+        self.assertEqual([c.name for c in kunden_calls], ["AdsOpenTable", "AdsGetLastError"])
+        self.assertEqual(kunden_calls[0].thread, kunden_calls[1].thread)
+        self.assertEqual(kunden_calls[0].args["path"], scratch.rstrip("\\") + "\\KUNDEN.ADT")
+        artikel_calls = calls_of_table(calls, "ARTIKEL.ADT")
+        self.assertEqual([c.name for c in artikel_calls],
+                         ["AdsOpenTable"] + SOUND_TABLE[:8] + ["AdsGetLastError", "AdsCloseTable"])
+        notizen_calls = calls_of_table(calls, "NOTIZEN.ADT")
+        self.assertEqual([c.name for c in notizen_calls], ["AdsOpenTable"] + SOUND_TABLE + ["AdsCloseTable"])
+        open_args = notizen_calls[0].args
+        self.assertEqual((open_args["alias"], open_args["type"], open_args["char"], open_args["lock"],
+                          open_args["rights"], open_args["options"]), ("NULL", "3", "1", "1", "1", "0"))
+        self.assertEqual(open_args["connection"], calls[-1].args["handle"])
+
+    def test_two_jobs_each_own_their_connection(self):
+        inst = EngineInstallation(ARGS.work, "dll-zwei")
+        inst.place_dll(inst.program)
+        first, second = inst.database("Erste"), inst.database("Zweite")
+        inst.set_script("await connections * 2\n")
+        result = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(first), "--db", winpath(second))
+        self.assertEqual(result.returncode, 0, result.stdout.decode("utf-8"))
+        calls = inst.calls()
+        connects = [c for c in calls if c.name == "AdsConnect60"]
+        self.assertEqual(len(connects), 2)
+        self.assertNotEqual(connects[0].thread, connects[1].thread)
+        thread_of_connection = {}
+        for c in calls:
+            if c.name == "AdsOpenTable":
+                thread_of_connection.setdefault(c.args["connection"], set()).add(c.thread)
+        self.assertEqual(len(thread_of_connection), 2)
+        self.assertTrue(all(len(threads) == 1 for threads in thread_of_connection.values()), thread_of_connection)
+        self.assertEqual(sum(c.name == "AdsCacheOpenCursors" for c in calls), 1, "settings once per process")
+        self.assertEqual(sum(c.name == "AdsGotoBOF" for c in calls), 6)
+
+    def test_list_names_the_engine_in_use_and_why(self):
+        inst = EngineInstallation(ARGS.work, "dll-liste")
+        dll_path = winpath(inst.program) + "\\" + ARGS.dll_name
+        listing = inst.cli_with("list").stdout.decode("utf-8")
+        self.assertIn("Datenbank-Engine: eingebaute Engine\r\n  Grund: " + dll_path + " nicht vorhanden\r\n", listing)
+        inst.place_dll(inst.program)
+        inst.set_script("version 12 1 b Lokaler Server\n")
+        listing = inst.cli_with("list").stdout.decode("utf-8")
+        self.assertIn("Datenbank-Engine: " + dll_path + ", Version 12.1b (Lokaler Server)\r\n", listing)
+        inst.place_dll(inst.program, "partial")
+        inst.set_script("")
+        listing = inst.cli_with("list").stdout.decode("utf-8")
+        self.assertIn("Datenbank-Engine: eingebaute Engine\r\n  Grund: " + dll_path + ": die Funktion AdsGotoBOF fehlt",
+                      listing)
+        inst.place_dll(inst.program, "other")
+        listing = inst.cli_with("list").stdout.decode("utf-8")
+        self.assertIn("Datenbank-Engine: eingebaute Engine\r\n  Grund: " + dll_path + " ist eine ", listing)
+        self.assertEqual(inst.calls(), [], "a refused DLL is never called")
+
+    def test_a_planted_dll_is_never_loaded(self):
+        inst = EngineInstallation(ARGS.work, "dll-fremd")
+        planted = os.path.join(inst.root, "Fremd")
+        inst.place_dll(planted)
+        db = inst.database("Daten")
+        listing = inst.cli_with("list", cwd=planted, extra_path=winpath(planted)).stdout.decode("utf-8")
+        self.assertIn("Datenbank-Engine: eingebaute Engine\r\n", listing)
+        demanded = inst.cli_with("check", "--engine", "dll", winpath(db), cwd=planted, extra_path=winpath(planted))
+        self.assertEqual(demanded.returncode, 2)
+        self.assertIn("FEHLER: Keine verwendbare " + ARGS.dll_name + " gefunden: ", demanded.stderr.decode("utf-8"))
+        self.assertEqual(demanded.stdout, b"", "nothing was checked")
+        automatic = inst.cli_with("check", winpath(db), cwd=planted, extra_path=winpath(planted))
+        self.assertEqual(automatic.returncode, 0)
+        self.assertEqual(automatic.stdout.decode("utf-8").count("OK      "), 3)
+        self.assertEqual(inst.calls(), [])
+
+    def test_the_engine_can_be_chosen(self):
+        inst = EngineInstallation(ARGS.work, "dll-wahl")
+        inst.place_dll(inst.program)
+        db = inst.database("Daten")
+        builtin = inst.cli_with("check", "--engine", "builtin", winpath(db))
+        self.assertEqual(builtin.returncode, 0)
+        self.assertTrue(builtin.stdout.decode("utf-8").startswith("Datenbank-Engine: eingebaute Engine\r\n"))
+        self.assertEqual(inst.calls(), [], "the built-in engine leaves the DLL alone")
+        dll = inst.cli_with("check", "--engine", "dll", winpath(db))
+        self.assertEqual(dll.returncode, 0)
+        self.assertEqual(dll.stdout.decode("utf-8").count("OK      "), 3)
+        self.assertEqual(sum(c.name == "AdsOpenTable" for c in inst.calls()), 3)
+        wrong = inst.cli_with("check", "--engine", "ace", winpath(db))
+        self.assertEqual(wrong.returncode, 64)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    for option in ("--wine", "--cli", "--gen", "--work", "--standin", "--standin-partial", "--standin-other",
+                   "--dll-name"):
+        parser.add_argument(option, required=True)
+    ARGS, rest = parser.parse_known_args()
+    e2e_test.ARGS = ARGS
+    os.makedirs(ARGS.work, exist_ok=True)
+    unittest.main(argv=[sys.argv[0], *rest])
+
+
+if __name__ == "__main__":
+    main()
