@@ -68,5 +68,5 @@ shoot() {  # dpi suffix state...
 }
 
 echo "Pictures in $out:"
-shoot 96 "" box-startup box-30-lines box-help
-shoot 144 "-144dpi" box-startup
+shoot 96 "" box-startup box-30-lines box-help popup-success popup-error
+shoot 144 "-144dpi" box-startup popup-error

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Capture.h"
+#include "app/USignal.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
 
@@ -47,6 +48,14 @@ std::string HelpText() {
          "C:\\Quorvel\\DATABASEUTIL\\QUORVEL.htm</a>";
 }
 
+// The popup at rest, before its timer slides it out.
+bool Popup(const std::string& path, bool failed) {
+  TSignal signal;
+  signal.ShowResult(failed);
+  Settle(kSettleMs);
+  return CaptureWindow(signal.Handle(), path);
+}
+
 using TState = std::function<bool(const std::string&)>;
 
 std::map<std::string, TState> States() {
@@ -54,6 +63,8 @@ std::map<std::string, TState> States() {
       {"box-startup", [](const std::string& p) { return Box(p, StartUpText(), "", false); }},
       {"box-30-lines", [](const std::string& p) { return Box(p, ThirtyLines(), "", false); }},
       {"box-help", [](const std::string& p) { return Box(p, StartUpText(), HelpText(), true); }},
+      {"popup-success", [](const std::string& p) { return Popup(p, false); }},
+      {"popup-error", [](const std::string& p) { return Popup(p, true); }},
   };
 }
 
