@@ -43,9 +43,10 @@ class TFSB_BOX {
   // Key preview: true when the key was handled and must not be dispatched.
   bool PreviewKey(const MSG& msg);
 
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // For the window procedure.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
   void FormCreate();
   void Place();
   void FitHeight();

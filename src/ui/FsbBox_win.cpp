@@ -4,6 +4,7 @@
 
 #include "ui/BoxText.h"
 #include "ui/Dpi.h"
+#include "ui/WindowObject.h"
 #include "util/WinText.h"
 
 namespace qv::ui {
@@ -129,7 +130,7 @@ void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
 }
 
 TFSB_BOX::TFSB_BOX() {
-  RegisterBoxClass(&TFSB_BOX::Proc);
+  RegisterBoxClass(&ObjectWindowProc<TFSB_BOX, &TFSB_BOX::window_>);
   setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
   RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
@@ -142,10 +143,7 @@ TFSB_BOX::TFSB_BOX() {
 TFSB_BOX::~TFSB_BOX() {
   message_.reset();
   help_.reset();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  DestroyObjectWindow(window_);
 }
 
 void TFSB_BOX::FormCreate() {
@@ -322,29 +320,9 @@ void TFSB_BOX::RunModal() {
     if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
-LRESULT CALLBACK TFSB_BOX::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TFSB_BOX*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TFSB_BOX*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-  return self->OnMessage(msg, wParam, lParam);
-}
-
 LRESULT TFSB_BOX::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaint(window_, msg, wParam, [this](HDC dc) { Paint(dc); })) return 0;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
-      Paint(dc);
-      EndPaint(window_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_COMMAND:

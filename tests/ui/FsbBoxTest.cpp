@@ -3,6 +3,7 @@
 
 #include "BoxScript.h"
 #include "UiTestSeams.h"
+#include "WindowProbe.h"
 #include "ui/BoxLayout.h"
 #include "ui/Dpi.h"
 #include "ui/FsbBox.h"
@@ -18,23 +19,9 @@ const std::string kStartUp =
     "<b>Zielverzeichnis f\xC3\xBC"
     "r Sicherungen fehlt.<br>";
 
-std::string Text(HWND window) {
-  wchar_t buffer[2048] = {};
-  GetWindowTextW(window, buffer, 2048);
-  return Narrow(buffer);
-}
-
-RECT Rect(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return r;
-}
-
-int ClientHeight(HWND window) {
-  RECT r{};
-  GetClientRect(window, &r);
-  return r.bottom;
-}
+std::string Text(HWND window) { return test::WindowText(window); }
+RECT Rect(HWND window) { return test::WindowRect(window); }
+int ClientHeight(HWND window) { return test::ClientRect(window).bottom; }
 
 HWND Child(HWND box, int id) { return GetDlgItem(box, id); }
 
