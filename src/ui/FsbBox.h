@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/BoxLayout.h"
+#include "ui/Glyphs.h"
 #include "ui/HtmlView.h"
 
 namespace qv::ui {
@@ -65,6 +66,8 @@ class TFSB_BOX {
   HWND helpButton_ = nullptr;
   HWND closeButton_ = nullptr;
   TFont formFont_;
+  TImageList helpGlyph_;
+  TImageList closeGlyph_;
   std::string helpText_;
   bool helpShown_ = false;
   bool linkClicked_ = false;

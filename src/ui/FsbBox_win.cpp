@@ -15,6 +15,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 constexpr int kDesignClientHeight = 187;
 constexpr int kViewPadding = 8;
+constexpr int kGlyphSize = 14;
 
 void RegisterBoxClass(WNDPROC proc) {
   WNDCLASSEXW wc{};
@@ -172,6 +173,8 @@ void TFSB_BOX::FormCreate() {
                       reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
   for (HWND button : {helpButton_, closeButton_})
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+  helpGlyph_ = SetButtonGlyph(helpButton_, TGlyph::Help, setup_.Scale(kGlyphSize));
+  closeGlyph_ = SetButtonGlyph(closeButton_, TGlyph::Close, setup_.Scale(kGlyphSize));
 }
 
 // Centred on the monitor that holds the program's active (else main) window.

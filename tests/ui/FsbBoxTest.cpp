@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include "BoxScript.h"
 #include "UiTestSeams.h"
@@ -249,6 +250,28 @@ TEST(FsbBox, OtherWindowsOfTheProgramAreDisabledWhileItIsOpen) {
   EXPECT_FALSE(enabledDuring);
   EXPECT_TRUE(IsWindowEnabled(main));
   DestroyWindow(main);
+}
+
+}  // namespace
+}  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+TEST(FsbBox, ButtonsCarryGlyphsForEveryState) {
+  TFSB_BOX box;
+  box.Prepare("Text", "Hilfe", "");
+  for (int id : {kIdHelpButton, kIdCloseButton}) {
+    BUTTON_IMAGELIST images{};
+    ASSERT_TRUE(SendMessageW(GetDlgItem(box.Handle(), id), BCM_GETIMAGELIST, 0,
+                             reinterpret_cast<LPARAM>(&images)));
+    ASSERT_NE(images.himl, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images.himl), 6);
+    int width = 0, height = 0;
+    ImageList_GetIconSize(images.himl, &width, &height);
+    EXPECT_EQ(width, ScaleToDpi(14, ScreenDpi()));
+    EXPECT_EQ(height, width);
+  }
 }
 
 }  // namespace
