@@ -18,21 +18,6 @@ constexpr DWORD kStyle = WS_POPUP | WS_DISABLED | WS_BORDER;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int kResultLabelId = 1;
 
-void RegisterSignalClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kSignalClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // The program's own icon when it carries one.
-  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  wc.lpszClassName = kSignalClassName;
-  RegisterClassExW(&wc);
-}
-
 // Handles what is pending; false once the program is asked to end.
 bool ProcessMessages() {
   MSG msg;
@@ -70,7 +55,10 @@ int TaskbarEdge() { return ui::Taskbar().Edge(); }
 int TaskbarHeight() { return ui::Taskbar().Height(); }
 
 TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
-  RegisterSignalClass(&ui::ObjectWindowProc<TSignal, &TSignal::window_>);
+  // The program's own icon when it carries one.
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  ui::RegisterObjectClass(kSignalClassName, &ui::ObjectWindowProc<TSignal, &TSignal::window_>,
+                          CS_SAVEBITS, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
   RECT r{0, 0, ui::ScaleToDpi(kClientWidth, dpi_), ui::ScaleToDpi(kClientHeight, dpi_)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   window_ = CreateWindowExW(kExStyle, kSignalClassName, L"Quorvel", kStyle, 0,

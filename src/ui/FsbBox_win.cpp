@@ -17,18 +17,6 @@ constexpr int kDesignClientHeight = 187;
 constexpr int kViewPadding = 8;
 constexpr int kGlyphSize = 14;
 
-void RegisterBoxClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kBoxClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(nullptr, IDI_INFORMATION);
-  wc.lpszClassName = kBoxClassName;
-  RegisterClassExW(&wc);
-}
-
 TRect FromRect(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
 BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
@@ -131,7 +119,8 @@ void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
 }
 
 TFSB_BOX::TFSB_BOX() {
-  RegisterBoxClass(&ObjectWindowProc<TFSB_BOX, &TFSB_BOX::window_>);
+  RegisterObjectClass(kBoxClassName, &ObjectWindowProc<TFSB_BOX, &TFSB_BOX::window_>, 0,
+                      LoadIconW(nullptr, IDI_INFORMATION));
   setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
   RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);

@@ -15,23 +15,12 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QvHtmlView";
 
-void RegisterViewClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 THtmlView::THtmlView(HWND parent, int id, const RECT& bounds, int fontPixelHeight)
     : fonts_(std::make_unique<THtmlFonts>(fontPixelHeight)) {
-  RegisterViewClass(&ObjectWindowProc<THtmlView, &THtmlView::window_>);
+  RegisterObjectClass(kClassName, &ObjectWindowProc<THtmlView, &THtmlView::window_>,
+                      CS_HREDRAW | CS_VREDRAW, nullptr);
   window_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                             bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

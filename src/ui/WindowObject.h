@@ -20,6 +20,20 @@ LRESULT CALLBACK ObjectWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM l
   return self->OnMessage(msg, wParam, lParam);
 }
 
+// Registers a window class of the program once; later calls find it there.
+inline void RegisterObjectClass(const wchar_t* name, WNDPROC proc, UINT style, HICON icon) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = icon;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);
+}
+
 // Detaches the object first, so that the messages of destruction find none.
 inline void DestroyObjectWindow(HWND window) {
   if (!window) return;
