@@ -229,16 +229,6 @@ TEST(FsbBox, LinkClickOpensTheTargetAndCloses) {
   EXPECT_TRUE(box.Closed());
 }
 
-TEST(FsbBox, ThirtyLinesShowTwentyOneDotsAndTheLast) {
-  std::string text;
-  for (int i = 1; i <= 30; ++i) text += "Zeile " + std::to_string(i) + "\r\n";
-  TFSB_BOX box;
-  box.Prepare(text, "", "");
-  std::string shown = Text(Child(box.Handle(), kIdMessageView));
-  EXPECT_NE(shown.find("Zeile 21\n................\nZeile 30"), std::string::npos) << shown;
-  EXPECT_EQ(shown.find("Zeile 22"), std::string::npos);
-}
-
 TEST(FsbBox, OtherWindowsOfTheProgramAreDisabledWhileItIsOpen) {
   HWND main = CreateWindowExW(0, L"STATIC", L"Quorvel", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200,
                               nullptr, nullptr, nullptr, nullptr);

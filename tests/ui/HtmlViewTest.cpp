@@ -53,19 +53,6 @@ TEST(HtmlView, HeightFollowsLinesAndWrapping) {
   EXPECT_GT(Height(view.Handle()), one);
 }
 
-TEST(HtmlView, BiggerFontNeedsMoreRoom) {
-  TParentWindow parent;
-  THtmlView view(parent.get(), 1, RECT{0, 0, 300, 5}, 11);
-  view.SetHtml("Zielverzeichnis");
-  view.FitSize();
-  RECT small = WindowRect(view.Handle());
-  view.SetFontHeight(20);
-  view.FitSize();
-  RECT large = WindowRect(view.Handle());
-  EXPECT_GT(large.right - large.left, small.right - small.left);
-  EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
-}
-
 TEST(HtmlView, ClickOnALinkOpensItAndTellsTheOwner) {
   test::TRecordingShell shell;
   TParentWindow parent;
