@@ -81,48 +81,50 @@ TEST_F(ArchiveSetTest, PartsAreSplitAtTheLimit) {
   for (const char* name : {"A.ADT", "B.ADT", "C.ADT"})
     WriteBytes(db_ + name, std::string(400, 'x'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
   ASSERT_TRUE(result.Created);
   ASSERT_EQ(result.Error, "");
   std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
-  ASSERT_EQ(job->ArchiveFiles, (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
-  auto first = ListZip(ReadBytes(job->ArchiveFiles[0]));
-  auto second = ListZip(ReadBytes(job->ArchiveFiles[1]));
+  ASSERT_EQ(job->ArchiveFiles(),
+            (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
+  auto first = ListZip(ReadBytes(job->ArchiveFiles()[0]));
+  auto second = ListZip(ReadBytes(job->ArchiveFiles()[1]));
   EXPECT_EQ(first.Names.size(), 2u);
   EXPECT_EQ(second.Names.size(), 1u);
-  KeepForReaders(job->ArchiveFiles[0], "split1");
-  KeepForReaders(job->ArchiveFiles[1], "split2");
+  KeepForReaders(job->ArchiveFiles()[0], "split1");
+  KeepForReaders(job->ArchiveFiles()[1], "split2");
 }
 
 TEST_F(ArchiveSetTest, ExactlyTheLimitStaysInOnePart) {
   WriteBytes(db_ + "A.ADT", std::string(500, 'x'));
   WriteBytes(db_ + "B.ADM", std::string(500, 'y'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job->ArchiveFiles.size(), 1u);
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 2u);
-  KeepForReaders(job->ArchiveFiles[0], "exact");
+  ASSERT_EQ(job->ArchiveFiles().size(), 1u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[0])).Names.size(), 2u);
+  KeepForReaders(job->ArchiveFiles()[0], "exact");
 }
 
 TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
   WriteBytes(db_ + "GROSS.ADT", std::string(1500, 'g'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job->ArchiveFiles.size(), 2u);  // an empty first part, then the big file
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 0u);
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[1])).Names, std::vector<std::string>{"GROSS.ADT"});
-  KeepForReaders(job->ArchiveFiles[0], "emptyfirst");
-  KeepForReaders(job->ArchiveFiles[1], "big");
+  ASSERT_EQ(job->ArchiveFiles().size(), 2u);  // an empty first part, then the big file
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[0])).Names.size(), 0u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[1])).Names,
+            std::vector<std::string>{"GROSS.ADT"});
+  KeepForReaders(job->ArchiveFiles()[0], "emptyfirst");
+  KeepForReaders(job->ArchiveFiles()[1], "big");
 
   WriteBytes(db_ + "A.ADT", std::string(100, 'a'));
   WriteBytes(db_ + "B.ADT", std::string(100, 'b'));
   clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
   job->BuildArchiveSet(TArchiveKind::Database, 50);
   std::multiset<std::string> all;
-  for (const auto& part : job->ArchiveFiles) {
+  for (const auto& part : job->ArchiveFiles()) {
     auto names = ListZip(ReadBytes(part)).Names;
     bool hasBig = std::find(names.begin(), names.end(), "GROSS.ADT") != names.end();
     EXPECT_TRUE(!hasBig || names.size() == 1u) << "the big file shares its part";
@@ -139,16 +141,16 @@ TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
   WriteBytes(db_ + "Unter\\Tief\\T.ADT", "t");
   auto job = Job();
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  auto data = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  auto data = ListZip(ReadBytes(job->ArchiveFiles().at(0))).Names;
   std::sort(data.begin(), data.end());
   EXPECT_EQ(data,
             (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
-  KeepForReaders(job->ArchiveFiles[0], "data");
+  KeepForReaders(job->ArchiveFiles()[0], "data");
   job->BuildArchiveSet(TArchiveKind::Other, 10);
-  auto other = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  auto other = ListZip(ReadBytes(job->ArchiveFiles().at(0))).Names;
   std::sort(other.begin(), other.end());
   EXPECT_EQ(other, (std::vector<std::string>{"Brief.doc", "Unter/Vorlage.txt", "ohne", "x.MD5"}));
-  KeepForReaders(job->ArchiveFiles[0], "other");
+  KeepForReaders(job->ArchiveFiles()[0], "other");
 }
 
 TEST_F(ArchiveSetTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
@@ -208,15 +210,22 @@ TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
   EXPECT_EQ(FilesIn(OtherBase(*job)).size(), 1u) << "the other set still made";
 }
 
-TEST_F(ArchiveSetTest, PartThatCannotBeCreatedIsReportedAndRemoved) {
+TEST_F(ArchiveSetTest, SetThatCannotTakeItsNameIsReportedAndRemoved) {
   WriteBytes(db_ + "A.ADT", "a");
   auto job = Job();
   std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
-  ASSERT_TRUE(ForceFolders(set + "datenbank.zip"));  // a folder where the part should go
+  WriteBytes(set + "datenbank.zip", "someone else's");  // the stamp name is taken
   TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
   EXPECT_TRUE(result.Created);
-  EXPECT_EQ(result.Error, "Datei " + set + "datenbank.zip kann nicht erstellt werden");
-  EXPECT_FALSE(Exists(set));
+  EXPECT_EQ(result.Error.rfind("Verzeichnis " + ZipBase(*job) + "04-05-2031-10-11-12" +
+                                   kUnfinishedSetSuffix + " kann nicht in " + ZipBase(*job) +
+                                   "04-05-2031-10-11-12 umbenannt werden: ",
+                               0),
+            0u)
+      << result.Error;
+  EXPECT_TRUE(job->ArchiveFiles().empty());
+  EXPECT_EQ(FilesIn(ZipBase(*job)), std::vector<std::string>{"04-05-2031-10-11-12"});
+  EXPECT_EQ(ReadBytes(set + "datenbank.zip"), "someone else's");
 }
 
 TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
@@ -286,7 +295,7 @@ TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
   EXPECT_EQ(std::count_if(progress.begin(), progress.end(),
                           [](const std::string& p) { return p.rfind("<b>0</b>", 0) == 0; }),
             0);
-  KeepForReaders(job->ArchiveFiles.at(0), "many");
+  KeepForReaders(job->ArchiveFiles().at(0), "many");
 }
 
 TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
@@ -309,9 +318,9 @@ TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
   TBackupJob job(dir / "Ziel", harness.Channel(), db);
   ForceFolders(job.BackupRoot);
   job.BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job.ArchiveFiles.size(), 2u);
+  ASSERT_EQ(job.ArchiveFiles().size(), 2u);
   std::uint64_t total = 0;
-  for (const auto& part : job.ArchiveFiles) {
+  for (const auto& part : job.ArchiveFiles()) {
     std::uint64_t inPart = 0;
     for (auto size : ListZip(ReadBytes(part)).Sizes) inPart += size;
     EXPECT_LE(inPart, 1ull << 30);
