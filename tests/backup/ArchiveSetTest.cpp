@@ -273,6 +273,75 @@ TEST_F(ArchiveSetTest, TargetInsideTheDatabaseFolder) {
   KeepForReaders(zip, "inside");
 }
 
+// Stands in for a process that is killed while it writes the first part: a
+// torn part stays behind and none of the job's own clean-up runs.
+struct TKilled {};
+class TKilledWriter final : public IArchiveWriter {
+ public:
+  void CreateArchive(const std::string& path) override {
+    WriteBytes(path, std::string("PK\x03\x04\x14\x00", 6));
+    throw TKilled{};
+  }
+  void SetBaseFolder(const std::string&) override {}
+  void AddFile(const std::string&) override {}
+  void Close() override {}
+};
+class TKillingFiles final : public IJobFiles {
+ public:
+  explicit TKillingFiles(std::shared_ptr<IJobFiles> real) : real_(std::move(real)) {}
+  bool ForceFolders(const std::string& f) override { return real_->ForceFolders(f); }
+  bool IsExistingFile(const std::string& p) override { return real_->IsExistingFile(p); }
+  void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
+    real_->Walk(f, r, v);
+  }
+  bool CopyFile(const std::string& s, const std::string& t, std::string& why) override {
+    return real_->CopyFile(s, t, why);
+  }
+  bool DeleteFile(const std::string& p) override { return real_->DeleteFile(p); }
+  void DeleteFolderTree(const std::string& f) override { real_->DeleteFolderTree(f); }
+  void RenameFolder(const std::string& a, const std::string& b) override {
+    real_->RenameFolder(a, b);
+  }
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override {
+    return std::make_unique<TKilledWriter>();
+  }
+
+ private:
+  std::shared_ptr<IJobFiles> real_;
+};
+
+TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
+  clock_.Set(SystemClock().LocalNow());  // folders are made today, by the real clock
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(5, false));
+  WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
+  WriteBytes(db_ + "Brief.txt", "b");
+  TJobSystem killing = DefaultJobSystem();
+  killing.Files = std::make_shared<TKillingFiles>(killing.Files);
+  TBackupJob interrupted(dir_ / "Ziel", harness_.Channel(), db_, killing);
+  interrupted.Run();
+  EXPECT_TRUE(harness_.FinalFor(db_).Failed) << "an interrupted run never ends green";
+
+  TJobHarness second;
+  TBackupItem final = second.RunJob(dir_ / "Ziel", db_);  // the same day
+  EXPECT_FALSE(final.Failed) << final.Text;
+  TStringList lines = WithoutTimes(final.Text);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), Plain("Daten-Ziparchiv erstellen..")),
+            lines.end())
+      << final.Text;
+  int archives = 0;
+  for (const std::string& base : {ZipBase(interrupted), OtherBase(interrupted)}) {
+    auto sets = FilesIn(base);
+    ASSERT_EQ(sets.size(), 1u) << base;
+    EXPECT_EQ(sets[0].find(kUnfinishedSetSuffix), std::string::npos);
+    for (const std::string& part : FilesIn(base + sets[0] + "\\")) {
+      std::string path = base + sets[0] + "\\" + part;
+      EXPECT_FALSE(ListZip(ReadBytes(path)).Names.empty()) << path;
+      KeepForReaders(path, "interrupted-" + std::to_string(++archives));
+    }
+  }
+  EXPECT_EQ(archives, 2);
+}
+
 class TSteppingClock final : public IClock {
  public:
   TLocalTime LocalNow() override { return test::MakeTime(2031, 5, 4, 10, 11, 12); }
