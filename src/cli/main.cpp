@@ -41,6 +41,11 @@ int Main() {
   CLI::App* check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
   check->add_option("folders", folders, "Datenbankverzeichnisse")->required();
 
+  std::string verifyTarget;
+  CLI::App* verify =
+      app.add_subcommand("verify", "Alle Sicherungen vollständig zurücklesen (schreibt nichts)");
+  verify->add_option("--target", verifyTarget, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
+
   CLI::App* list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
 
   std::vector<std::string> args = Utf8Arguments();
@@ -62,6 +67,7 @@ int Main() {
   }
   if (*run) return qv::RunCommand(console, target, databases);
   if (*check) return qv::CheckCommand(console, folders);
+  if (*verify) return qv::VerifyCommand(console, verifyTarget);
   if (*list) return qv::ListCommand(console);
   console.Line(app.help());
   return qv::kExitUsage;

@@ -87,6 +87,7 @@ inline constexpr std::uint32_t kCorruptIndex = 7058;
 inline constexpr std::uint32_t kUnrecognizedIndexVersion = 7108;
 inline constexpr std::uint32_t kUnrecognizedFieldType = 7123;
 inline constexpr std::uint32_t kInvalidHandle = 5018;
+inline constexpr std::uint32_t kInvalidNumber = 5012;  // a field or index number out of range
 }  // namespace ads_error
 
 struct TAdtField {

@@ -125,7 +125,9 @@ std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t fie
   TTable t;
   if (!Find(table, t)) return BadHandle();
   if (field < 1 || field > t.Structure.Fields.size())
-    return Fail(5012, EngineMessage(5012, "Invalid field number.", std::to_string(field)));
+    return Fail(
+        ads_error::kInvalidNumber,
+        EngineMessage(ads_error::kInvalidNumber, "Invalid field number.", std::to_string(field)));
   read(t.Structure.Fields[field - 1u]);
   return Succeed();
 }
@@ -181,7 +183,9 @@ std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle table, std::uint16_t 
                                                 std::string&) {
   TTable t;
   if (!Find(table, t)) return BadHandle();
-  return Fail(5012, EngineMessage(5012, "Invalid index number.", std::to_string(index)));
+  return Fail(
+      ads_error::kInvalidNumber,
+      EngineMessage(ads_error::kInvalidNumber, "Invalid index number.", std::to_string(index)));
 }
 
 std::uint32_t TBuiltinAdsProvider::GetRecordCount(TAdsHandle table, std::uint32_t& count) {

@@ -3,6 +3,9 @@
 #include <atomic>
 #include <thread>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "WinTestSupport.h"
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
@@ -337,7 +340,7 @@ TEST(Places, TempSubfolderSpecialFolderAndNames) {
   EXPECT_TRUE(TempSubfolder("").ends_with("\\KXTempDir\\"));
   DeleteFolderTree(scratch, true);
 
-  std::string documents = SpecialFolder(46);
+  std::string documents = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
   EXPECT_FALSE(documents.empty());
   EXPECT_EQ(documents.back(), '\\');
 
