@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "TestClock.h"
 #include "WinTestSupport.h"
 #include "app/DatabaseList.h"
 #include "app/Protocol.h"
@@ -72,6 +73,25 @@ TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"}) << "blank lines name no database";
   WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Eigene Daten\r\n\\\\srv\\K\xF6ln\r\n");
   EXPECT_EQ(CurrentDatabaseList(), (TStringList{"C:\\Eigene Daten", "\\\\srv\\Köln"}));
+}
+
+TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServes) {
+  test::TFakeTime time;  // the 100 attempts pass on the sleep seam
+  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteUninstallEntry(nullptr);
+  std::string path = UtilDirectory() + "UserDefined.txt";
+  WriteBytes(path, "C:\\Eigene Daten\r\n");
+  test::THeldFile locked(path, GENERIC_READ | GENERIC_WRITE, 0);
+  std::string problem;
+  EXPECT_EQ(CurrentDatabaseList(&problem), TStringList{"E:\\Eigen\\"});
+  EXPECT_EQ(problem, "Die Datenbankliste " + path + " kann nicht gelesen werden: Datei " + path +
+                         " kann nicht ge\xC3\xB6"
+                         "ffnet werden");
+  EXPECT_EQ(time.Sleeps(), 99);
+  locked.Release();
+  problem.clear();
+  EXPECT_EQ(CurrentDatabaseList(&problem), TStringList{"C:\\Eigene Daten"});
+  EXPECT_EQ(problem, "");
 }
 
 TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {

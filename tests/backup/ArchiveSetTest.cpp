@@ -342,18 +342,9 @@ TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
   EXPECT_EQ(archives, 2);
 }
 
-class TSteppingClock final : public IClock {
- public:
-  TLocalTime LocalNow() override { return test::MakeTime(2031, 5, 4, 10, 11, 12); }
-  std::uint64_t MonotonicMs() override { return ms_ += 6000; }
-
- private:
-  std::uint64_t ms_ = 0;
-};
-
 TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
   for (int i = 0; i < 1100; ++i) WriteBytes(db_ + "T" + std::to_string(i) + ".ADT", "x");
-  TSteppingClock stepping;
+  test::TSteppingClock stepping(test::MakeTime(2031, 5, 4, 10, 11, 12), 6000);
   SetClockForTest(&stepping);
   auto job = Job();
   job->BuildArchiveSet(TArchiveKind::Database, 50);

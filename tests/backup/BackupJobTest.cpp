@@ -263,19 +263,11 @@ TEST_F(BackupJobTest, FullDiskDuringAPartRemovesTheSetAndNamesTheReason) {
   EXPECT_EQ(SetFolders(Other()), std::vector<std::string>{std::string(kStamp) + "\\"});
 }
 
-class TSteppingClock final : public IClock {
- public:
-  TLocalTime LocalNow() override { return test::MakeTime(2031, 5, 4, 10, 11, 12); }
-  std::uint64_t MonotonicMs() override { return ms_ += 2000; }
-
- private:
-  std::uint64_t ms_ = 0;
-};
-
 TEST_F(BackupJobTest, ProgressLinesAtMostEveryFiveSeconds) {
   for (int i = 0; i < 12; ++i)
     world_.Files->AddFile(kDb + std::string("T") + std::to_string(10 + i) + ".ADT", "x");
-  TSteppingClock stepping;  // each reading 2 s later
+  test::TSteppingClock stepping(test::MakeTime(2031, 5, 4, 10, 11, 12),
+                                2000);  // each reading 2 s later
   SetClockForTest(&stepping);
   world_.Job(kTarget, kDb)->BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
   std::vector<std::string> progress;

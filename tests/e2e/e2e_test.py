@@ -200,6 +200,28 @@ class CliEndToEnd(unittest.TestCase):
         after = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
         self.assertEqual(after.returncode, 0, after.stdout.decode("utf-8"))
 
+    def test_unreadable_user_list_ends_with_errors(self):
+        inst = Installation(ARGS.work, "listegesperrt")
+        util = os.path.join(inst.program, "DATABASEUTIL")
+        os.makedirs(util, exist_ok=True)
+        user_list = os.path.join(util, "UserDefined.txt")
+        with open(user_list, "wb") as f:
+            f.write(b"C:\\Eigene Daten\r\n")
+        holder = subprocess.Popen([ARGS.wine, ARGS.holdlock, winpath(user_list)],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        try:
+            self.assertEqual(holder.stdout.readline().strip(), b"held")
+            result = inst.cli("run", "--target", winpath(inst.target))
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder.stdout.close()
+        self.assertEqual(result.returncode, 1)
+        problem = "Die Datenbankliste " + winpath(user_list) + " kann nicht gelesen werden: Datei " \
+            + winpath(user_list) + " kann nicht geöffnet werden"
+        self.assertIn("FEHLER: " + problem, result.stderr.decode("utf-8"))
+        self.assertIn(red(problem), [without_stamp(line) for line in inst.log_lines()])
+
     def test_check_only(self):
         inst = Installation(ARGS.work, "pruefen")
         sound = inst.database("Gut")
