@@ -49,6 +49,28 @@ std::string FromCodePage(std::string_view bytes, UINT codePage) {
   return Narrow(wide);
 }
 
+std::string AnsiSafeHtml(std::string_view utf8) {
+  bool lossy = false;
+  ToCodePage(utf8, CP_ACP, &lossy);
+  if (!lossy) return std::string(utf8);
+  std::wstring wide = Widen(utf8);
+  std::string out;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    size_t length = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    std::string one = Narrow(std::wstring_view(wide).substr(i, length));
+    ToCodePage(one, CP_ACP, &lossy);
+    if (!lossy) {
+      out += one;
+    } else {
+      unsigned code = wide[i];
+      if (length == 2) code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+      out += "&#" + std::to_string(code) + ";";
+    }
+    i += length - 1;
+  }
+  return out;
+}
+
 std::string SysErrorMessage(DWORD code) {
   wchar_t* buffer = nullptr;
   DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

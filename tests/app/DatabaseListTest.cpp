@@ -94,6 +94,18 @@ TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServ
   EXPECT_EQ(problem, "");
 }
 
+TEST_F(ProgramFolderTest, ProtocolKeepsCharactersTheAnsiCodePageLacks) {
+  // Best-fit mapping would write "Zloty" and "c"; a reference keeps them.
+  WriteProtocol(
+      {"</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Złoty € č 数\\\" fertig.\r\n<hr>"});
+  std::string log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
+  EXPECT_EQ(log,
+            "</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Z&#322;oty \x80 &#269; &#25968;\\\" "
+            "fertig.\r\n<hr>\r\n");
+  std::string page = ReadBytes(ProtocolPageName());
+  EXPECT_NE(page.find("Z&#322;oty \x80 &#269; &#25968;"), std::string::npos);
+}
+
 TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {
   TStringList old;
   for (int i = 0; i < 1500; ++i) old.push_back("alt " + std::to_string(i));
