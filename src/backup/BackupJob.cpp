@@ -17,7 +17,21 @@ constexpr char kExplanation[] =
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
 
+std::string FolderOf(const std::string& databaseDir) {
+  std::string d = WithTrailingBackslash(databaseDir);
+  if (!d.empty()) d.pop_back();
+  return d;
+}
+
 }  // namespace
+
+TBackupJob::TBackupJob(const std::string& target, std::shared_ptr<IJobReports> reports,
+                       const std::string& databaseDir, TJobSystem system)
+    : BackupRoot(WithTrailingBackslash(target) + CleanPathName(FolderOf(databaseDir)) + "\\"),
+      DatabaseDir(WithTrailingBackslash(FolderOf(databaseDir))),
+      reports_(std::move(reports)),
+      system_(std::move(system)),
+      files_(*system_.Files) {}
 
 void TBackupJob::Run() {
   hasErrors_ = false;

@@ -23,7 +23,6 @@ class TJobChannel final : public IJobReports {
   using TPoster = std::function<BOOL(HWND, UINT, WPARAM, LPARAM)>;
 
   explicit TJobChannel(HWND window);
-  HWND Window() const { return window_; }
 
   // Up to three posts without waiting; true when one went through.
   bool Post(UINT message, WPARAM wParam, LPARAM lParam);

@@ -21,7 +21,6 @@ class TTableCheckSession final : public ITableChecker {
   // Connects the engine to the scratch folder; raises EADSDatabaseError.
   void Connect() override;
   const std::string& CheckDir() const override { return checkDir_; }
-  TAdsTable& Table() { return table_; }
 
   // Copies {databaseDir}{base}.ADT/.ADM/.ADI into the scratch folder, then
   // opens and closes the copy named name. beforeOpen runs between the two.

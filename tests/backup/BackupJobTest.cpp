@@ -249,6 +249,20 @@ TEST_F(BackupJobTest, UnreadableDatabaseFolderIsAFailureOfTheCheck) {
   EXPECT_TRUE(SetFolders(Zip()).empty());
 }
 
+TEST_F(BackupJobTest, WhatStopsTheJobIsNamedAndNeverEndsGreen) {
+  AddDatabase();
+  world_.Files->AddFolder(Zip(), test::MakeTime(2031, 1, 1, 0, 0, 0), 1);
+  world_.Files->UnreadableFolders.insert(Zip());  // the sets cannot be counted
+  Run();
+  ASSERT_NE(world_.Reports->Final(), nullptr) << "the final item is posted";
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_EQ(lines.back(),
+            Red("Sicherung von \"" + std::string(kDb) + "\" abgebrochen: Verzeichnis " + Zip() +
+                " kann nicht gelesen werden: Zugriff verweigert"));
+  EXPECT_FALSE(Has(lines, Plain("Datenbank \"" + std::string(kDb) + "\" fertig.")));
+}
+
 TEST_F(BackupJobTest, FullDiskDuringAPartRemovesTheSetAndNamesTheReason) {
   AddDatabase();
   std::string reason =
