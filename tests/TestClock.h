@@ -100,4 +100,18 @@ class TFakeTime final : public IClock, public ISleeper {
   int sleeps_ = 0;
 };
 
+// A monotonic clock that moves on by a fixed step at every reading (for
+// throttles); the calendar time stands still.
+class TSteppingClock final : public IClock {
+ public:
+  TSteppingClock(const TLocalTime& now, std::uint64_t stepMs) : now_(now), stepMs_(stepMs) {}
+  TLocalTime LocalNow() override { return now_; }
+  std::uint64_t MonotonicMs() override { return ms_ += stepMs_; }
+
+ private:
+  TLocalTime now_;
+  std::uint64_t stepMs_;
+  std::uint64_t ms_ = 0;
+};
+
 }  // namespace qv::test

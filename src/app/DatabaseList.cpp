@@ -64,11 +64,14 @@ TStringList InstalledDatabaseList() {
   return list;
 }
 
-TStringList LoadUserDefinedList() {
+TStringList LoadUserDefinedList(std::string* problem) {
   TStringList lines;
+  std::string path = UtilDirectory() + "UserDefined.txt";
   try {
-    LoadTextList(lines, UtilDirectory() + "UserDefined.txt");
-  } catch (...) {
+    LoadTextList(lines, path);
+  } catch (const std::exception& e) {
+    if (problem)
+      *problem = "Die Datenbankliste " + path + " kann nicht gelesen werden: " + e.what();
     return {};
   }
   // A line of nothing names no database; a file of such lines is no list.
@@ -78,9 +81,9 @@ TStringList LoadUserDefinedList() {
   return named;
 }
 
-TStringList CurrentDatabaseList() {
+TStringList CurrentDatabaseList(std::string* problem) {
   TStringList installed = InstalledDatabaseList();
-  return ChooseDatabaseList(installed, installed, LoadUserDefinedList());
+  return ChooseDatabaseList(installed, installed, LoadUserDefinedList(problem));
 }
 
 }  // namespace qv

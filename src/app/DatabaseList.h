@@ -21,8 +21,10 @@ bool ReadInstallLocation(std::string& location);
 // The lines of BASE.LST in the office application's install folder, or none.
 TStringList InstalledDatabaseList();
 // The lines of UserDefined.txt that name something (blank lines dropped).
-TStringList LoadUserDefinedList();
+// A file that exists but cannot be read gives none, and problem (when
+// asked for) names the file and the reason.
+TStringList LoadUserDefinedList(std::string* problem = nullptr);
 // The list a run uses: the user's own list, else the installed one.
-TStringList CurrentDatabaseList();
+TStringList CurrentDatabaseList(std::string* problem = nullptr);
 
 }  // namespace qv

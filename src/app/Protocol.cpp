@@ -15,7 +15,12 @@ void WriteProtocol(const TStringList& runProtocol, const std::optional<std::stri
   std::string path = ProtocolFileName();
   TStringList old;
   LoadTextList(old, path);
-  SaveTextList(MergeProtocol(std::move(old), runProtocol, firstLine), path);
+  // Characters the ANSI file cannot hold are kept as character references.
+  TStringList run;
+  for (const std::string& text : runProtocol) run.push_back(AnsiSafeHtml(text));
+  std::optional<std::string> first;
+  if (firstLine) first = AnsiSafeHtml(*firstLine);
+  SaveTextList(MergeProtocol(std::move(old), run, first), path);
   WriteProtocolPage();
 }
 

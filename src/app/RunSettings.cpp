@@ -1,6 +1,7 @@
 #include "app/RunSettings.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -18,7 +19,7 @@ constexpr char kUnknownVersion[] = "Unbekannt";
 std::string TargetDirectorySetting() {
   std::string target = ReadModeString(kTargetKey);
   if (!target.empty()) return target;
-  std::string documents = SpecialFolder(46);  // the documents folder of all users
+  std::string documents = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
   target = WithTrailingBackslash(documents + "Quorvel Sicherungen");
   ForceFolders(target);
   return target;

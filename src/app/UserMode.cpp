@@ -91,19 +91,19 @@ std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa,
   if (name.empty()) name = form.Name;
   int left = 0, top = 0;
   switch (placement) {
-    case 0:
+    case PlaceCentered:
       left = wa.Right / 2 - form.Width / 2;
       top = wa.Bottom / 2 - form.Height / 2;
       break;
-    case 1:
+    case PlaceTopLeft:
       left = wa.Left;
       top = wa.Top;
       break;
-    case 2:
+    case PlaceTopRight:
       left = wa.Right - form.Width;
       top = wa.Top;
       break;
-    case 3:
+    case PlaceBottomRight:
       left = wa.Right - form.Width;
       top = wa.Bottom - form.Height;
       break;
@@ -114,7 +114,7 @@ std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa,
       Clamp(ReadModeInteger(name + ".Width", form.Width, directory), form.MinWidth, form.MaxWidth);
   form.Height = Clamp(ReadModeInteger(name + ".Height", form.Height, directory), form.MinHeight,
                       form.MaxHeight);
-  if (placement != 4) {
+  if (placement != PlaceKeepPosition) {
     form.Left = ReadModeInteger(name + ".Left", left, directory);
     form.Top = ReadModeInteger(name + ".Top", top, directory);
   }

@@ -41,6 +41,14 @@ struct TFormGeometry {
 
 // Size and position from the settings (nothing written back); gives the
 // value read for name + ".Add0".
+// Where a form goes when the settings hold no position of it.
+enum TFormPlacement : int {
+  PlaceCentered = 0,
+  PlaceTopLeft = 1,
+  PlaceTopRight = 2,
+  PlaceBottomRight = 3,
+  PlaceKeepPosition = 4,  // the form's own position, not read from the settings
+};
 std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& workArea,
                                   const std::string& directory, std::string name,
                                   std::int32_t add0Default, int placement);

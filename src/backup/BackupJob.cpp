@@ -2,12 +2,8 @@
 // sound ones in DATA and DATA2, then the daily archive sets.
 #include "backup/BackupJob.h"
 
-#include "engine/AdsDataset.h"
 #include "backup/ReportText.h"
-#include "backup/TableCheck.h"
-#include "util/FileErrors.h"
-#include "util/FileUtils.h"
-#include "util/UFileFinder.h"
+#include "backup/TableNames.h"
 
 namespace qv {
 namespace {
@@ -21,28 +17,52 @@ constexpr char kExplanation[] =
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
 
+std::string FolderOf(const std::string& databaseDir) {
+  std::string d = WithTrailingBackslash(databaseDir);
+  if (!d.empty()) d.pop_back();
+  return d;
+}
+
 }  // namespace
 
+TBackupJob::TBackupJob(const std::string& target, std::shared_ptr<IJobReports> reports,
+                       const std::string& databaseDir, TJobSystem system)
+    : BackupRoot(WithTrailingBackslash(target) + CleanPathName(FolderOf(databaseDir)) + "\\"),
+      DatabaseDir(WithTrailingBackslash(FolderOf(databaseDir))),
+      reports_(std::move(reports)),
+      system_(std::move(system)),
+      files_(*system_.Files) {}
+
 void TBackupJob::Run() {
-  HasErrors = false;
-  ArchiveFiles.clear();
+  hasErrors_ = false;
+  archiveFiles_.clear();
   try {
-    ForceFolders(BackupRoot);
-    Report("Datenbank \"" + DatabaseDir + "\" überprüfen..", true, false);
-    TCheckFlags flags = CheckTables();
-    ReportCheckResult(flags);
-    if ((flags & TableFound) && !(flags & TableProblem)) BuildArchivesAndReport();
-    Report("Datenbank \"" + DatabaseDir + "\" fertig.", true, false);
-    Report(kRuleLine, true, false);
+    RunSteps();
+  } catch (const std::exception& e) {
+    // The lines already sent stay; what stopped the job is named, and the
+    // job never ends green after it.
+    hasErrors_ = true;
+    Report("Sicherung von \"" + DatabaseDir + "\" abgebrochen: " + e.what(), true, true);
   } catch (...) {
-    // The lines already sent stay; the final item follows in any case.
+    hasErrors_ = true;
+    Report("Sicherung von \"" + DatabaseDir + "\" abgebrochen: unbekannter Fehler", true, true);
   }
-  PostFinal(HasErrors);
+  PostFinal(hasErrors_);
+}
+
+void TBackupJob::RunSteps() {
+  files_.ForceFolders(BackupRoot);
+  Report("Datenbank \"" + DatabaseDir + "\" überprüfen..", true, false);
+  TCheckFlags flags = CheckTables();
+  ReportCheckResult(flags);
+  if ((flags & TableFound) && !(flags & TableProblem)) BuildArchivesAndReport();
+  Report("Datenbank \"" + DatabaseDir + "\" fertig.", true, false);
+  Report(kRuleLine, true, false);
 }
 
 void TBackupJob::ReportCheckResult(TCheckFlags flags) {
   if (!(flags & TableFound)) {
-    HasErrors = true;
+    hasErrors_ = true;
     Report("Datenbank nicht gefunden in " + DatabaseDir, true, true);
     return;
   }
@@ -58,50 +78,47 @@ void TBackupJob::ReportCheckResult(TCheckFlags flags) {
       true, false);
 }
 
-TCheckFlags TBackupJob::CheckTables() {
+TBackupJob::TCheckFlags TBackupJob::CheckTables() {
   flags_ = 0;
   dataCopyFailed_ = data2CopyFailed_ = false;
-  TTableCheckSession session;
-  session_ = &session;
-  TFileFinder finder;
-  ForceFolders(BackupRoot + kDataFolder);
-  ForceFolders(BackupRoot + kData2Folder);
+  std::unique_ptr<ITableChecker> checker = system_.NewChecker();
+  files_.ForceFolders(BackupRoot + kDataFolder);
+  files_.ForceFolders(BackupRoot + kData2Folder);
   try {
-    session.Connect();
-    DatabaseDir = WithTrailingBackslash(DatabaseDir);
-    finder.FileFilter = true;
-    finder.FolderFilter = false;
-    finder.Recurse = false;
-    finder.SetSearchFolder(DatabaseDir);
-    while (finder.FindNext()) {
-      if (LowerCase1252(ExtractFileExt(finder.FoundPath())) != ".adt") continue;
-      flags_ |= TableFound;
-      CheckTable(DatabaseDir, BackupRoot, finder.FoundPath());
-    }
+    checker->Connect();
   } catch (...) {
-    // A failing connection (or anything unexpected) ends the table loop.
+    return flags_;  // no engine: reported as a database that was not found
   }
-  session_ = nullptr;
+  try {
+    files_.Walk(DatabaseDir, false, [&](const TWalkItem& item) {
+      if (item.Folder || LowerCase1252(ExtractFileExt(item.Path)) != ".adt") return;
+      flags_ |= TableFound;
+      CheckTable(*checker, item.Path);
+    });
+  } catch (const std::exception& e) {
+    // A listing that breaks off may hide tables: no success, no archives.
+    flags_ |= TableProblem;
+    hasErrors_ = true;
+    Report(e.what(), true, true);
+  }
   return flags_;
 }
 
-void TBackupJob::CheckTable(const std::string& databaseDir, const std::string& backupRoot,
-                            const std::string& tableFile) {
+void TBackupJob::CheckTable(ITableChecker& checker, const std::string& tableFile) {
   flags_ &= static_cast<TCheckFlags>(~(CopiedToData | CopiedToData2));
   std::string name = ExtractFileName(tableFile);
   std::string base = TableBaseName(name);
-  std::string dbDir = WithTrailingBackslash(databaseDir);
-  std::string root = WithTrailingBackslash(backupRoot);
   if (base.empty()) return;
   try {
-    session_->CheckCopy(dbDir, base, name,
-                        [&] { Report("Prüfen: \"" + name + "\" [" + dbDir + "]", false, false); });
-    if (!CopyTableFiles(session_->CheckDir(), root + kDataFolder, base)) {
+    checker.CheckCopy(DatabaseDir, base, name, [&] {
+      Report("Prüfen: \"" + name + "\" [" + DatabaseDir + "]", false, false);
+    });
+    if (!CopyTableFiles(checker.CheckDir(), BackupRoot + kDataFolder, base)) {
       dataCopyFailed_ = true;
       return;  // DATA2 keeps its last good copy of this table
     }
     flags_ |= CopiedToData;
-    if (!CopyTableFiles(root + kDataFolder, root + kData2Folder, base)) {
+    if (!CopyTableFiles(BackupRoot + kDataFolder, BackupRoot + kData2Folder, base)) {
       data2CopyFailed_ = true;
       return;
     }
@@ -110,7 +127,7 @@ void TBackupJob::CheckTable(const std::string& databaseDir, const std::string& b
     flags_ |= TableProblem;
     Report("Problem in Tabelle \"" + base + "\" : " + e.what(), true, true);
     Report(kExplanation, true, true);
-    HasErrors = true;
+    hasErrors_ = true;
   }
 }
 
@@ -119,12 +136,14 @@ bool TBackupJob::CopyTableFiles(const std::string& fromDir, const std::string& t
   bool allWritten = true;
   for (const char* extension : kTableExtensions) {
     std::string source = fromDir + base + extension;
-    if (!IsExistingFile(source)) continue;
+    if (!files_.IsExistingFile(source)) continue;
     std::string target = toDir + base + extension;
-    if (CopyFileRetry(source, target)) continue;
+    std::string reason;
+    if (files_.CopyFile(source, target, reason)) continue;
     allWritten = false;
-    HasErrors = true;
-    Report("Sicherungskopie \"" + target + "\" konnte nicht geschrieben werden.", true, true);
+    hasErrors_ = true;
+    Report("Sicherungskopie \"" + target + "\" konnte nicht geschrieben werden: " + reason, true,
+           true);
   }
   return allWritten;
 }

@@ -1,28 +1,19 @@
 #pragma once
 // One backup job per database directory: checks every table on a private
 // copy, keeps the sound ones in DATA and DATA2, builds the daily archive sets
-// and reports every step through the job channel.
+// and reports every step. Portable: the file work, the engine and the way
+// reports travel come in through JobPorts.h.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "backup/JobChannel.h"
+#include "backup/JobPorts.h"
+#include "backup/PartPlan.h"
 #include "backup/WorkerThreadPool.h"
 #include "util/StrUtils.h"
 
 namespace qv {
-
-// What CheckTables found; CopiedToData/CopiedToData2 describe the last table.
-enum TCheckFlag : std::uint8_t {
-  TableFound = 1,
-  CopiedToData = 2,
-  CopiedToData2 = 4,
-  TableProblem = 8,
-};
-using TCheckFlags = std::uint8_t;
-
-class TTableCheckSession;
 
 // The two daily archive sets of a database directory.
 enum class TArchiveKind { Database, Other };
@@ -32,61 +23,80 @@ struct TArchiveSetResult {
   std::string Error;
 };
 
-// Input bytes one archive part may hold (a part may total exactly this).
-inline constexpr std::uint64_t kArchivePartLimit = 1ull << 30;
+// A set folder gets its stamp name only when it is complete; until then it
+// carries this suffix, and a folder with it is the leftover of a run that
+// was interrupted.
+inline constexpr char kUnfinishedSetSuffix[] = ".unfertig";
+
+// Set folders kept per kind.
+inline constexpr int kDatabaseSetsKept = 50;
+inline constexpr int kOtherSetsKept = 10;
 
 class TBackupJob : public TWorkerThreadJob {
  public:
-  TBackupJob(const std::string& target, std::shared_ptr<TJobChannel> channel,
-             const std::string& databaseDir);
+  TBackupJob(const std::string& target, std::shared_ptr<IJobReports> reports,
+             const std::string& databaseDir, TJobSystem system = DefaultJobSystem());
 
   void Run() override;
 
+  // Today's archive set of one kind, once per day, keeping `keep` set folders.
+  TArchiveSetResult BuildArchiveSet(TArchiveKind kind, int keep);
+  // The parts of the last set, in order, with their final paths.
+  const TStringList& ArchiveFiles() const { return archiveFiles_; }
+
+  // {target}\{cleaned database path}\ and the database folder, both with "\".
+  const std::string BackupRoot;
+  const std::string DatabaseDir;
+
+  // Test seam: parts of a few bytes instead of 1 GiB.
+  void SetPartLimitForTest(std::uint64_t limit) { partLimit_ = limit; }
+
+ protected:
   // One line: posted as progress, and kept for the protocol when addToLog.
   void Report(const std::string& text, bool addToLog, bool failed);
-  void PostItem(std::unique_ptr<TBackupItem> item);
   // The last item of the job: all logged lines, each followed by CR LF.
   void PostFinal(bool hasErrors);
 
-  // Today's archive set of one kind, once per day, keeping `keep` set folders.
-  TArchiveSetResult BuildArchiveSet(TArchiveKind kind, int keep);
-  void WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath,
-                         TArchiveKind kind);
-  // Size from the directory entry, -1 when there is none.
-  static std::int64_t FileSize64(const std::string& path);
-  // Reports the text, formed only then, when the last progress line is 5 s old.
-  void ThrottledProgress(const std::function<std::string()>& text);
-
-  // Checks and copies every table of DatabaseDir.
-  TCheckFlags CheckTables();
-  void CheckTable(const std::string& databaseDir, const std::string& backupRoot,
-                  const std::string& tableFile);
-
-  std::string BackupRoot;
-  std::string DatabaseDir;
-  TStringList ArchiveFiles;
-  std::string ArchiveError;
-  TStringList LogLines;
-  bool HasErrors = false;
-  HWND NotifyWindow;
-  std::uint64_t PartLimit = kArchivePartLimit;
-
  private:
+  // What CheckTables found; the copy flags describe the last table.
+  enum TCheckFlag : std::uint8_t {
+    TableFound = 1,
+    CopiedToData = 2,
+    CopiedToData2 = 4,
+    TableProblem = 8,
+  };
+  using TCheckFlags = std::uint8_t;
+
+  void RunSteps();
+  TCheckFlags CheckTables();
+  void CheckTable(ITableChecker& checker, const std::string& tableFile);
   void ReportCheckResult(TCheckFlags flags);
-  void BuildArchivesAndReport();
-  void ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result);
   // Copies the table's files into one backup folder; false (after a red
   // line) when a copy could not be written.
   bool CopyTableFiles(const std::string& fromDir, const std::string& toDir,
                       const std::string& base);
 
-  std::shared_ptr<TJobChannel> channel_;
-  // State of the running CheckTables.
-  TTableCheckSession* session_ = nullptr;
+  void BuildArchivesAndReport();
+  // Writes the parts into setFolder; the error text, empty when all went well.
+  std::string WriteArchiveParts(const std::string& setFolder, const std::string& archiveName,
+                                TArchiveKind kind);
+  void WritePart(IArchiveWriter& writer, const std::string& path,
+                 const std::vector<std::string>& files);
+  void ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result);
+  // Reports the text, formed only then, when the last progress line is 5 s old.
+  void ThrottledProgress(const std::function<std::string()>& text);
+
+  std::shared_ptr<IJobReports> reports_;
+  TJobSystem system_;
+  IJobFiles& files_;
+  TStringList archiveFiles_;
+  TStringList logLines_;
+  bool hasErrors_ = false;
   TCheckFlags flags_ = 0;
   bool dataCopyFailed_ = false;
   bool data2CopyFailed_ = false;
   std::uint64_t lastProgressMs_ = 0;
+  std::uint64_t partLimit_ = kArchivePartLimit;
 };
 
 }  // namespace qv

@@ -1,17 +1,12 @@
 // The daily archive sets of a backup job: the database files and all other
 // files of the live directory, in parts of at most 1 GiB of input, one set
-// folder per day, the oldest folders removed.
+// folder per day, the oldest folders removed. A set is written under a
+// working name and gets its stamp name only when every part is complete.
 #include <cstdio>
 
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
-#include "backup/TableCheck.h"
-#include "util/FileUtils.h"
-#include "util/LocaleText.h"
-#include "util/Seams.h"
-#include "util/UFileFinder.h"
-#include "util/WinText.h"
-#include "zip/ZipWriter.h"
+#include "backup/TableNames.h"
 
 namespace qv {
 namespace {
@@ -51,53 +46,51 @@ std::string Stamp(const TLocalTime& t) {
   return buffer;
 }
 
-std::uint64_t CreationTicks(const TFindEntry& entry) {
-  return (static_cast<std::uint64_t>(entry.CreationTime.dwHighDateTime) << 32) |
-         entry.CreationTime.dwLowDateTime;
+bool SameDay(const TLocalTime& a, const TLocalTime& b) {
+  return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The n-th part's name (n from 1): datenbank.zip, datenbank Teil[2].zip, ...
+std::string PartName(const std::string& archiveName, size_t n) {
+  if (n == 1) return archiveName;
+  return ChangeFileExt(archiveName, "") + " Teil[" + std::to_string(n) + "].zip";
 }
 
 // The set folders of a kind folder: how many, the oldest, and whether one
-// was made today.
+// was made today. Leftovers of interrupted runs are removed, not counted.
 struct TSetFolders {
   int Count = 0;
   std::string Oldest;
   bool OneOfToday = false;
 };
 
-TSetFolders ScanSetFolders(const std::string& base) {
+TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
   TSetFolders result;
-  TFileFinder finder;
-  finder.FileFilter = false;
-  finder.FolderFilter = true;
-  finder.Recurse = false;
-  finder.SetSearchFolder(base);
   TLocalTime today = LocalNow();
   std::uint64_t oldestTicks = 0;
-  while (finder.FindNext()) {
-    const TFindEntry& entry = finder.CurrentEntry();
-    std::uint64_t ticks = CreationTicks(entry);
-    if (result.Count++ == 0 || ticks < oldestTicks) {
-      oldestTicks = ticks;
-      result.Oldest = finder.FoundPath();
+  std::vector<std::string> leftovers;
+  files.Walk(base, false, [&](const TWalkItem& item) {
+    if (!item.Folder) return;
+    if (EndsWith(WithoutTrailingBackslash(item.Path), kUnfinishedSetSuffix)) {
+      leftovers.push_back(item.Path);
+      return;
     }
-    TLocalTime created;
-    if (FileTimeToLocal(entry.CreationTime, created) && created.Year == today.Year &&
-        created.Month == today.Month && created.Day == today.Day)
-      result.OneOfToday = true;
-  }
+    if (result.Count++ == 0 || item.CreationTicks < oldestTicks) {
+      oldestTicks = item.CreationTicks;
+      result.Oldest = item.Path;
+    }
+    if (item.CreatedKnown && SameDay(item.Created, today)) result.OneOfToday = true;
+  });
+  for (const std::string& leftover : leftovers) files.DeleteFolderTree(leftover);
   return result;
 }
 
 }  // namespace
-
-std::int64_t TBackupJob::FileSize64(const std::string& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(path).c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return -1;
-  FindClose(find);
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) |
-                                   data.nFileSizeLow);
-}
 
 void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
   if (MonotonicMs() - lastProgressMs_ < kProgressIntervalMs) return;
@@ -108,97 +101,93 @@ void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
 TArchiveSetResult TBackupJob::BuildArchiveSet(TArchiveKind kind, int keep) {
   const TKindInfo& info = Info(kind);
   TArchiveSetResult result;
-  ArchiveFiles.clear();
-  ArchiveError.clear();
+  archiveFiles_.clear();
   std::string base = WithTrailingBackslash(BackupRoot + info.Folder);
-  ForceFolders(base);
-  TSetFolders folders = ScanSetFolders(base);
+  files_.ForceFolders(base);
+  TSetFolders folders = ScanSetFolders(files_, base);
   if (folders.OneOfToday) {
     Report(std::string(info.AllSetsLine) + FileLink(base) + ".", true, false);
     return result;
   }
   result.Created = true;
   Report(info.StartLine, true, false);
-  std::string set = base + Stamp(LocalNow()) + "\\";
-  ForceFolders(set);
-  WriteArchiveParts(DatabaseDir, set + info.ArchiveName, kind);
-  result.Error = ArchiveError;
-  if (!result.Error.empty()) DeleteFolderTree(set, true);
-  if (folders.Count >= keep && !folders.Oldest.empty()) DeleteFolderTree(folders.Oldest, true);
+  std::string stamp = Stamp(LocalNow());
+  std::string working = base + stamp + kUnfinishedSetSuffix + "\\";
+  std::string set = base + stamp + "\\";
+  files_.ForceFolders(working);
+  result.Error = WriteArchiveParts(working, info.ArchiveName, kind);
+  if (result.Error.empty()) {
+    try {
+      files_.RenameFolder(working, set);
+      for (std::string& part : archiveFiles_) part = set + part.substr(working.size());
+    } catch (const std::exception& e) {
+      result.Error = e.what();
+    }
+  }
+  if (!result.Error.empty()) {
+    archiveFiles_.clear();
+    files_.DeleteFolderTree(working);
+  }
+  if (folders.Count >= keep && !folders.Oldest.empty()) files_.DeleteFolderTree(folders.Oldest);
   return result;
 }
 
-void TBackupJob::WriteArchiveParts(const std::string& sourceFolder, const std::string& archivePath,
-                                   TArchiveKind kind) {
+std::string TBackupJob::WriteArchiveParts(const std::string& setFolder,
+                                          const std::string& archiveName, TArchiveKind kind) {
   lastProgressMs_ = MonotonicMs();
-  ArchiveError.clear();
-  int part = 0;
-  std::uint64_t total = 0;
-  TStringList pending;
-  TZipWriter zip;
-  zip.OpenSharedWithRetry = true;
-  TFileFinder finder;
-  finder.FileFilter = finder.FolderFilter = finder.Recurse = true;
-  finder.SetSearchFolder(sourceFolder);
-  std::string stem = ChangeFileExt(archivePath, "");
-  std::string current = stem + ".zip";
-
-  // Writes the pending files as the next part; false when that failed.
-  auto writePart = [&](bool last) {
-    if (part > 0) current = stem + " Teil[" + std::to_string(part + 1) + "].zip";
-    try {
-      if (!last) zip.Close();  // the previous part is complete
-      zip.CreateArchive(current);
-      ArchiveFiles.push_back(current);
-      ++part;
-      zip.SetBaseFolder(sourceFolder);
-      std::string n = ThousandsText(static_cast<std::int64_t>(pending.size()));
-      for (size_t j = 0; j < pending.size(); ++j) {
-        // The line is only formed when it will be sent: this runs for every file.
-        if (j > 0)
-          ThrottledProgress([&] {
-            return "<b>" + ThousandsText(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
-                   " </b>zippen.. [" + sourceFolder + "]";
-          });
-        zip.AddFile(pending[j]);
-      }
-      total = 0;
-      pending.clear();
-      if (last) zip.Close();
-      return true;
-    } catch (const std::exception& e) {
-      // A part that cannot be made or filled ends the set; the caller removes it.
-      ArchiveError = e.what();
-      try {
-        zip.Close();
-      } catch (...) {
-      }
-      DeleteFileRetry(current);
-      return false;
+  std::vector<TPlannedFile> taken;
+  std::unique_ptr<IArchiveWriter> writer = files_.NewArchiveWriter();
+  std::string current;
+  try {
+    files_.Walk(DatabaseDir, true, [&](const TWalkItem& item) {
+      if (item.Folder || !Takes(kind, item.Path) || !files_.IsExistingFile(item.Path)) return;
+      taken.push_back({item.Path, item.Size});
+    });
+    TPartPlan parts = PlanParts(taken, partLimit_);
+    for (size_t i = 0; i < parts.size(); ++i) {
+      current = setFolder + PartName(archiveName, i + 1);
+      WritePart(*writer, current, parts[i]);
     }
-  };
-
-  while (finder.FindNext()) {
-    const std::string& item = finder.FoundPath();
-    if (!Takes(kind, item) || !IsExistingFile(item)) continue;
-    auto size = static_cast<std::uint64_t>(FileSize64(item));
-    if (total + size > PartLimit && !writePart(false)) return;
-    total += size;
-    pending.push_back(item);
+    writer->Close();
+    return {};
+  } catch (const std::exception& e) {
+    // A part that cannot be made or filled ends the set; the caller removes it.
+    try {
+      writer->Close();
+    } catch (...) {
+    }
+    if (!current.empty()) files_.DeleteFile(current);
+    return e.what();
   }
-  if (!pending.empty()) writePart(true);
+}
+
+void TBackupJob::WritePart(IArchiveWriter& writer, const std::string& path,
+                           const std::vector<std::string>& files) {
+  writer.CreateArchive(path);  // ends the previous part
+  archiveFiles_.push_back(path);
+  writer.SetBaseFolder(DatabaseDir);
+  std::string n = system_.Thousands(static_cast<std::int64_t>(files.size()));
+  for (size_t j = 0; j < files.size(); ++j) {
+    // The line is only formed when it will be sent: this runs for every file.
+    if (j > 0)
+      ThrottledProgress([&] {
+        return "<b>" + system_.Thousands(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
+               " </b>zippen.. [" + DatabaseDir + "]";
+      });
+    writer.AddFile(files[j]);
+  }
 }
 
 void TBackupJob::ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result) {
   if (!result.Created) return;
   if (!result.Error.empty()) {
-    HasErrors = true;
+    hasErrors_ = true;
     Report("Problem beim Erstellen der Zip-Datei: \"" + result.Error + "\"", true, true);
     return;
   }
-  int m = static_cast<int>(ArchiveFiles.size());
-  for (int i = 1; i <= m; ++i) {
-    const std::string& part = ArchiveFiles[static_cast<size_t>(i - 1)];
+  size_t m = archiveFiles_.size();
+  for (size_t i = 1; i <= m; ++i) {
+    const std::string& part = archiveFiles_[i - 1];
     if (i == 1)
       Report(std::string(Info(kind).FirstPartLine) + FileLink(ExtractFilePath(part)) + ".", true,
              false);
@@ -209,8 +198,9 @@ void TBackupJob::ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& re
 }
 
 void TBackupJob::BuildArchivesAndReport() {
-  ReportArchiveSet(TArchiveKind::Database, BuildArchiveSet(TArchiveKind::Database, 50));
-  ReportArchiveSet(TArchiveKind::Other, BuildArchiveSet(TArchiveKind::Other, 10));
+  ReportArchiveSet(TArchiveKind::Database,
+                   BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept));
+  ReportArchiveSet(TArchiveKind::Other, BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept));
 }
 
 }  // namespace qv

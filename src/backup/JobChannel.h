@@ -11,23 +11,23 @@
 #include <vector>
 
 #include "backup/BackupItem.h"
+#include "backup/JobPorts.h"
 
 namespace qv {
 
 inline constexpr UINT WM_JOBREPORT = 0x1210;
 inline constexpr UINT WM_OTHERJOBDONE = 0x1211;
 
-class TJobChannel {
+class TJobChannel final : public IJobReports {
  public:
   using TPoster = std::function<BOOL(HWND, UINT, WPARAM, LPARAM)>;
 
   explicit TJobChannel(HWND window);
-  HWND Window() const { return window_; }
 
   // Up to three posts without waiting; true when one went through.
   bool Post(UINT message, WPARAM wParam, LPARAM lParam);
   // A report; a final one that cannot be posted is kept, others are freed.
-  void PostReport(std::unique_ptr<TBackupItem> item);
+  void PostReport(std::unique_ptr<TBackupItem> item) override;
   // The end of an auxiliary job.
   void PostOtherJobDone();
 

@@ -120,14 +120,9 @@ void TCopyCacheJob::Run() {
 // complete: a copy that breaks off never looks like a table.
 void TCopyCacheJob::CopyIntoCache(const std::string& source) {
   std::string target = CacheFolder(index_) + ExtractFileName(source);
-  ForceFolders(ExtractFilePath(target));
-  TScratchFile partial(target + ".~part");
-  {
-    TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
-    TFileStream output(partial.Path(), TFileAccess::Create, TFileShare::Exclusive);
-    CopyStreamData(input, output);
-  }
-  ReplaceWithTemporary(partial.Path(), target, false);
+  TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
+  WriteReplacing(
+      target, [&](TFileStream& output) { CopyStreamData(input, output); }, false);
 }
 
 }  // namespace qv

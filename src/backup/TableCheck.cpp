@@ -1,22 +1,9 @@
 #include "backup/TableCheck.h"
 
 #include "util/FileErrors.h"
-#include "util/Cp1252.h"
 #include "util/FileUtils.h"
 
 namespace qv {
-
-std::string TableBaseName(const std::string& name) {
-  size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-bool IsTableFile(const std::string& path) {
-  std::string ext = ExtractFileExt(path);
-  for (const char* extension : kTableExtensions)
-    if (SameText1252(ext, extension)) return true;
-  return false;
-}
 
 TTableCheckSession::TTableCheckSession()
     : checkDir_(TempSubfolder("Quorvel-" + std::to_string(UniqueNumber()))) {

@@ -6,39 +6,35 @@
 #include <string>
 
 #include "engine/AdsDataset.h"
+#include "backup/JobPorts.h"
+#include "backup/TableNames.h"
 
 namespace qv {
 
-inline constexpr const char* kTableExtensions[] = {".ADT", ".ADM", ".ADI"};
-
-class TTableCheckSession {
+class TTableCheckSession final : public ITableChecker {
  public:
   TTableCheckSession();
-  ~TTableCheckSession();
+  ~TTableCheckSession() override;
   TTableCheckSession(const TTableCheckSession&) = delete;
   TTableCheckSession& operator=(const TTableCheckSession&) = delete;
 
   // Connects the engine to the scratch folder; raises EADSDatabaseError.
-  void Connect();
-  const std::string& CheckDir() const { return checkDir_; }
-  TAdsTable& Table() { return table_; }
+  void Connect() override;
+  const std::string& CheckDir() const override { return checkDir_; }
 
   // Copies {databaseDir}{base}.ADT/.ADM/.ADI into the scratch folder, then
   // opens and closes the copy named name. beforeOpen runs between the two.
   // Raises the reason when the table is not sound.
   void CheckCopy(const std::string& databaseDir, const std::string& base, const std::string& name,
-                 const std::function<void()>& beforeOpen = {});
+                 const std::function<void()>& beforeOpen) override;
+  void CheckCopy(const std::string& databaseDir, const std::string& base, const std::string& name) {
+    CheckCopy(databaseDir, base, name, {});
+  }
 
  private:
   std::string checkDir_;
   TAdsConnection connection_;
   TAdsTable table_;
 };
-
-// The name without its extension (the text before the last dot).
-std::string TableBaseName(const std::string& name);
-
-// Whether the path names a table, memo or index file (any letter case).
-bool IsTableFile(const std::string& path);
 
 }  // namespace qv

@@ -22,6 +22,9 @@ int RunCommand(TConsole& console, const std::string& target,
                const std::vector<std::string>& databases);
 // The table check only: nothing is written into a backup tree.
 int CheckCommand(TConsole& console, const std::vector<std::string>& folders);
+// Reads every archive set and every table copy under the target back;
+// writes nothing.
+int VerifyCommand(TConsole& console, const std::string& target);
 // The database list and the settings as the tray program sees them.
 int ListCommand(TConsole& console);
 

@@ -6,9 +6,11 @@
 #include "app/RunLock.h"
 #include "app/RunSettings.h"
 #include "backup/BackupPooled.h"
+#include "backup/ReportText.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"
 #include "util/FileUtils.h"
+#include "util/LocaleText.h"
 
 namespace qv {
 namespace {
@@ -37,6 +39,12 @@ TStringList ExistingFolders(TConsole& console, const TStringList& databases) {
   return existing;
 }
 
+// The protocol's block for a database list that could not be read.
+TStringList ListProblemBlock(const std::string& problem) {
+  if (problem.empty()) return {};
+  return {LoggedLine(problem, true, NowDateTimeText()) + "\r\n" + kRuleLine};
+}
+
 }  // namespace
 
 int RunCommand(TConsole& console, const std::string& targetOption,
@@ -55,11 +63,15 @@ int RunCommand(TConsole& console, const std::string& targetOption,
     console.Error("FEHLER: Sicherungsverzeichnis fehlt! (" + target + ")");
     return kExitTargetMissing;
   }
+  std::string listProblem;
   TStringList databases =
-      databaseOptions.empty() ? CurrentDatabaseList() : TStringList(databaseOptions);
+      databaseOptions.empty() ? CurrentDatabaseList(&listProblem) : TStringList(databaseOptions);
+  // What can be known is still backed up; the run ends with errors.
+  if (!listProblem.empty()) console.Error("FEHLER: " + listProblem);
   TStringList existing = ExistingFolders(console, databases);
   if (existing.empty()) {
     // No job would ever report: the run ends here, and says so.
+    if (!listProblem.empty()) WriteProtocol(ListProblemBlock(listProblem));
     WriteProtocol({}, kNothingToBackUp);
     console.Error("FEHLER: " + std::string(kNothingToBackUp));
     return kExitProblems;
@@ -82,7 +94,10 @@ int RunCommand(TConsole& console, const std::string& targetOption,
   console.Line("Sicherung nach " + target);
   pool.StartBackups(target, JoinLines(existing));
   WaitForRunEnd(pool);
-  WriteProtocol(pool.RunProtocol);
+  TStringList protocol = ListProblemBlock(listProblem);
+  protocol.insert(protocol.end(), pool.RunProtocol.begin(), pool.RunProtocol.end());
+  failed = failed || !listProblem.empty();
+  WriteProtocol(protocol);
   console.Line(std::to_string(finished) + (finished == 1 ? " Datenbank" : " Datenbanken") +
                (failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
   console.Line("Protokoll: " + ProtocolPageName());

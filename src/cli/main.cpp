@@ -49,6 +49,11 @@ int Main() {
   check->add_option("--engine", engine, engineHelp)
       ->check(CLI::IsMember({"auto", "dll", "builtin"}));
 
+  std::string verifyTarget;
+  CLI::App* verify =
+      app.add_subcommand("verify", "Alle Sicherungen vollständig zurücklesen (schreibt nichts)");
+  verify->add_option("--target", verifyTarget, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
+
   CLI::App* list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
 
   std::vector<std::string> args = Utf8Arguments();
@@ -69,14 +74,16 @@ int Main() {
     return qv::kExitOk;
   }
   if (*list) return qv::ListCommand(console);
-  if (*run || *check) {
+  if (*run || *check || *verify) {
     qv::TEngineMode mode = qv::TEngineMode::Auto;
     qv::ParseEngineMode(engine, mode);
     try {
       qv::TEngineChoice choice(mode);
       choice.ApplySettings();
       for (const std::string& line : choice.DescriptionLines()) console.Line(line);
-      return *run ? qv::RunCommand(console, target, databases) : qv::CheckCommand(console, folders);
+      if (*run) return qv::RunCommand(console, target, databases);
+      if (*check) return qv::CheckCommand(console, folders);
+      return qv::VerifyCommand(console, verifyTarget);
     } catch (const qv::EEngineUnavailable& e) {
       console.Error("FEHLER: " + std::string(e.what()));
       return qv::kExitEngineMissing;

@@ -84,8 +84,7 @@ TacTimerManager::~TacTimerManager() {
   WaitForSingleObject(thread_.get(), INFINITE);
   // Jobs still registered end with the manager, the last registered first;
   // each unregisters itself under the same (re-entrant) lock.
-  timers_.Lock().Clear();
-  timers_.Unlock();
+  timers_.Lock()->Clear();
 }
 
 DWORD WINAPI TacTimerManager::ThreadMain(void* self) {
@@ -104,35 +103,19 @@ void TacTimerManager::Execute() {
 }
 
 void TacTimerManager::EvaluatePass(const TLocalTime& time) {
-  auto& list = timers_.Lock();
-  struct Unlocker {
-    TacThreadList<TacCustomTimer>& timers;
-    ~Unlocker() { timers.Unlock(); }
-  } unlocker{timers_};
-  for (int i = 0; i < list.Count(); ++i) {
+  auto list = timers_.Lock();
+  for (int i = 0; i < list->Count(); ++i) {
     if (terminated_.load(std::memory_order_acquire)) return;
-    TacCustomTimer* timer = list[i];
+    TacCustomTimer* timer = (*list)[i];
     if (timer->Enabled() && timer->IsDue(time)) PostMessageW(timer->Handle(), WM_CRONFIRE, 0, 0);
   }
 }
 
-void TacTimerManager::Register(TacCustomTimer* timer) {
-  auto& list = timers_.Lock();
-  list.Add(timer);
-  timers_.Unlock();
-}
+void TacTimerManager::Register(TacCustomTimer* timer) { timers_.Lock()->Add(timer); }
 
-void TacTimerManager::Unregister(TacCustomTimer* timer) {
-  auto& list = timers_.Lock();
-  list.Remove(timer, false);
-  timers_.Unlock();
-}
+void TacTimerManager::Unregister(TacCustomTimer* timer) { timers_.Lock()->Remove(timer, false); }
 
-int TacTimerManager::RegisteredCount() {
-  int count = timers_.Lock().Count();
-  timers_.Unlock();
-  return count;
-}
+int TacTimerManager::RegisteredCount() { return timers_.Lock()->Count(); }
 
 TacTimerManager* TimerManager() { return g_manager.load(std::memory_order_acquire); }
 

@@ -25,7 +25,7 @@ inline constexpr UINT WM_CRONFIRE = 0x3A55;
 template <class T>
 class TacObjectList {
  public:
-  TacObjectList() { AfterConstruction(); }
+  TacObjectList() = default;
   virtual ~TacObjectList() { Clear(); }
   TacObjectList(const TacObjectList&) = delete;
   TacObjectList& operator=(const TacObjectList&) = delete;
@@ -66,22 +66,31 @@ class TacObjectList {
   T* operator[](int index) const { return items_[static_cast<size_t>(index)]; }
 
  protected:
-  virtual void AfterConstruction() {}
   virtual bool Accept(T*) { return true; }
 
  private:
   std::vector<T*> items_;
 };
 
+// The list of a TacThreadList while its lock is held: the lock ends with
+// the guard, also when an exception leaves the scope.
+template <class T>
+class TacLockedList {
+ public:
+  TacLockedList(std::recursive_mutex& lock, TacObjectList<T>& list) : guard_(lock), list_(list) {}
+  TacObjectList<T>* operator->() const { return &list_; }
+  TacObjectList<T>& operator*() const { return list_; }
+
+ private:
+  std::unique_lock<std::recursive_mutex> guard_;
+  TacObjectList<T>& list_;
+};
+
 // An owning object list behind a re-entrant lock.
 template <class T>
 class TacThreadList {
  public:
-  TacObjectList<T>& Lock() {
-    lock_.lock();
-    return list_;
-  }
-  void Unlock() { lock_.unlock(); }
+  TacLockedList<T> Lock() { return TacLockedList<T>(lock_, list_); }
   ~TacThreadList() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     list_.Clear();

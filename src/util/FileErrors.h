@@ -36,6 +36,14 @@ class EInOutError : public EFileError {
   using EFileError::EFileError;
 };
 
+// A directory listing that failed (not merely ended): what it would have
+// listed is unknown.
+class EWalkError : public EFileError {
+ public:
+  EWalkError(const std::string& folder, const std::string& reason, unsigned long code)
+      : EFileError("Verzeichnis " + folder + " kann nicht gelesen werden: " + reason, code) {}
+};
+
 inline constexpr char kCannotCreateFolder[] = "Verzeichnis kann nicht erstellt werden";
 
 }  // namespace qv

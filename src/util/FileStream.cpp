@@ -32,9 +32,10 @@ TFileStream::TFileStream(const std::string& path, TFileAccess access, TFileShare
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   DWORD done = 0;
-  if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &done, nullptr))
-    throw EFileError("Lesefehler in Datei " + path_ + ": " + SysErrorMessage(GetLastError()),
-                     GetLastError());
+  if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &done, nullptr)) {
+    DWORD error = GetLastError();
+    throw EFileError("Lesefehler in Datei " + path_ + ": " + SysErrorMessage(error), error);
+  }
   return done;
 }
 
@@ -43,8 +44,14 @@ void TFileStream::Write(const void* buffer, std::size_t count) {
   while (count > 0) {
     DWORD chunk = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
     DWORD done = 0;
-    if (!WriteFile(handle_.get(), p, chunk, &done, nullptr) || done != chunk)
-      throw EStreamError(kStreamWriteError);
+    if (!WriteFile(handle_.get(), p, chunk, &done, nullptr)) {
+      DWORD error = GetLastError();
+      throw EStreamError(std::string(kStreamWriteError) + " in Datei " + path_ + ": " +
+                         SysErrorMessage(error));
+    }
+    if (done != chunk)  // nothing left on the disk for the rest
+      throw EStreamError(std::string(kStreamWriteError) + " in Datei " + path_ + ": " +
+                         SysErrorMessage(ERROR_DISK_FULL));
     p += done;
     count -= done;
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "util/FileErrors.h"
+#include "util/Retry.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
 
@@ -107,30 +108,11 @@ std::string ReadWholeFile(const std::string& path, TFileShare share) {
   return ReadAllBytes(stream);
 }
 
-// Runs op up to 100 times, 100 ms apart after each failure; the last failure propagates.
-template <class Operation>
-auto WithTextRetry(Operation op) {
-  for (int attempt = 1;; ++attempt) {
-    try {
-      return op();
-    } catch (...) {
-      if (attempt >= kTextRetryAttempts) throw;
-    }
-    SleepMs(kTextRetryPauseMs);
-  }
-}
-
-// One attempt of a save: the complete new content goes to a file beside the
-// target, which then replaces it (keeping its attributes).
+// One attempt of a save: the complete new content replaces the file
+// (keeping its attributes).
 void SaveBytesOnce(const std::string& bytes, const std::string& path) {
-  ForceFileFolder(path);
-  TScratchFile temporary(TemporarySibling(path));
-  {
-    TBetterFileStream stream(temporary.Path(), false, TBetterFileStream::CreateAlways);
-    stream.Write(bytes.data(), bytes.size());
-    stream.Flush();
-  }
-  ReplaceWithTemporary(temporary.Path(), path, true);
+  WriteReplacing(
+      path, [&](TFileStream& stream) { stream.Write(bytes.data(), bytes.size()); }, true);
 }
 
 }  // namespace
@@ -156,6 +138,18 @@ void ReplaceWithTemporary(const std::string& temporary, const std::string& targe
     throw EFCreateError(target, error);
   }
   if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
+}
+
+void WriteReplacing(const std::string& target, const std::function<void(TFileStream&)>& write,
+                    bool clearProtection) {
+  ForceFileFolder(target);
+  TScratchFile temporary(TemporarySibling(target));
+  {
+    TFileStream stream(temporary.Path(), TFileAccess::Create, TFileShare::Exclusive);
+    write(stream);
+    stream.Flush();
+  }
+  ReplaceWithTemporary(temporary.Path(), target, clearProtection);
 }
 
 bool IsExistingFile(const std::string& path) {
@@ -200,45 +194,39 @@ void DeleteFolderTree(const std::string& folder, bool withRoot) {
 }
 
 bool DeleteFileRetry(const std::string& path) {
-  bool result = false;
-  for (int attempt = 1; attempt <= kTextRetryAttempts && !result; ++attempt) {
-    try {
-      result = !IsExistingFile(path) || DeleteFileW(Widen(path).c_str()) != 0;
-    } catch (...) {
-      if (attempt >= kTextRetryAttempts) throw;
-      SleepMs(kTextRetryPauseMs);
-    }
-  }
-  return result;
+  // A refused deletion is tried again at once; only a raised error pauses.
+  return WithRetryUntil<std::exception>(
+      kTextRetry, [&] { return !IsExistingFile(path) || DeleteFileW(Widen(path).c_str()) != 0; },
+      [](bool gone) { return gone; });
 }
 
-bool CopyFileRetry(const std::string& source, const std::string& target) {
+bool CopyFileRetry(const std::string& source, const std::string& target, std::string* reason) {
   ForceFolders(ExtractFilePath(target));
   TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
-  unsigned pause = 0;
-  for (int attempt = 1; attempt <= kCopyAttempts; ++attempt) {
-    try {
-      TFileStream output(target, TFileAccess::Create, TFileShare::Exclusive);
-      CopyStreamData(input, output);
-      return true;
-    } catch (const std::exception&) {
-    }
-    pause += kCopyPauseStepMs;
-    SleepMs(pause);
+  try {
+    // The target is replaced only by a complete copy: a copy that breaks off
+    // leaves the last good one in place.
+    WithRetry<std::exception>(kCopyRetry, [&] {
+      WriteReplacing(
+          target, [&](TFileStream& output) { CopyStreamData(input, output); }, false);
+    });
+    return true;
+  } catch (const std::exception& e) {
+    if (reason) *reason = e.what();
+    return false;
   }
-  return false;
 }
 
 std::unique_ptr<TFileStream> OpenFileStreamRetry(const std::string& path, TFileAccess access,
                                                  TFileShare share) {
-  return WithTextRetry([&] {
+  return WithRetry<std::exception>(kTextRetry, [&] {
     if (access == TFileAccess::Create) ForceFileFolder(path);
     return std::make_unique<TFileStream>(path, access, share);
   });
 }
 
 void LoadTextList(TStringList& list, const std::string& path) {
-  WithTextRetry([&] {
+  WithRetry<std::exception>(kTextRetry, [&] {
     if (!IsExistingFile(path)) return;
     list = SplitLines(FromAnsi(ReadWholeFile(path, TFileShare::DenyWrite)));
   });
@@ -246,7 +234,7 @@ void LoadTextList(TStringList& list, const std::string& path) {
 
 void SaveTextList(const TStringList& list, const std::string& path) {
   std::string bytes = ToAnsi(JoinLines(list));
-  WithTextRetry([&] { SaveBytesOnce(bytes, path); });
+  WithRetry<std::exception>(kTextRetry, [&] { SaveBytesOnce(bytes, path); });
 }
 
 bool TrySaveTextList(const TStringList& list, const std::string& path) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,11 +14,7 @@
 
 namespace qv {
 
-// Retry rules shared by the file helpers.
-inline constexpr int kTextRetryAttempts = 100;
-inline constexpr unsigned kTextRetryPauseMs = 100;
-inline constexpr int kCopyAttempts = 10;
-inline constexpr unsigned kCopyPauseStepMs = 100;
+// Retry rules: util/Retry.h.
 inline constexpr std::size_t kCopyBlockSize = 61440;
 
 bool IsExistingFile(const std::string& path);
@@ -30,8 +27,11 @@ void ForceFileFolder(const std::string& filePath);
 void DeleteFolderTree(const std::string& folder, bool withRoot);
 
 bool DeleteFileRetry(const std::string& path);
-// True when the target was written whole; raises when the source cannot be opened.
-bool CopyFileRetry(const std::string& source, const std::string& target);
+// True when the target was written whole; raises when the source cannot be
+// opened. The old target stays until a complete copy replaces it.
+// reason receives the last failure's text.
+bool CopyFileRetry(const std::string& source, const std::string& target,
+                   std::string* reason = nullptr);
 std::unique_ptr<TFileStream> OpenFileStreamRetry(const std::string& path, TFileAccess access,
                                                  TFileShare share);
 
@@ -64,6 +64,11 @@ class TScratchFile {
 // read-only or hidden target is replaced too and keeps those attributes.
 void ReplaceWithTemporary(const std::string& temporary, const std::string& target,
                           bool clearProtection);
+// The one way to replace a file with new content: write writes the complete
+// content into a file beside target, which then replaces target. Any failure
+// leaves target as it was and removes the temporary file.
+void WriteReplacing(const std::string& target, const std::function<void(TFileStream&)>& write,
+                    bool clearProtection);
 // Copies the whole source, from its start, in blocks of 61,440 bytes.
 void CopyStreamData(TFileStream& source, TFileStream& target);
 

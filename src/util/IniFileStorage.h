@@ -1,6 +1,6 @@
 #pragma once
-// The INI store's file on Windows: opened through TFileStreamEx, which
-// retries for 10 s in 10 ms steps; read with others' writes denied, written
+// The INI store's file on Windows: opened with the INI retry policy
+// (10 s in 10 ms steps); read with others' writes denied, written
 // exclusively to a file beside it that then replaces the original, so that
 // no failure can leave the file truncated.
 #include <memory>
@@ -10,9 +10,6 @@
 #include "util/FileStream.h"
 
 namespace qv {
-
-inline constexpr unsigned kIniRetryForMs = 10000;
-inline constexpr unsigned kIniRetryStepMs = 10;
 
 // Opens (or creates) a file, retrying every 10 ms for up to 10 s; then
 // raises "Datei %s kann nicht geöffnet/erstellt werden".

@@ -1,5 +1,6 @@
 #include "util/UFileFinder.h"
 
+#include "util/FileErrors.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
 #include "util/WinTime.h"
@@ -18,13 +19,41 @@ void TCustomFileFinder::CloseAll() {
   stack_.clear();
 }
 
+namespace {
+
+// A listing that ends (or a folder that is gone) is no failure.
+bool IsEndOfListing(DWORD error) {
+  return error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND ||
+         error == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+HANDLE TCustomFileFinder::FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
+  return FindFirstFileW(pattern.c_str(), &data);
+}
+
+BOOL TCustomFileFinder::NextEntry(HANDLE search, WIN32_FIND_DATAW& data) {
+  return FindNextFileW(search, &data);
+}
+
+void TCustomFileFinder::FailUnlessEnd(DWORD error) {
+  if (!IsEndOfListing(error)) throw EWalkError(searchFolder_, SysErrorMessage(error), error);
+}
+
 bool TCustomFileFinder::OpenSearch() {
-  search_.reset(FindFirstFileW(Widen(searchFolder_ + "*").c_str(), &data_));
+  HANDLE search = FirstEntry(Widen(searchFolder_ + "*"), data_);
+  DWORD error = GetLastError();  // before anything else can change it
+  search_.reset(search);
+  if (!search_.valid()) FailUnlessEnd(error);
   return search_.valid();
 }
 
 bool TCustomFileFinder::ReadNext() {
-  return search_.valid() && FindNextFileW(search_.get(), &data_);
+  if (!search_.valid()) return false;
+  if (NextEntry(search_.get(), data_)) return true;
+  FailUnlessEnd(GetLastError());
+  return false;
 }
 
 bool TCustomFileFinder::ReportIfAccepted(const std::string& path) {

@@ -42,6 +42,9 @@ class TCustomFileFinder {
   bool Recurse = false;
   TProgressEvent OnProgress;
 
+  // The next item; false at the end of the walk. Raises EWalkError when a
+  // folder cannot be listed (only "no more files" and a missing folder end
+  // a listing): a walk never silently comes up short.
   bool FindNext();
   const std::string& FoundPath() const { return foundPath_; }
   const TFindEntry& CurrentEntry() const { return entry_; }
@@ -49,6 +52,9 @@ class TCustomFileFinder {
  protected:
   // Asked for every item about to be reported, with FoundPath() set.
   virtual bool Accept() = 0;
+  // The directory listing calls (test seams for listings that fail).
+  virtual HANDLE FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data);
+  virtual BOOL NextEntry(HANDLE search, WIN32_FIND_DATAW& data);
 
  private:
   struct TLevel {
@@ -56,6 +62,7 @@ class TCustomFileFinder {
     TFindHandle Search;
   };
   bool OpenSearch();
+  void FailUnlessEnd(DWORD error);
   bool ReadNext();
   bool ReportIfAccepted(const std::string& path);
   void Progress();
@@ -71,6 +78,15 @@ class TCustomFileFinder {
 };
 
 class TFileFinder : public TCustomFileFinder {
+ public:
+  TFileFinder() = default;
+  TFileFinder(bool files, bool folders, bool recurse, const std::string& folder) {
+    FileFilter = files;
+    FolderFilter = folders;
+    Recurse = recurse;
+    SetSearchFolder(folder);
+  }
+
  protected:
   bool Accept() override { return true; }
 };

@@ -24,15 +24,19 @@ std::string ToCodePage(std::string_view utf8, UINT codePage, bool* lossy) {
   if (lossy) *lossy = false;
   std::wstring wide = Widen(utf8);
   if (wide.empty()) return {};
+  // No best-fit mapping ("ł" must not quietly become "l"), and the "default
+  // character used" report: both are refused for UTF-7/8 code pages.
+  bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
+  DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  // The "default character used" report is refused for UTF-7/8 code pages.
-  BOOL* usedDefaultPtr = (codePage == CP_UTF8 || codePage == CP_UTF7) ? nullptr : &usedDefault;
-  int n = WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                              nullptr, usedDefaultPtr);
+  BOOL* usedDefaultPtr = utf ? nullptr : &usedDefault;
+  int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr,
+                              0, nullptr, usedDefaultPtr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), out.data(), n,
                       nullptr, usedDefaultPtr);
-  if (lossy) *lossy = usedDefault != FALSE;
+  // A text is only kept as converted when it converts back exactly.
+  if (lossy) *lossy = usedDefault != FALSE || FromCodePage(out, codePage) != utf8;
   return out;
 }
 
@@ -43,6 +47,28 @@ std::string FromCodePage(std::string_view bytes, UINT codePage) {
   std::wstring wide(static_cast<size_t>(n), L'\0');
   MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
   return Narrow(wide);
+}
+
+std::string AnsiSafeHtml(std::string_view utf8) {
+  bool lossy = false;
+  ToCodePage(utf8, CP_ACP, &lossy);
+  if (!lossy) return std::string(utf8);
+  std::wstring wide = Widen(utf8);
+  std::string out;
+  for (size_t i = 0; i < wide.size(); ++i) {
+    size_t length = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    std::string one = Narrow(std::wstring_view(wide).substr(i, length));
+    ToCodePage(one, CP_ACP, &lossy);
+    if (!lossy) {
+      out += one;
+    } else {
+      unsigned code = wide[i];
+      if (length == 2) code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+      out += "&#" + std::to_string(code) + ";";
+    }
+    i += length - 1;
+  }
+  return out;
 }
 
 std::string SysErrorMessage(DWORD code) {

@@ -19,6 +19,11 @@ std::string FromCodePage(std::string_view bytes, UINT codePage);
 inline std::string ToAnsi(std::string_view utf8) { return ToCodePage(utf8, CP_ACP); }
 inline std::string FromAnsi(std::string_view bytes) { return FromCodePage(bytes, CP_ACP); }
 
+// HTML text for a file in the ANSI code page: a character the code page
+// lacks becomes a numeric character reference ("&#322;" for "ł") instead of
+// a near letter or "?", so nothing is lost.
+std::string AnsiSafeHtml(std::string_view utf8);
+
 // The system's text for an error code, without the trailing line break.
 std::string SysErrorMessage(DWORD code);
 

@@ -6,7 +6,7 @@
 #include "util/FileErrors.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
-#include "util/Seams.h"
+#include "util/Retry.h"
 #include "util/UFileFinder.h"
 #include "util/WinText.h"
 #include "zip/ZipFormat.h"
@@ -15,20 +15,12 @@
 namespace qv {
 namespace {
 
-constexpr int kOpenAttempts = 100;
-constexpr unsigned kOpenPauseMs = 100;
-
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
   if (!sharedWithRetry)
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
-  for (int attempt = 1;; ++attempt) {
-    try {
-      return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
-    } catch (const EFileError&) {
-      if (attempt >= kOpenAttempts) throw;
-    }
-    SleepMs(kOpenPauseMs);
-  }
+  return WithRetry<EFileError>(kZipSourceRetry, [&] {
+    return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
+  });
 }
 
 std::uint32_t LastWriteDosTime(HANDLE file) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "TestClock.h"
 #include "UninstallEntry.h"
 #include "WinTestSupport.h"
 #include "app/DatabaseList.h"
@@ -59,6 +60,37 @@ TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"}) << "blank lines name no database";
   WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Eigene Daten\r\n\\\\srv\\K\xF6ln\r\n");
   EXPECT_EQ(CurrentDatabaseList(), (TStringList{"C:\\Eigene Daten", "\\\\srv\\Köln"}));
+}
+
+TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServes) {
+  test::TFakeTime time;  // the 100 attempts pass on the sleep seam
+  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteUninstallEntry(nullptr);
+  std::string path = UtilDirectory() + "UserDefined.txt";
+  WriteBytes(path, "C:\\Eigene Daten\r\n");
+  test::THeldFile locked(path, GENERIC_READ | GENERIC_WRITE, 0);
+  std::string problem;
+  EXPECT_EQ(CurrentDatabaseList(&problem), TStringList{"E:\\Eigen\\"});
+  EXPECT_EQ(problem, "Die Datenbankliste " + path + " kann nicht gelesen werden: Datei " + path +
+                         " kann nicht ge\xC3\xB6"
+                         "ffnet werden");
+  EXPECT_EQ(time.Sleeps(), 99);
+  locked.Release();
+  problem.clear();
+  EXPECT_EQ(CurrentDatabaseList(&problem), TStringList{"C:\\Eigene Daten"});
+  EXPECT_EQ(problem, "");
+}
+
+TEST_F(ProgramFolderTest, ProtocolKeepsCharactersTheAnsiCodePageLacks) {
+  // Best-fit mapping would write "Zloty" and "c"; a reference keeps them.
+  WriteProtocol(
+      {"</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Złoty € č 数\\\" fertig.\r\n<hr>"});
+  std::string log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
+  EXPECT_EQ(log,
+            "</b>08.12.2026 14:05:09<b></b>: Datenbank \"C:\\Z&#322;oty \x80 &#269; &#25968;\\\" "
+            "fertig.\r\n<hr>\r\n");
+  std::string page = ReadBytes(ProtocolPageName());
+  EXPECT_NE(page.find("Z&#322;oty \x80 &#269; &#25968;"), std::string::npos);
 }
 
 TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {

@@ -55,8 +55,12 @@ TEST(UserModeSettings, UnchangedWriteLeavesTheFileUntouched) {
   TTempDir dir;
   WriteModeString(kCronKey, "8,9", dir.Path());
   std::string before = ReadBytes(dir / "UserMode.INI");
-  FILETIME time = WriteTime(dir / "UserMode.INI");
-  Sleep(30);
+  // A write time long past: any rewrite would show as a new one.
+  FILETIME time{0x10000000u, 0x01C00000u};
+  {
+    THeldFile file(dir / "UserMode.INI", FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
+    ASSERT_TRUE(SetFileTime(file.Handle(), nullptr, nullptr, &time));
+  }
   WriteModeString(kCronKey, "8,9", dir.Path());
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"), before);
   FILETIME after = WriteTime(dir / "UserMode.INI");
@@ -72,9 +76,12 @@ TEST(UserModeSettings, FailuresAreSwallowed) {
   WriteModeString("", "x", dir.Path());
   EXPECT_FALSE(Exists(dir / "UserMode.INI"));
   WriteBytes(dir / "UserMode.INI", "[MODE]\r\nA=1\r\n");
-  THeldFile locked(dir / "UserMode.INI", GENERIC_READ | GENERIC_WRITE, 0);
+  auto locked = std::make_unique<THeldFile>(dir / "UserMode.INI", GENERIC_READ | GENERIC_WRITE, 0);
   EXPECT_EQ(ReadModeInteger("A", 9, dir.Path()), 9);
-  WriteModeString("B", "2", dir.Path());
+  WriteModeString("B", "2", dir.Path());  // swallowed after its retries
+  locked.reset();
+  EXPECT_EQ(ReadBytes(dir / "UserMode.INI"), "[MODE]\r\nA=1\r\n") << "nothing lost, nothing half";
+  EXPECT_GT(time.Elapsed(), 10000u) << "the retries ran on the sleep seam";
 }
 
 TEST(IniFileLayer, LockedFileIsRetriedForTenSecondsThenFails) {

@@ -81,48 +81,50 @@ TEST_F(ArchiveSetTest, PartsAreSplitAtTheLimit) {
   for (const char* name : {"A.ADT", "B.ADT", "C.ADT"})
     WriteBytes(db_ + name, std::string(400, 'x'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
   ASSERT_TRUE(result.Created);
   ASSERT_EQ(result.Error, "");
   std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
-  ASSERT_EQ(job->ArchiveFiles, (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
-  auto first = ListZip(ReadBytes(job->ArchiveFiles[0]));
-  auto second = ListZip(ReadBytes(job->ArchiveFiles[1]));
+  ASSERT_EQ(job->ArchiveFiles(),
+            (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
+  auto first = ListZip(ReadBytes(job->ArchiveFiles()[0]));
+  auto second = ListZip(ReadBytes(job->ArchiveFiles()[1]));
   EXPECT_EQ(first.Names.size(), 2u);
   EXPECT_EQ(second.Names.size(), 1u);
-  KeepForReaders(job->ArchiveFiles[0], "split1");
-  KeepForReaders(job->ArchiveFiles[1], "split2");
+  KeepForReaders(job->ArchiveFiles()[0], "split1");
+  KeepForReaders(job->ArchiveFiles()[1], "split2");
 }
 
 TEST_F(ArchiveSetTest, ExactlyTheLimitStaysInOnePart) {
   WriteBytes(db_ + "A.ADT", std::string(500, 'x'));
   WriteBytes(db_ + "B.ADM", std::string(500, 'y'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job->ArchiveFiles.size(), 1u);
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 2u);
-  KeepForReaders(job->ArchiveFiles[0], "exact");
+  ASSERT_EQ(job->ArchiveFiles().size(), 1u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[0])).Names.size(), 2u);
+  KeepForReaders(job->ArchiveFiles()[0], "exact");
 }
 
 TEST_F(ArchiveSetTest, OversizedFilesGetAPartOfTheirOwn) {
   WriteBytes(db_ + "GROSS.ADT", std::string(1500, 'g'));
   auto job = Job();
-  job->PartLimit = 1000;
+  job->SetPartLimitForTest(1000);
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job->ArchiveFiles.size(), 2u);  // an empty first part, then the big file
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[0])).Names.size(), 0u);
-  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles[1])).Names, std::vector<std::string>{"GROSS.ADT"});
-  KeepForReaders(job->ArchiveFiles[0], "emptyfirst");
-  KeepForReaders(job->ArchiveFiles[1], "big");
+  ASSERT_EQ(job->ArchiveFiles().size(), 2u);  // an empty first part, then the big file
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[0])).Names.size(), 0u);
+  EXPECT_EQ(ListZip(ReadBytes(job->ArchiveFiles()[1])).Names,
+            std::vector<std::string>{"GROSS.ADT"});
+  KeepForReaders(job->ArchiveFiles()[0], "emptyfirst");
+  KeepForReaders(job->ArchiveFiles()[1], "big");
 
   WriteBytes(db_ + "A.ADT", std::string(100, 'a'));
   WriteBytes(db_ + "B.ADT", std::string(100, 'b'));
   clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
   job->BuildArchiveSet(TArchiveKind::Database, 50);
   std::multiset<std::string> all;
-  for (const auto& part : job->ArchiveFiles) {
+  for (const auto& part : job->ArchiveFiles()) {
     auto names = ListZip(ReadBytes(part)).Names;
     bool hasBig = std::find(names.begin(), names.end(), "GROSS.ADT") != names.end();
     EXPECT_TRUE(!hasBig || names.size() == 1u) << "the big file shares its part";
@@ -139,16 +141,16 @@ TEST_F(ArchiveSetTest, ExtensionsDecideTheSet) {
   WriteBytes(db_ + "Unter\\Tief\\T.ADT", "t");
   auto job = Job();
   job->BuildArchiveSet(TArchiveKind::Database, 50);
-  auto data = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  auto data = ListZip(ReadBytes(job->ArchiveFiles().at(0))).Names;
   std::sort(data.begin(), data.end());
   EXPECT_EQ(data,
             (std::vector<std::string>{"K.ADT", "K.Adi", "K.adm", "Unter/Tief/T.ADT", "x.MD5"}));
-  KeepForReaders(job->ArchiveFiles[0], "data");
+  KeepForReaders(job->ArchiveFiles()[0], "data");
   job->BuildArchiveSet(TArchiveKind::Other, 10);
-  auto other = ListZip(ReadBytes(job->ArchiveFiles.at(0))).Names;
+  auto other = ListZip(ReadBytes(job->ArchiveFiles().at(0))).Names;
   std::sort(other.begin(), other.end());
   EXPECT_EQ(other, (std::vector<std::string>{"Brief.doc", "Unter/Vorlage.txt", "ohne", "x.MD5"}));
-  KeepForReaders(job->ArchiveFiles[0], "other");
+  KeepForReaders(job->ArchiveFiles()[0], "other");
 }
 
 TEST_F(ArchiveSetTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
@@ -208,15 +210,22 @@ TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
   EXPECT_EQ(FilesIn(OtherBase(*job)).size(), 1u) << "the other set still made";
 }
 
-TEST_F(ArchiveSetTest, PartThatCannotBeCreatedIsReportedAndRemoved) {
+TEST_F(ArchiveSetTest, SetThatCannotTakeItsNameIsReportedAndRemoved) {
   WriteBytes(db_ + "A.ADT", "a");
   auto job = Job();
   std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
-  ASSERT_TRUE(ForceFolders(set + "datenbank.zip"));  // a folder where the part should go
+  WriteBytes(set + "datenbank.zip", "someone else's");  // the stamp name is taken
   TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, 50);
   EXPECT_TRUE(result.Created);
-  EXPECT_EQ(result.Error, "Datei " + set + "datenbank.zip kann nicht erstellt werden");
-  EXPECT_FALSE(Exists(set));
+  EXPECT_EQ(result.Error.rfind("Verzeichnis " + ZipBase(*job) + "04-05-2031-10-11-12" +
+                                   kUnfinishedSetSuffix + " kann nicht in " + ZipBase(*job) +
+                                   "04-05-2031-10-11-12 umbenannt werden: ",
+                               0),
+            0u)
+      << result.Error;
+  EXPECT_TRUE(job->ArchiveFiles().empty());
+  EXPECT_EQ(FilesIn(ZipBase(*job)), std::vector<std::string>{"04-05-2031-10-11-12"});
+  EXPECT_EQ(ReadBytes(set + "datenbank.zip"), "someone else's");
 }
 
 TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
@@ -264,18 +273,78 @@ TEST_F(ArchiveSetTest, TargetInsideTheDatabaseFolder) {
   KeepForReaders(zip, "inside");
 }
 
-class TSteppingClock final : public IClock {
+// Stands in for a process that is killed while it writes the first part: a
+// torn part stays behind and none of the job's own clean-up runs.
+struct TKilled {};
+class TKilledWriter final : public IArchiveWriter {
  public:
-  TLocalTime LocalNow() override { return test::MakeTime(2031, 5, 4, 10, 11, 12); }
-  std::uint64_t MonotonicMs() override { return ms_ += 6000; }
+  void CreateArchive(const std::string& path) override {
+    WriteBytes(path, std::string("PK\x03\x04\x14\x00", 6));
+    throw TKilled{};
+  }
+  void SetBaseFolder(const std::string&) override {}
+  void AddFile(const std::string&) override {}
+  void Close() override {}
+};
+class TKillingFiles final : public IJobFiles {
+ public:
+  explicit TKillingFiles(std::shared_ptr<IJobFiles> real) : real_(std::move(real)) {}
+  bool ForceFolders(const std::string& f) override { return real_->ForceFolders(f); }
+  bool IsExistingFile(const std::string& p) override { return real_->IsExistingFile(p); }
+  void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
+    real_->Walk(f, r, v);
+  }
+  bool CopyFile(const std::string& s, const std::string& t, std::string& why) override {
+    return real_->CopyFile(s, t, why);
+  }
+  bool DeleteFile(const std::string& p) override { return real_->DeleteFile(p); }
+  void DeleteFolderTree(const std::string& f) override { real_->DeleteFolderTree(f); }
+  void RenameFolder(const std::string& a, const std::string& b) override {
+    real_->RenameFolder(a, b);
+  }
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override {
+    return std::make_unique<TKilledWriter>();
+  }
 
  private:
-  std::uint64_t ms_ = 0;
+  std::shared_ptr<IJobFiles> real_;
 };
+
+TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
+  clock_.Set(SystemClock().LocalNow());  // folders are made today, by the real clock
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(5, false));
+  WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
+  WriteBytes(db_ + "Brief.txt", "b");
+  TJobSystem killing = DefaultJobSystem();
+  killing.Files = std::make_shared<TKillingFiles>(killing.Files);
+  TBackupJob interrupted(dir_ / "Ziel", harness_.Channel(), db_, killing);
+  interrupted.Run();
+  EXPECT_TRUE(harness_.FinalFor(db_).Failed) << "an interrupted run never ends green";
+
+  TJobHarness second;
+  TBackupItem final = second.RunJob(dir_ / "Ziel", db_);  // the same day
+  EXPECT_FALSE(final.Failed) << final.Text;
+  TStringList lines = WithoutTimes(final.Text);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), Plain("Daten-Ziparchiv erstellen..")),
+            lines.end())
+      << final.Text;
+  int archives = 0;
+  for (const std::string& base : {ZipBase(interrupted), OtherBase(interrupted)}) {
+    auto sets = FilesIn(base);
+    ASSERT_EQ(sets.size(), 1u) << base;
+    EXPECT_EQ(sets[0].find(kUnfinishedSetSuffix), std::string::npos);
+    for (const std::string& part : FilesIn(base + sets[0] + "\\")) {
+      std::string path = base + sets[0] + "\\" + part;
+      EXPECT_FALSE(ListZip(ReadBytes(path)).Names.empty()) << path;
+      KeepForReaders(path, "interrupted-" + std::to_string(++archives));
+    }
+  }
+  EXPECT_EQ(archives, 2);
+}
 
 TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
   for (int i = 0; i < 1100; ++i) WriteBytes(db_ + "T" + std::to_string(i) + ".ADT", "x");
-  TSteppingClock stepping;
+  test::TSteppingClock stepping(test::MakeTime(2031, 5, 4, 10, 11, 12), 6000);
   SetClockForTest(&stepping);
   auto job = Job();
   job->BuildArchiveSet(TArchiveKind::Database, 50);
@@ -286,7 +355,7 @@ TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {
   EXPECT_EQ(std::count_if(progress.begin(), progress.end(),
                           [](const std::string& p) { return p.rfind("<b>0</b>", 0) == 0; }),
             0);
-  KeepForReaders(job->ArchiveFiles.at(0), "many");
+  KeepForReaders(job->ArchiveFiles().at(0), "many");
 }
 
 TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
@@ -309,9 +378,9 @@ TEST(ArchiveSetRealLimit, SparseFilesAtTheRealGigabyteLimit) {
   TBackupJob job(dir / "Ziel", harness.Channel(), db);
   ForceFolders(job.BackupRoot);
   job.BuildArchiveSet(TArchiveKind::Database, 50);
-  ASSERT_EQ(job.ArchiveFiles.size(), 2u);
+  ASSERT_EQ(job.ArchiveFiles().size(), 2u);
   std::uint64_t total = 0;
-  for (const auto& part : job.ArchiveFiles) {
+  for (const auto& part : job.ArchiveFiles()) {
     std::uint64_t inPart = 0;
     for (auto size : ListZip(ReadBytes(part)).Sizes) inPart += size;
     EXPECT_LE(inPart, 1ull << 30);

@@ -207,7 +207,10 @@ TEST_F(TableCheckTest, UnwritableDataCopyIsReportedAndNotClaimed) {
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 5u) << final.Text;
-  EXPECT_EQ(lines[1], Red("Sicherungskopie \"" + dataCopy + "\" konnte nicht geschrieben werden."));
+  // The line names the copy and the system's reason for the failure.
+  std::string head = "Sicherungskopie \"" + dataCopy + "\" konnte nicht geschrieben werden: ";
+  EXPECT_EQ(lines[1].rfind(Red(head).substr(0, Red(head).size() - 7), 0), 0u) << lines[1];
+  EXPECT_GT(lines[1].size(), Red(head).size()) << "a reason follows";
   std::string path = Root() + "unbekannt";
   EXPECT_EQ(lines[2], Success("unbekannt"));
   locked.Release();

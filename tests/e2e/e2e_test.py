@@ -200,6 +200,28 @@ class CliEndToEnd(unittest.TestCase):
         after = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
         self.assertEqual(after.returncode, 0, after.stdout.decode("utf-8"))
 
+    def test_unreadable_user_list_ends_with_errors(self):
+        inst = Installation(ARGS.work, "listegesperrt")
+        util = os.path.join(inst.program, "DATABASEUTIL")
+        os.makedirs(util, exist_ok=True)
+        user_list = os.path.join(util, "UserDefined.txt")
+        with open(user_list, "wb") as f:
+            f.write(b"C:\\Eigene Daten\r\n")
+        holder = subprocess.Popen([ARGS.wine, ARGS.holdlock, winpath(user_list)],
+                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        try:
+            self.assertEqual(holder.stdout.readline().strip(), b"held")
+            result = inst.cli("run", "--target", winpath(inst.target))
+        finally:
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder.stdout.close()
+        self.assertEqual(result.returncode, 1)
+        problem = "Die Datenbankliste " + winpath(user_list) + " kann nicht gelesen werden: Datei " \
+            + winpath(user_list) + " kann nicht geöffnet werden"
+        self.assertIn("FEHLER: " + problem, result.stderr.decode("utf-8"))
+        self.assertIn(red(problem), [without_stamp(line) for line in inst.log_lines()])
+
     def test_check_only(self):
         inst = Installation(ARGS.work, "pruefen")
         sound = inst.database("Gut")
@@ -212,6 +234,35 @@ class CliEndToEnd(unittest.TestCase):
         self.assertEqual(bad.returncode, 1)
         self.assertIn("FEHLER  " + winpath(damaged) + "\\RECHNUNG.ADT: Error 7016:", bad.stdout.decode("utf-8"))
         self.assertEqual(os.listdir(inst.target), [], "a check writes no backup")
+
+    def test_verify(self):
+        inst = Installation(ARGS.work, "verify")
+        sound = inst.database("Daten")
+        missing = inst.cli("verify", "--target", winpath(os.path.join(inst.root, "gibtsnicht")))
+        self.assertEqual(missing.returncode, 2)
+        self.assertIn("Sicherungsverzeichnis fehlt!", missing.stderr.decode("utf-8"))
+        run = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
+        self.assertEqual(run.returncode, 0, run.stdout.decode("utf-8"))
+        before = sorted(os.path.join(d, f) for d, _, fs in os.walk(inst.target) for f in fs)
+        good = inst.cli("verify", "--target", winpath(inst.target))
+        out = good.stdout.decode("utf-8")
+        self.assertEqual(good.returncode, 0, out)
+        self.assertEqual(out.count("OK      "), 4, out)  # ZIP, ZIPOTHER, DATA, DATA2
+        self.assertNotIn("FEHLER", out)
+        after = sorted(os.path.join(d, f) for d, _, fs in os.walk(inst.target) for f in fs)
+        self.assertEqual(before, after, "verify writes nothing")
+        # One flipped byte inside the database archive's data is found and named.
+        tree = os.path.join(inst.target, clean_path_name(winpath(sound)), "DATABASEBACKUP")
+        zip_set = os.path.join(tree, "ZIP", os.listdir(os.path.join(tree, "ZIP"))[0])
+        archive = os.path.join(zip_set, "datenbank.zip")
+        with open(archive, "r+b") as f:
+            f.seek(100)
+            byte = f.read(1)
+            f.seek(100)
+            f.write(bytes([byte[0] ^ 0x5A]))
+        bad = inst.cli("verify", "--target", winpath(inst.target))
+        self.assertEqual(bad.returncode, 1)
+        self.assertIn("FEHLER  " + winpath(archive) + ": ", bad.stdout.decode("utf-8"))
 
     def test_version_and_list(self):
         inst = Installation(ARGS.work, "liste")

@@ -1,18 +1,35 @@
-// Holds the run lock the way a running backup does, until its input closes.
+// Holds the run lock the way a running backup does, or (with a file name)
+// holds that file open without sharing, until its input closes.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
+#include <optional>
 
 #include "app/RunLock.h"
+#include "util/Handles.h"
 
 int main() {
-  qv::TRunLock lock;
-  std::printf(lock.Acquired() ? "held\n" : "busy\n");
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::optional<qv::TRunLock> lock;
+  qv::TFileHandle file;
+  bool held = false;
+  if (argc > 1) {
+    file.reset(CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    held = file.valid();
+  } else {
+    lock.emplace();
+    held = lock->Acquired();
+  }
+  std::printf(held ? "held\n" : "busy\n");
   std::fflush(stdout);
   char buffer[16];
   DWORD done = 0;
   while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &done, nullptr) &&
          done > 0) {
   }
-  return lock.Acquired() ? 0 : 1;
+  LocalFree(argv);
+  return held ? 0 : 1;
 }

@@ -165,16 +165,18 @@ TEST(TimerModuleLifetime, JobsStillRegisteredEndWithTheManager) {
   EXPECT_EQ(LiveHiddenWindowCount(), 0);
 }
 
-TEST(TimerModuleLifetime, RealClockFiresThroughTheMessageLoop) {
+TEST(TimerModuleLifetime, FiresReachTheMessageLoopOfTheMainThread) {
+  TFakeClock clock;
+  clock.Set(MakeTime(2026, 12, 8, 9, 0, 0));
+  test::TClockScope scope(clock);
   TimerModule module;
   FireCounter counter;
   counter.Make("* * * * * *");
-  DWORD start = GetTickCount();
-  MSG msg;
-  while (counter.fires == 0 && GetTickCount() - start < 5000) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
+  clock.Advance(MakeTime(2026, 12, 8, 9, 0, 1));  // the manager has seen the new second
+  // The fire message is posted before the clock is read again; wait for it
+  // to arrive, not for time to pass.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_POSTMESSAGE);
+  PumpMessages();
   EXPECT_GE(counter.fires, 1);
   EXPECT_EQ(counter.thread, GetCurrentThreadId());
 }

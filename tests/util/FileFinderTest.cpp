@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "WinTestSupport.h"
+#include "util/FileErrors.h"
 #include "util/UFileFinder.h"
 
 namespace qv {
@@ -125,6 +126,83 @@ TEST_F(FileFinderTest, MissingFolderYieldsNothing) {
   finder.FolderFilter = finder.Recurse = true;
   finder.SetSearchFolder(dir_ / "nowhere");
   EXPECT_FALSE(finder.FindNext());
+}
+
+}  // namespace
+}  // namespace qv
+
+namespace qv {
+namespace {
+
+// A finder whose listing of one folder fails as an unreadable folder or a
+// share that drops does.
+class TFailingFinder final : public TFileFinder {
+ public:
+  TFailingFinder(std::string folder, DWORD error, bool atFirst)
+      : failing_(std::move(folder)), error_(error), atFirst_(atFirst) {}
+
+ protected:
+  HANDLE FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data) override {
+    if (atFirst_ && pattern == Widen(failing_ + "*")) {
+      SetLastError(error_);
+      return INVALID_HANDLE_VALUE;
+    }
+    HANDLE search = TFileFinder::FirstEntry(pattern, data);
+    if (pattern == Widen(failing_ + "*")) failingSearch_ = search;
+    return search;
+  }
+  BOOL NextEntry(HANDLE search, WIN32_FIND_DATAW& data) override {
+    if (search == failingSearch_) {
+      SetLastError(error_);
+      return FALSE;
+    }
+    return TFileFinder::NextEntry(search, data);
+  }
+
+ private:
+  std::string failing_;
+  DWORD error_;
+  bool atFirst_;
+  HANDLE failingSearch_ = INVALID_HANDLE_VALUE;
+};
+
+TEST(FileFinderFailures, AFailedListingIsAnErrorNotTheEnd) {
+  TTempDir dir;
+  WriteBytes(dir / "A\\x.adt", "1");
+  WriteBytes(dir / "A\\S\\y.adt", "1");
+  std::string sub = dir / "A\\S\\";
+  for (bool atFirst : {true, false}) {
+    for (DWORD error : {DWORD(ERROR_ACCESS_DENIED), DWORD(ERROR_NETNAME_DELETED)}) {
+      TFailingFinder finder(sub, error, atFirst);
+      finder.FolderFilter = true;
+      finder.Recurse = true;
+      finder.SetSearchFolder(dir / "A");
+      try {
+        while (finder.FindNext()) {
+        }
+        FAIL() << "the walk ended as if complete (" << error << ")";
+      } catch (const EWalkError& e) {
+        EXPECT_EQ(e.Code(), error);
+        std::string text = e.what();
+        EXPECT_EQ(text.rfind("Verzeichnis " + sub + " kann nicht gelesen werden: ", 0), 0u) << text;
+        EXPECT_GT(text.size(), ("Verzeichnis " + sub + " kann nicht gelesen werden: ").size());
+      }
+    }
+  }
+}
+
+TEST(FileFinderFailures, NoMoreFilesAndMissingFoldersEndTheWalk) {
+  TTempDir dir;
+  WriteBytes(dir / "A\\x.adt", "1");
+  for (DWORD end : {DWORD(ERROR_NO_MORE_FILES), DWORD(ERROR_FILE_NOT_FOUND)}) {
+    TFailingFinder finder(dir / "A\\", end, false);
+    finder.SetSearchFolder(dir / "A");
+    std::vector<std::string> items;
+    EXPECT_NO_THROW(items = Walk(finder));
+    EXPECT_LE(items.size(), 1u);
+  }
+  TFileFinder missing(true, false, false, dir / "fehlt");
+  EXPECT_FALSE(missing.FindNext());
 }
 
 }  // namespace

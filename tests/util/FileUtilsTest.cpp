@@ -3,6 +3,9 @@
 #include <atomic>
 #include <thread>
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include "WinTestSupport.h"
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
@@ -160,19 +163,79 @@ TEST(Copying, LockedTargetIsTriedTenTimesWithGrowingPauses) {
             (std::vector<unsigned>{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000}));
 }
 
+// Releases a held file at the n-th pause of a retry loop.
+class TReleasingSleeper final : public ISleeper {
+ public:
+  TReleasingSleeper(test::THeldFile& held, size_t atPause) : held_(held), atPause_(atPause) {
+    SetSleeperForTest(this);
+  }
+  ~TReleasingSleeper() override { SetSleeperForTest(nullptr); }
+  void SleepMs(unsigned ms) override {
+    pauses.push_back(ms);
+    if (pauses.size() == atPause_) held_.Release();
+  }
+  std::vector<unsigned> pauses;
+
+ private:
+  test::THeldFile& held_;
+  size_t atPause_;
+};
+
 TEST(Copying, LockedTargetReleasedWhileRetryingIsWritten) {
   TTempDir dir;
   WriteBytes(dir / "src.adt", "new content");
   WriteBytes(dir / "dst.adt", "old");
-  auto locked = std::make_unique<THeldFile>(dir / "dst.adt", GENERIC_READ, 0);
-  std::thread releaser([&] {
-    Sleep(250);  // real time: two or three attempts fail first
-    locked->Release();
-  });
-  bool copied = CopyFileRetry(dir / "src.adt", dir / "dst.adt");
-  releaser.join();
-  EXPECT_TRUE(copied);
+  THeldFile locked(dir / "dst.adt", GENERIC_READ, 0);
+  TReleasingSleeper sleeper(locked, 2);  // two attempts fail first
+  EXPECT_TRUE(CopyFileRetry(dir / "src.adt", dir / "dst.adt"));
+  EXPECT_EQ(sleeper.pauses, (std::vector<unsigned>{100, 200}));
   EXPECT_EQ(ReadBytes(dir / "dst.adt"), "new content");
+}
+
+TEST(Copying, AWriteThatBreaksOffKeepsTheLastGoodTarget) {
+  TTempDir dir;
+  WriteBytes(dir / "DATA\\KUNDEN.ADT", "last good copy");
+  // Half of the new content is written, then the disk is full.
+  auto halfThenFull = [](TFileStream& out) {
+    out.Write(std::string(100000, 'n').data(), 100000);
+    throw EStreamError("Stream-Write-Fehler in Datei X: kein Platz");
+  };
+  EXPECT_THROW(WriteReplacing(dir / "DATA\\KUNDEN.ADT", halfThenFull, false), EStreamError);
+  EXPECT_EQ(ReadBytes(dir / "DATA\\KUNDEN.ADT"), "last good copy");
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(dir / "DATA\\KUNDEN.ADT.~*").c_str(), &data);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE) << "no temporary file is left";
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+}
+
+TEST(Copying, ACopyReplacesTheTargetOnlyWhenComplete) {
+  TRecordingSleeper sleeper;
+  TTempDir dir;
+  WriteBytes(dir / "src.adt", "new");
+  WriteBytes(dir / "dst.adt", "last good copy");
+  // A target that cannot be replaced (held without delete sharing) stays whole.
+  THeldFile held(dir / "dst.adt", GENERIC_READ, FILE_SHARE_READ);
+  std::string reason;
+  EXPECT_FALSE(CopyFileRetry(dir / "src.adt", dir / "dst.adt", &reason));
+  EXPECT_EQ(reason.rfind("Datei " + (dir / "dst.adt") + " kann nicht erstellt werden", 0), 0u)
+      << reason;
+  held.Release();
+  EXPECT_EQ(ReadBytes(dir / "dst.adt"), "last good copy");
+}
+
+TEST(Streams, AFailedWriteNamesTheFileAndTheReason) {
+  TTempDir dir;
+  WriteBytes(dir / "nur-lesen.txt", "x");
+  TFileStream stream(dir / "nur-lesen.txt", TFileAccess::Read, TFileShare::DenyNone);
+  try {
+    stream.Write("y", 1);
+    FAIL() << "the write succeeded";
+  } catch (const EStreamError& e) {
+    std::string text = e.what();
+    std::string head = "Stream-Write-Fehler in Datei " + (dir / "nur-lesen.txt") + ": ";
+    EXPECT_EQ(text.rfind(head, 0), 0u) << text;
+    EXPECT_GT(text.size(), head.size()) << "the system's reason follows";
+  }
 }
 
 TEST(TextLists, LoadKeepsOldLinesWhenTheFileIsMissing) {
@@ -277,7 +340,7 @@ TEST(Places, TempSubfolderSpecialFolderAndNames) {
   EXPECT_TRUE(TempSubfolder("").ends_with("\\KXTempDir\\"));
   DeleteFolderTree(scratch, true);
 
-  std::string documents = SpecialFolder(46);
+  std::string documents = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
   EXPECT_FALSE(documents.empty());
   EXPECT_EQ(documents.back(), '\\');
 

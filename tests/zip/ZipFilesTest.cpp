@@ -98,6 +98,35 @@ TEST_F(ZipFilesTest, ArchiveOfATreeForTheHostReaders) {
   EXPECT_LT(bytes.size(), 30u << 20);  // it did compress
 }
 
+TEST_F(ZipFilesTest, NamesThatBestFitWouldChangeKeepTheirExactText) {
+  // Windows' best-fit mapping would store these in OEM 850 as near letters
+  // ("Złoty" as "Zloty"), so that the two files collide when restored.
+  const char* files[] = {"Zloty.txt", "Złoty.txt", "ł Ł ő č ś š.txt", "Preis – 5 €.txt",
+                         "Müller.txt"};
+  std::string archive = Output("bestfit.zip");
+  TZipWriter zip;
+  zip.CreateArchive(archive);
+  zip.SetBaseFolder(src_);
+  std::string names;
+  for (const char* file : files) {
+    WriteBytes(src_ + file, file);
+    zip.AddFile(src_ + file);
+    names += std::string(file) + "\n";
+  }
+  zip.Close();
+  WriteNames(archive, names);
+  std::string bytes = ReadBytes(archive);
+  auto count = [&](const std::string& text) {
+    size_t n = 0;
+    for (size_t at = bytes.find(text); at != std::string::npos; at = bytes.find(text, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("Zloty.txt"), 2u) << "only the real Zloty.txt, in its two headers";
+  EXPECT_EQ(count("Złoty.txt"), 2u) << "UTF-8 with flag bit 11";
+  EXPECT_EQ(count("Preis – 5 €.txt"), 2u);
+  EXPECT_EQ(count("M\x81ller.txt"), 2u) << "what OEM 850 holds stays OEM";
+}
+
 TEST_F(ZipFilesTest, OwnArchiveIsSkipped) {
   std::string archive = src_ + "self.zip";
   TZipWriter zip;

@@ -151,12 +151,14 @@ TEST(ZipNames, RejectedNamesWriteNothing) {
   EXPECT_THROW(zip.NewEntry("ab", 0, 0), EZipWriter);  // no archive yet
   try {
     zip.Write("x", 1);
+    ADD_FAILURE() << "a write without an archive";
   } catch (const EZipWriter& e) {
     EXPECT_STREQ(e.what(), "Class TZipWriter: No ZIP archive created yet");
   }
   zip.CreateArchiveOnStream(out);
   try {
     zip.Write("x", 1);
+    ADD_FAILURE() << "a write without an entry";
   } catch (const EZipWriter& e) {
     EXPECT_STREQ(e.what(), "Class TZipWriter: No ZIP entry created yet");
   }

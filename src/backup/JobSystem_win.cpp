@@ -1,0 +1,87 @@
+// The Windows side of a backup job: files with the program's retry rules,
+// directory walks through the finder, the ZIP writer and the engine's
+// table check.
+#include <windows.h>
+
+#include "backup/JobPorts.h"
+#include "backup/TableCheck.h"
+#include "util/FileUtils.h"
+#include "util/LocaleText.h"
+#include "util/UFileFinder.h"
+#include "util/WinText.h"
+#include "zip/ZipWriter.h"
+
+namespace qv {
+namespace {
+
+std::uint64_t Ticks(const FILETIME& t) {
+  return (static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+
+class TZipArchiveWriter final : public IArchiveWriter {
+ public:
+  TZipArchiveWriter() { zip_.OpenSharedWithRetry = true; }
+  void CreateArchive(const std::string& path) override { zip_.CreateArchive(path); }
+  void SetBaseFolder(const std::string& folder) override { zip_.SetBaseFolder(folder); }
+  void AddFile(const std::string& path) override { zip_.AddFile(path); }
+  void Close() override { zip_.Close(); }
+
+ private:
+  TZipWriter zip_;
+};
+
+class TWinJobFiles final : public IJobFiles {
+ public:
+  bool ForceFolders(const std::string& folder) override { return qv::ForceFolders(folder); }
+  bool IsExistingFile(const std::string& path) override { return qv::IsExistingFile(path); }
+
+  void Walk(const std::string& folder, bool recurse,
+            const std::function<void(const TWalkItem&)>& visit) override {
+    TFileFinder finder(true, true, recurse, folder);
+    while (finder.FindNext()) {
+      const TFindEntry& entry = finder.CurrentEntry();
+      TWalkItem item;
+      item.Path = finder.FoundPath();
+      item.Folder = entry.IsFolder();
+      item.Size = entry.Size;
+      item.CreationTicks = Ticks(entry.CreationTime);
+      item.CreatedKnown = FileTimeToLocal(entry.CreationTime, item.Created);
+      visit(item);
+    }
+  }
+
+  bool CopyFile(const std::string& source, const std::string& target,
+                std::string& reason) override {
+    return CopyFileRetry(source, target, &reason);
+  }
+  bool DeleteFile(const std::string& path) override { return DeleteFileRetry(path); }
+  void DeleteFolderTree(const std::string& folder) override { qv::DeleteFolderTree(folder, true); }
+
+  void RenameFolder(const std::string& from, const std::string& to) override {
+    std::string source = WithoutTrailingBackslash(from);
+    std::string target = WithoutTrailingBackslash(to);
+    if (!MoveFileExW(Widen(source).c_str(), Widen(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+      DWORD error = GetLastError();
+      throw EFileError("Verzeichnis " + source + " kann nicht in " + target +
+                           " umbenannt werden: " + SysErrorMessage(error),
+                       error);
+    }
+  }
+
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override {
+    return std::make_unique<TZipArchiveWriter>();
+  }
+};
+
+}  // namespace
+
+TJobSystem DefaultJobSystem() {
+  TJobSystem system;
+  system.Files = std::make_shared<TWinJobFiles>();
+  system.NewChecker = [] { return std::make_unique<TTableCheckSession>(); };
+  system.NowText = NowDateTimeText;
+  system.Thousands = ThousandsText;
+  return system;
+}
+
+}  // namespace qv

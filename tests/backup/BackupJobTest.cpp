@@ -1,0 +1,300 @@
+// The decisions of one backup job over an in-memory world: what is checked,
+// copied and archived, which lines are reported, and what stays behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "FakeJobSystem.h"
+#include "TestClock.h"
+#include "backup/BackupJob.h"
+
+namespace qv {
+namespace {
+
+using test::TFakeWorld;
+
+constexpr char kDb[] = "D:\\Firma\\Daten\\";
+constexpr char kTarget[] = "S:\\Sicherung";
+constexpr char kRoot[] = "S:\\Sicherung\\D__Firma_Daten\\";
+constexpr char kStamp[] = "04-05-2031-10-11-12";
+
+std::string Zip() { return std::string(kRoot) + "DATABASEBACKUP\\ZIP\\"; }
+std::string Other() { return std::string(kRoot) + "DATABASEBACKUP\\ZIPOTHER\\"; }
+std::string Link(const std::string& path) {
+  return "<a href=\"file://" + path + "\">" + path + "</a>";
+}
+std::string Plain(const std::string& text) { return "<b></b>: " + text; }
+std::string Red(const std::string& text) {
+  return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>";
+}
+
+// The logged lines of the final item, without their time stamps.
+std::vector<std::string> Lines(const test::TFakeReports& reports) {
+  std::vector<std::string> lines;
+  const TBackupItem* final = reports.Final();
+  if (!final) return lines;
+  std::string text = final->Text;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find("\r\n", start);
+    std::string line = text.substr(start, end - start);
+    size_t mark = line.find("<b>");
+    lines.push_back(line.rfind("</b>", 0) == 0 && mark != std::string::npos ? line.substr(mark)
+                                                                            : line);
+    start = end == std::string::npos ? text.size() : end + 2;
+  }
+  return lines;
+}
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+class BackupJobTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    clock_.Set(test::MakeTime(2031, 5, 4, 10, 11, 12));
+    SetClockForTest(&clock_);
+  }
+  void TearDown() override { SetClockForTest(nullptr); }
+  void AddDatabase() {
+    world_.Files->AddFile(std::string(kDb) + "KUNDEN.ADT", "kunden");
+    world_.Files->AddFile(std::string(kDb) + "KUNDEN.ADM", "memo");
+    world_.Files->AddFile(std::string(kDb) + "Brief.txt", "brief");
+    world_.Files->AddFile(std::string(kDb) + "alt.bak", "alt");
+  }
+  void Run() { world_.Job(kTarget, kDb)->Run(); }
+  std::vector<std::string> SetFolders(const std::string& base) {
+    std::vector<std::string> names = world_.Files->Below(base);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TFakeClock clock_;
+  TFakeWorld world_;
+};
+
+TEST_F(BackupJobTest, SoundDatabaseIsCopiedArchivedAndReported) {
+  AddDatabase();
+  Run();
+  ASSERT_NE(world_.Reports->Final(), nullptr);
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  std::string zipSet = Zip() + kStamp + "\\";
+  std::string otherSet = Other() + kStamp + "\\";
+  EXPECT_EQ(Lines(*world_.Reports),
+            (std::vector<std::string>{
+                Plain("Datenbank \"" + std::string(kDb) + "\" überprüfen.."),
+                Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende "
+                      "Sicherung finden Sie in " +
+                      Link(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\") + "."),
+                Plain("Daten-Ziparchiv erstellen.."),
+                Plain("Das Ziparchiv der Datenbank finden Sie hier " + Link(zipSet) + "."),
+                Plain("Datei 1 von 1 : " + Link(zipSet + "datenbank.zip") + "."),
+                Plain("Datei-Ziparchiv erstellen.."),
+                Plain("Das Ziparchiv der anderen Dateien finden Sie hier " + Link(otherSet) + "."),
+                Plain("Datei 1 von 1 : " + Link(otherSet + "andere.zip") + "."),
+                Plain("Datenbank \"" + std::string(kDb) + "\" fertig."),
+                "<hr>",
+            }));
+  auto& files = world_.Files->Files;
+  EXPECT_EQ(files.at(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\KUNDEN.ADM"), "memo");
+  EXPECT_EQ(files.at(std::string(kRoot) + "DATABASEBACKUP\\DATA\\KUNDEN.ADT"), "kunden");
+  EXPECT_EQ(world_.Files->Archives.at(zipSet + "datenbank.zip"),
+            (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT"}));
+  EXPECT_EQ(world_.Files->Archives.at(otherSet + "andere.zip"),
+            std::vector<std::string>{"Brief.txt"});
+  EXPECT_EQ(SetFolders(Zip()), std::vector<std::string>{std::string(kStamp) + "\\"});
+}
+
+TEST_F(BackupJobTest, DamagedTableStopsTheArchivesButNotTheOtherTables) {
+  AddDatabase();
+  world_.Files->AddFile(std::string(kDb) + "ARTIKEL.ADT", "artikel");
+  world_.Damaged = {"ARTIKEL.ADT"};
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Red("Problem in Tabelle \"ARTIKEL\" : Tabelle ARTIKEL.ADT ist defekt")));
+  EXPECT_EQ(world_.Files->Files.count(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\KUNDEN.ADT"),
+            1u);
+  EXPECT_TRUE(SetFolders(Zip()).empty());
+  EXPECT_TRUE(world_.Files->Archives.empty());
+}
+
+TEST_F(BackupJobTest, NoEngineAndNoTablesAreADatabaseNotFound) {
+  world_.Files->AddFile(std::string(kDb) + "Brief.txt", "b");
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(Lines(*world_.Reports)[1], Red("Datenbank nicht gefunden in " + std::string(kDb)));
+
+  AddDatabase();
+  world_.Connects = false;
+  world_.Reports->Items.clear();
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(Lines(*world_.Reports)[1], Red("Datenbank nicht gefunden in " + std::string(kDb)));
+}
+
+TEST_F(BackupJobTest, CopyThatCannotBeWrittenNamesTheReasonAndIsNotClaimed) {
+  AddDatabase();
+  std::string target = std::string(kRoot) + "DATABASEBACKUP\\DATA\\KUNDEN.ADM";
+  world_.Files->FailingCopies[target] = "Auf dem Datenträger ist nicht genügend Speicherplatz";
+  world_.Files->AddFile(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\KUNDEN.ADM", "last good");
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_EQ(lines[1], Red("Sicherungskopie \"" + target +
+                          "\" konnte nicht geschrieben werden: Auf dem Datenträger ist nicht "
+                          "genügend Speicherplatz"));
+  EXPECT_EQ(lines[2], Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte "
+                            "funktionierende Sicherung finden Sie in " +
+                            Link(std::string(kRoot) + "unbekannt") + "."));
+  EXPECT_EQ(world_.Files->Files.at(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\KUNDEN.ADM"),
+            "last good");
+}
+
+TEST_F(BackupJobTest, PartsAreNamedAndSplitAtTheLimit) {
+  for (const char* name : {"A.ADT", "B.ADT", "C.ADT"})
+    world_.Files->AddFile(kDb + std::string(name), std::string(400, 'x'));
+  auto job = world_.Job(kTarget, kDb);
+  job->SetPartLimitForTest(1000);
+  TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
+  EXPECT_TRUE(result.Created);
+  EXPECT_EQ(result.Error, "");
+  std::string set = Zip() + kStamp + "\\";
+  ASSERT_EQ(job->ArchiveFiles(),
+            (TStringList{set + "datenbank.zip", set + "datenbank Teil[2].zip"}));
+  EXPECT_EQ(world_.Files->Archives.at(set + "datenbank.zip"),
+            (std::vector<std::string>{"A.ADT", "B.ADT"}));
+  EXPECT_EQ(world_.Files->Archives.at(set + "datenbank Teil[2].zip"),
+            std::vector<std::string>{"C.ADT"});
+}
+
+TEST_F(BackupJobTest, InterruptedSetIsNeverTodaysSetAndIsRemovedByTheNextRun) {
+  AddDatabase();
+  std::string working = Zip() + kStamp + kUnfinishedSetSuffix + "\\";
+  world_.Files->KillAtCreate.insert(working + "datenbank.zip");
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed) << "an interrupted job never ends green";
+  EXPECT_EQ(SetFolders(Zip()),
+            std::vector<std::string>{std::string(kStamp) + kUnfinishedSetSuffix + "\\"});
+
+  world_.Files->KillAtCreate.clear();
+  world_.Reports->Items.clear();
+  Run();  // the same day
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Plain("Daten-Ziparchiv erstellen..")));
+  EXPECT_EQ(SetFolders(Zip()), std::vector<std::string>{std::string(kStamp) + "\\"});
+  EXPECT_EQ(world_.Files->Files.count(working + "datenbank.zip"), 0u);
+  EXPECT_EQ(world_.Files->Archives.at(Zip() + kStamp + "\\datenbank.zip").size(), 2u);
+}
+
+TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
+  AddDatabase();
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  for (int i = 0; i < kOtherSetsKept - 1; ++i)
+    world_.Files->AddFolder(Other() + "alt-" + std::to_string(i) + "\\", old, 10 + i);
+  world_.Files->AddFolder(Other() + "01-05-2031-10-00-00" + kUnfinishedSetSuffix + "\\", old, 1);
+  auto job = world_.Job(kTarget, kDb);
+  job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
+  auto folders = SetFolders(Other());
+  EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
+  EXPECT_TRUE(Has(folders, "alt-0\\")) << "the oldest real set stays: only nine existed";
+  EXPECT_FALSE(Has(folders, std::string("01-05-2031-10-00-00") + kUnfinishedSetSuffix + "\\"));
+
+  clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
+  job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
+  folders = SetFolders(Other());
+  EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
+  EXPECT_FALSE(Has(folders, "alt-0\\")) << "the earliest made goes";
+}
+
+TEST_F(BackupJobTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
+  AddDatabase();
+  Run();
+  world_.Reports->Items.clear();
+  Run();
+  auto lines = Lines(*world_.Reports);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[2], Plain("Alle Ziparchive der Datenbank finden Sie hier " + Link(Zip()) + "."));
+  EXPECT_EQ(lines[3],
+            Plain("Alle Ziparchive der anderen Dateien finden Sie hier " + Link(Other()) + "."));
+}
+
+TEST_F(BackupJobTest, UnreadableFolderFailsTheSetInsteadOfShorteningIt) {
+  AddDatabase();
+  world_.Files->AddFile(std::string(kDb) + "Archiv\\2019\\Brief.txt", "alt");
+  std::string unreadable = std::string(kDb) + "Archiv\\2019\\";
+  world_.Files->UnreadableFolders.insert(unreadable);
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  std::string reason =
+      "Verzeichnis " + unreadable + " kann nicht gelesen werden: Zugriff verweigert";
+  EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                       Red("Problem beim Erstellen der Zip-Datei: \"" + reason + "\"")),
+            2);
+  EXPECT_TRUE(SetFolders(Zip()).empty());
+  EXPECT_TRUE(SetFolders(Other()).empty());
+  EXPECT_TRUE(world_.Files->Archives.empty());
+}
+
+TEST_F(BackupJobTest, UnreadableDatabaseFolderIsAFailureOfTheCheck) {
+  AddDatabase();
+  world_.Files->UnreadableFolders.insert(kDb);
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Red("Verzeichnis " + std::string(kDb) +
+                             " kann nicht gelesen werden: Zugriff verweigert")));
+  EXPECT_TRUE(SetFolders(Zip()).empty());
+}
+
+TEST_F(BackupJobTest, WhatStopsTheJobIsNamedAndNeverEndsGreen) {
+  AddDatabase();
+  world_.Files->AddFolder(Zip(), test::MakeTime(2031, 1, 1, 0, 0, 0), 1);
+  world_.Files->UnreadableFolders.insert(Zip());  // the sets cannot be counted
+  Run();
+  ASSERT_NE(world_.Reports->Final(), nullptr) << "the final item is posted";
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_EQ(lines.back(),
+            Red("Sicherung von \"" + std::string(kDb) + "\" abgebrochen: Verzeichnis " + Zip() +
+                " kann nicht gelesen werden: Zugriff verweigert"));
+  EXPECT_FALSE(Has(lines, Plain("Datenbank \"" + std::string(kDb) + "\" fertig.")));
+}
+
+TEST_F(BackupJobTest, FullDiskDuringAPartRemovesTheSetAndNamesTheReason) {
+  AddDatabase();
+  std::string reason =
+      "Stream-Write-Fehler in Datei X: Auf dem Datenträger ist nicht genügend "
+      "Speicherplatz";
+  world_.Files->FailingAdds[std::string(kDb) + "KUNDEN.ADT"] = reason;
+  Run();
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Red("Problem beim Erstellen der Zip-Datei: \"" + reason + "\"")));
+  EXPECT_TRUE(SetFolders(Zip()).empty()) << "no set kept";
+  EXPECT_EQ(SetFolders(Other()), std::vector<std::string>{std::string(kStamp) + "\\"});
+}
+
+TEST_F(BackupJobTest, ProgressLinesAtMostEveryFiveSeconds) {
+  for (int i = 0; i < 12; ++i)
+    world_.Files->AddFile(kDb + std::string("T") + std::to_string(10 + i) + ".ADT", "x");
+  test::TSteppingClock stepping(test::MakeTime(2031, 5, 4, 10, 11, 12),
+                                2000);  // each reading 2 s later
+  SetClockForTest(&stepping);
+  world_.Job(kTarget, kDb)->BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
+  std::vector<std::string> progress;
+  for (const auto& item : world_.Reports->Items)
+    if (!item.Logged) progress.push_back(item.Text);
+  // Each check reads the clock (2 s on), and a sent line reads it once more:
+  // 6 s have passed at files 3, 6 and 9; never for file 0, never twice in 5 s.
+  EXPECT_EQ(progress, (std::vector<std::string>{
+                          "<b>3</b> von <b>12 </b>zippen.. [" + std::string(kDb) + "]",
+                          "<b>6</b> von <b>12 </b>zippen.. [" + std::string(kDb) + "]",
+                          "<b>9</b> von <b>12 </b>zippen.. [" + std::string(kDb) + "]",
+                      }));
+}
+
+}  // namespace
+}  // namespace qv

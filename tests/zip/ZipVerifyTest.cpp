@@ -1,0 +1,89 @@
+#include "zip/ZipVerify.h"
+
+#include <gtest/gtest.h>
+
+#include "zip/ZipWriter.h"
+
+namespace qv {
+namespace {
+
+// An archive of three entries: text, bytes that do not compress, and empty.
+std::vector<std::uint8_t> Archive(TZipCompressionMethod method = TZipCompressionMethod::cmDeflate) {
+  TMemoryStream out;
+  TZipWriter zip;
+  zip.CompressionMethod = method;
+  zip.CreateArchiveOnStream(out);
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "Zeile " + std::to_string(i) + " der Kundentabelle\r\n";
+  std::string noise(70000, '\0');
+  unsigned state = 7;
+  for (char& c : noise) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 16);
+  zip.NewEntry("KUNDEN.ADT", 0x21000000u, 0x20);
+  zip.Write(text.data(), static_cast<std::uint32_t>(text.size()));
+  zip.NewEntry("sub/roh.bin", 0x21000000u, 0x20);
+  zip.Write(noise.data(), static_cast<std::uint32_t>(noise.size()));
+  zip.NewEntry("leer.txt", 0x21000000u, 0x20);
+  zip.Close();
+  return out.Bytes();
+}
+
+TArchiveCheck Check(std::vector<std::uint8_t> bytes) {
+  TMemoryStream in(std::move(bytes));
+  return VerifyArchive(in);
+}
+
+TEST(ZipVerify, SoundArchivesAreReadBackWhole) {
+  for (auto method : {TZipCompressionMethod::cmDeflate, TZipCompressionMethod::cmNone}) {
+    TArchiveCheck check = Check(Archive(method));
+    EXPECT_TRUE(check.Sound()) << static_cast<int>(method) << ": "
+                               << (check.Problems.empty() ? "" : check.Problems[0]);
+    EXPECT_EQ(check.Entries, 3u);
+    EXPECT_GT(check.Bytes, 70000u);
+  }
+  TMemoryStream empty;
+  TZipWriter zip;
+  zip.CreateArchiveOnStream(empty);
+  zip.Close();
+  EXPECT_TRUE(Check(empty.Bytes()).Sound()) << "an empty part is a sound archive";
+}
+
+TEST(ZipVerify, EveryDamageIsNamed) {
+  std::vector<std::uint8_t> good = Archive();
+  struct TCase {
+    const char* What;
+    std::vector<std::uint8_t> Bytes;
+    const char* Named;  // a text the first problem contains
+  };
+  std::vector<std::uint8_t> flipped = good;
+  flipped[200] ^= 0x55;  // inside the first entry's deflate data
+  std::vector<std::uint8_t> torn(good.begin(), good.begin() + static_cast<long>(good.size() / 2));
+  std::vector<std::uint8_t> wrongCrc = good;
+  // The central header's CRC field of the first entry.
+  size_t central = good.size();
+  for (size_t i = 0; i + 4 <= good.size(); ++i)
+    if (good[i] == 0x50 && good[i + 1] == 0x4B && good[i + 2] == 0x01 && good[i + 3] == 0x02) {
+      central = i;
+      break;
+    }
+  ASSERT_LT(central, good.size());
+  wrongCrc[central + 16] ^= 0x01;
+  std::vector<std::uint8_t> wrongSize = good;
+  wrongSize[central + 24] ^= 0x01;
+  std::vector<std::uint8_t> none = {'k', 'e', 'i', 'n'};
+  const TCase cases[] = {
+      {"a flipped data byte", flipped, "KUNDEN.ADT: "},
+      {"the second half missing", torn, "Ende des Inhaltsverzeichnisses fehlt"},
+      {"a CRC that does not match", wrongCrc, "KUNDEN.ADT: CRC-32 stimmt nicht"},
+      {"a size that does not match", wrongSize, "KUNDEN.ADT: Größe "},
+      {"no archive at all", none, "kein Zip-Archiv"},
+  };
+  for (const TCase& c : cases) {
+    TArchiveCheck check = Check(c.Bytes);
+    ASSERT_FALSE(check.Sound()) << c.What;
+    EXPECT_NE(check.Problems[0].find(c.Named), std::string::npos)
+        << c.What << ": " << check.Problems[0];
+  }
+}
+
+}  // namespace
+}  // namespace qv
