@@ -1,0 +1,110 @@
+#include "app/DatabaseListBox.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace qv {
+namespace {
+
+constexpr UINT_PTR kFrameSubclassId = 0x4442;
+constexpr int kBorderWidth = 1;
+
+std::wstring ItemText(HWND list, int index) {
+  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
+  if (length == LB_ERR) return {};
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+  SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
+  return buffer.data();
+}
+
+void PaintRedFrame(HWND list) {
+  HDC dc = GetWindowDC(list);
+  RECT r;
+  GetWindowRect(list, &r);
+  OffsetRect(&r, -r.left, -r.top);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FrameRect(dc, &r, red);
+  DeleteObject(red);
+  ReleaseDC(list, dc);
+}
+
+LRESULT CALLBACK FrameProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR) {
+  switch (message) {
+    case WM_NCCALCSIZE: {
+      LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+      RECT* r = reinterpret_cast<RECT*>(lParam);  // the first rectangle in both forms
+      InflateRect(r, -kBorderWidth, -kBorderWidth);
+      return result;
+    }
+    case WM_NCPAINT:
+      DefSubclassProc(list, message, wParam, lParam);
+      PaintRedFrame(list);
+      return 0;
+    case WM_SIZE: {
+      LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+      RedrawWindow(list, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(list, FrameProc, kFrameSubclassId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(list, message, wParam, lParam);
+}
+
+int TextHeight(HDC dc, const std::wstring& text, int width) {
+  RECT r = {0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  return r.bottom;
+}
+
+}  // namespace
+
+HWND CreateDatabaseListBox(HWND parent, int id) {
+  HWND list =
+      CreateWindowExW(0, L"LISTBOX", L"",
+                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWVARIABLE |
+                          LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                      0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
+  SetWindowSubclass(list, FrameProc, kFrameSubclassId, 0);
+  SetWindowPos(list, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  return list;
+}
+
+void MeasureDatabaseItem(HWND list, MEASUREITEMSTRUCT& item) {
+  RECT client;
+  GetClientRect(list, &client);
+  int width = static_cast<int>(std::lround(0.8 * client.right));
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  int height = TextHeight(dc, ItemText(list, static_cast<int>(item.itemID)), width);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  item.itemHeight = static_cast<UINT>(std::max(1L, std::lround(1.5 * height)));
+}
+
+void DrawDatabaseItem(const DRAWITEMSTRUCT& item) {
+  if (static_cast<int>(item.itemID) < 0) return;
+  bool selected = (item.itemState & ODS_SELECTED) != 0;
+  FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  RECT r = item.rcItem;
+  r.left += 5;
+  std::wstring text = ItemText(item.hwndItem, static_cast<int>(item.itemID));
+  int height = TextHeight(item.hDC, text, r.right - r.left);
+  r.top += (r.bottom - r.top - height) / 2;
+  SetBkMode(item.hDC, TRANSPARENT);
+  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
+            DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+}
+
+}  // namespace qv
