@@ -169,7 +169,7 @@ void TVEZivavuvIdazadide::Layout() {
     if (p.Id == ID_DGLOBALPATH) width -= Scaled(kEllipsisWidth);
     MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, Scaled(p.Height), TRUE);
   }
-  MoveWindow(dglobalpathButton, Scaled(153 + 313 - kEllipsisWidth), Scaled(133),
+  MoveWindow(dglobalpathButton, Scaled(153) + Scaled(313) - Scaled(kEllipsisWidth), Scaled(133),
              Scaled(kEllipsisWidth), Scaled(22), TRUE);
   ui::SetCheckListItemHeight(DCListCron, Scaled(16));
   MoveWindow(DCListCron, Scaled(13), Scaled(133), Scaled(137), Scaled(22) * 12, TRUE);
