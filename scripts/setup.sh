@@ -11,6 +11,7 @@ packages=(
   python3 unzip zip p7zip-full
   locales libcli11-dev
   librsvg2-bin icoutils x11-apps imagemagick xdotool
+  fonts-wine netpbm
 )
 
 missing=()

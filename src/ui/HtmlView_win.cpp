@@ -1,0 +1,179 @@
+#include "ui/HtmlView.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+#include "ui/UiSeams.h"
+#include "util/WinText.h"
+
+namespace qv::ui {
+namespace {
+
+constexpr wchar_t kClassName[] = L"QvHtmlView";
+
+void RegisterViewClass(WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+THtmlView::THtmlView(HWND parent, int id, const RECT& bounds, int fontPixelHeight)
+    : fonts_(std::make_unique<THtmlFonts>(fontPixelHeight)) {
+  RegisterViewClass(&THtmlView::Proc);
+  window_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
+                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), this);
+}
+
+THtmlView::~THtmlView() {
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void THtmlView::SetHtml(std::string html) {
+  html_ = std::move(html);
+  doc_ = ParseHtml(html_);
+  SetWindowTextW(window_, Widen(HtmlPlainText(doc_)).c_str());
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void THtmlView::SetFontHeight(int pixelHeight) {
+  fonts_ = std::make_unique<THtmlFonts>(pixelHeight);
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void THtmlView::SetColors(const THtmlColors& colors) {
+  colors_ = colors;
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void THtmlView::SetBackground(COLORREF color) {
+  background_ = color;
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void THtmlView::SetEllipsis(bool ellipsis) {
+  ellipsis_ = ellipsis;
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void THtmlView::SetOnLinkClick(std::function<void(const std::string&)> handler) {
+  onLinkClick_ = std::move(handler);
+}
+
+THtmlLayout THtmlView::Layout(int width) const {
+  TWindowDC dc(window_);
+  TGdiMeasurer measurer(dc.get(), *fonts_);
+  TLayoutOptions options;
+  options.MaxWidth = width;
+  options.Ellipsis = ellipsis_;
+  return LayoutHtml(doc_, measurer, options);
+}
+
+int THtmlView::ClientWidth() const {
+  RECT r{};
+  GetClientRect(window_, &r);
+  return r.right - r.left;
+}
+
+int THtmlView::TextHeight() const { return Layout(ClientWidth()).Height; }
+
+void THtmlView::Resize(int width, int height) {
+  SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void THtmlView::FitHeight() { Resize(ClientWidth(), TextHeight()); }
+
+void THtmlView::FitSize() {
+  THtmlLayout layout = Layout(0);
+  Resize(layout.Width, layout.Height);
+}
+
+std::optional<RECT> THtmlView::LinkRect(const std::string& href) const {
+  THtmlLayout layout = Layout(ClientWidth());
+  for (const auto& run : layout.Runs)
+    if (run.Run.Href == href && run.Run.Text != " ")
+      return RECT{run.X, run.Y, run.X + run.Width, run.Y + layout.LineHeight};
+  return std::nullopt;
+}
+
+LRESULT CALLBACK THtmlView::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<THtmlView*>(create->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<THtmlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+  return self->OnMessage(msg, wParam, lParam);
+}
+
+LRESULT THtmlView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window_, &ps);
+      Paint(dc);
+      EndPaint(window_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // painted with the text, without flicker
+    case WM_SETCURSOR:
+      if (SetCursorOverLink()) return TRUE;
+      break;
+    case WM_LBUTTONUP:
+      Click(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+      return 0;
+  }
+  return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+void THtmlView::Paint(HDC dc) {
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (background_ != CLR_INVALID) {
+    TBrush brush(CreateSolidBrush(background_));
+    FillRect(dc, &client, brush.get());
+  }
+  TGdiMeasurer measurer(dc, *fonts_);
+  TLayoutOptions options;
+  options.MaxWidth = client.right;
+  options.Ellipsis = ellipsis_;
+  THtmlLayout layout = LayoutHtml(doc_, measurer, options);
+  DrawHtmlLayout(dc, layout, *fonts_, 0, 0, colors_, client.right);
+}
+
+bool THtmlView::SetCursorOverLink() {
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(window_, &p);
+  if (Layout(ClientWidth()).LinkAt(p.x, p.y).empty()) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_HAND));
+  return true;
+}
+
+void THtmlView::Click(int x, int y) {
+  std::string href = Layout(ClientWidth()).LinkAt(x, y);
+  if (href.empty()) return;
+  Shell().Open(href);
+  if (onLinkClick_) onLinkClick_(href);
+}
+
+}  // namespace qv::ui

@@ -1,0 +1,52 @@
+#pragma once
+// Seams of the user interface that record instead of acting, installed for
+// the lifetime of the object.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ui/UiSeams.h"
+
+namespace qv::test {
+
+class TRecordingShell final : public ui::IShell {
+ public:
+  TRecordingShell() { ui::SetShellForTest(this); }
+  ~TRecordingShell() override { ui::SetShellForTest(nullptr); }
+  TRecordingShell(const TRecordingShell&) = delete;
+  TRecordingShell& operator=(const TRecordingShell&) = delete;
+  bool Open(const std::string& target) override {
+    opened.push_back(target);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+class TRecordingSoundPlayer final : public ui::ISoundPlayer {
+ public:
+  TRecordingSoundPlayer() { ui::SetSoundPlayerForTest(this); }
+  ~TRecordingSoundPlayer() override { ui::SetSoundPlayerForTest(nullptr); }
+  TRecordingSoundPlayer(const TRecordingSoundPlayer&) = delete;
+  TRecordingSoundPlayer& operator=(const TRecordingSoundPlayer&) = delete;
+  bool PlayMemory(const void* data, std::size_t size) override {
+    played.emplace_back(static_cast<const char*>(data), size);
+    return true;
+  }
+  std::vector<std::string> played;
+};
+
+class TFakeTaskbar final : public ui::ITaskbar {
+ public:
+  TFakeTaskbar(int edge, int height) : edge_(edge), height_(height) { ui::SetTaskbarForTest(this); }
+  ~TFakeTaskbar() override { ui::SetTaskbarForTest(nullptr); }
+  TFakeTaskbar(const TFakeTaskbar&) = delete;
+  TFakeTaskbar& operator=(const TFakeTaskbar&) = delete;
+  int Edge() override { return edge_; }
+  int Height() override { return height_; }
+
+ private:
+  int edge_;
+  int height_;
+};
+
+}  // namespace qv::test
