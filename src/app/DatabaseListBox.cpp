@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "ui/GdiHandles.h"
+#include "ui/HtmlDraw.h"
+#include "util/WinText.h"
+
 namespace qv {
 namespace {
 
@@ -58,11 +62,12 @@ LRESULT CALLBACK FrameProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam
   return DefSubclassProc(list, message, wParam, lParam);
 }
 
-int TextHeight(HDC dc, const std::wstring& text, int width) {
-  RECT r = {0, 0, width, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-  return r.bottom;
+// Items are drawn as HTML in the list's own font height.
+int FontHeight(HWND list) {
+  LOGFONTW font = {};
+  HFONT handle = reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0));
+  if (!handle || !GetObjectW(handle, sizeof font, &font) || font.lfHeight == 0) return 12;
+  return font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
 }
 
 }  // namespace
@@ -83,12 +88,13 @@ HWND CreateDatabaseListBox(HWND parent, int id) {
 void MeasureDatabaseItem(HWND list, MEASUREITEMSTRUCT& item) {
   RECT client;
   GetClientRect(list, &client);
-  int width = static_cast<int>(std::lround(0.8 * client.right));
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
-  int height = TextHeight(dc, ItemText(list, static_cast<int>(item.itemID)), width);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
+  ui::THtmlFonts fonts(FontHeight(list));
+  ui::TWindowDC dc(list);
+  ui::TGdiMeasurer measurer(dc.get(), fonts);
+  ui::TLayoutOptions options;
+  options.MaxWidth = static_cast<int>(std::lround(0.8 * client.right));
+  std::string text = Narrow(ItemText(list, static_cast<int>(item.itemID)));
+  int height = ui::LayoutHtml(ui::ParseHtml(text), measurer, options).Height;
   item.itemHeight = static_cast<UINT>(std::max(1L, std::lround(1.5 * height)));
 }
 
@@ -98,13 +104,16 @@ void DrawDatabaseItem(const DRAWITEMSTRUCT& item) {
   FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
   RECT r = item.rcItem;
   r.left += 5;
-  std::wstring text = ItemText(item.hwndItem, static_cast<int>(item.itemID));
-  int height = TextHeight(item.hDC, text, r.right - r.left);
-  r.top += (r.bottom - r.top - height) / 2;
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-  DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
-            DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  ui::THtmlFonts fonts(FontHeight(item.hwndItem));
+  std::string text = Narrow(ItemText(item.hwndItem, static_cast<int>(item.itemID)));
+  ui::THtmlColors colors = selected ? ui::THtmlColors::ForSelection() : ui::THtmlColors();
+  // Measured first, then drawn in the middle of the item's height.
+  ui::TGdiMeasurer measurer(item.hDC, fonts);
+  ui::TLayoutOptions options;
+  options.MaxWidth = r.right - r.left;
+  int height = ui::LayoutHtml(ui::ParseHtml(text), measurer, options).Height;
+  r.top += std::max(0L, (r.bottom - r.top - height) / 2);
+  ui::DrawHtmlText(item.hDC, r, text, fonts, colors, false);
 }
 
 }  // namespace qv

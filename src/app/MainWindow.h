@@ -11,7 +11,9 @@
 #include "app/TrayIcon.h"
 #include "backup/BackupPooled.h"
 #include "sched/acTimer.h"
+#include "ui/HtmlView.h"
 #include "ui/controls/OwnerMenu.h"
+#include "ui/GdiHandles.h"
 #include "util/Handles.h"
 #include "util/StrUtils.h"
 
@@ -129,11 +131,12 @@ class TVEZivavuvIdazadide {
   bool shrinking_ = false;
   std::unique_ptr<TTrayIcon> trayIcon_;
   std::unique_ptr<ui::TOwnerMenu> popupMenu_;
+  std::unique_ptr<ui::THtmlView> statusLabel_;
   std::vector<std::unique_ptr<TacCronJob>> ownedSchedules_;  // only without a timer manager
   std::vector<TIconHandle> icons_;
   TIconHandle programIcon_, protokollGlyph_, ausfuehrenGlyph_, shrinkGlyph_;
-  TFontHandle font_, titleFont_;
-  TBrushHandle targetBrush_, listBrush_;
+  ui::TFont font_, titleFont_;
+  ui::TBrush targetBrush_, listBrush_;
   COLORREF targetColor_ = RGB(255, 255, 255);
 };
 

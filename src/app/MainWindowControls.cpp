@@ -94,8 +94,11 @@ void TVEZivavuvIdazadide::CreateComponents() {
   FlatPanel1 = ui::CreatePanel(window_, ID_FLATPANEL1, none, RGB(255, 225, 121));
   ui::SetPanelBorder(FlatPanel1, RGB(157, 191, 225), RGB(157, 191, 225));
   ShowWindow(FlatPanel1, SW_HIDE);
-  StatusLabel = Child(FlatPanel1, L"STATIC", L"----------------",
-                      WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_STATUSLABEL);
+  statusLabel_ = std::make_unique<ui::THtmlView>(FlatPanel1, ID_STATUSLABEL, none, Scaled(12));
+  statusLabel_->SetEllipsis(true);
+  statusLabel_->SetBackground(ui::PanelColor(FlatPanel1));
+  statusLabel_->SetHtml("----------------");
+  StatusLabel = statusLabel_->Handle();
   FSnapshot = Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL, ID_SNAPSHOT);
 
   LoadImages();
@@ -186,6 +189,7 @@ void TVEZivavuvIdazadide::Layout() {
   titleFont_.reset(MakeTahoma(Scaled(24), FW_BOLD));
   EnumChildWindows(window_, SetFontOf, reinterpret_cast<LPARAM>(font_.get()));
   SendMessageW(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  statusLabel_->SetFontHeight(Scaled(12));
   SendMessageW(Image2, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
   MoveWindow(Image2, Scaled(13), Scaled(9), Scaled(32), Scaled(32), TRUE);
   ui::SetFlatButtonGlyph(FlatButton1, protokollGlyph_.get(), Scaled(16));
@@ -211,10 +215,6 @@ LRESULT TVEZivavuvIdazadide::OnControlColor(UINT message, HDC dc, HWND control) 
     SetTextColor(dc, kTitleGray);
     SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(ui::PanelBrush(Panel1));
-  }
-  if (control == StatusLabel) {
-    SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(ui::PanelBrush(FlatPanel1));
   }
   if (control == LBDataBases) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
   return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),

@@ -59,7 +59,7 @@ void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
   RECT place;
   GetWindowRect(window_, &place);
   {
-    TBitmapHandle picture = ui::CaptureWindow(window_);
+    ui::TBitmap picture = ui::CaptureWindow(window_);
     ui::TPictureWindow shrink(place, picture.get());
     ShowWindow(shrink.Handle(), SW_SHOWNOACTIVATE);
     ProcessPaintMessages();

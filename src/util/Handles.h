@@ -51,13 +51,6 @@ struct TFindHandleTraits {  // directory searches
   static void Close(Handle h) { FindClose(h); }
 };
 
-template <class T>
-struct TGdiObjectTraits {  // fonts, brushes, pens, bitmaps, regions
-  using Handle = T;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle h) { DeleteObject(h); }
-};
-
 struct TIconTraits {
   using Handle = HICON;
   static Handle Invalid() { return nullptr; }
@@ -77,10 +70,6 @@ struct TWindowTraits {  // a window this object created and destroys
 };
 
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
-using TFontHandle = TUniqueHandle<TGdiObjectTraits<HFONT>>;
-using TBrushHandle = TUniqueHandle<TGdiObjectTraits<HBRUSH>>;
-using TBitmapHandle = TUniqueHandle<TGdiObjectTraits<HBITMAP>>;
-using TRegionHandle = TUniqueHandle<TGdiObjectTraits<HRGN>>;
 using TIconHandle = TUniqueHandle<TIconTraits>;
 using TMenuHandle = TUniqueHandle<TMenuTraits>;
 using TWindowHandle = TUniqueHandle<TWindowTraits>;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/GdiHandles.h"
 #include "util/Handles.h"
 
 namespace qv::ui {
@@ -49,8 +50,8 @@ class TOwnerMenu {
   std::wstring bannerText_;
   std::vector<std::unique_ptr<TItem>> items_;
   TMenuHandle menu_;
-  TFontHandle font_;
-  TFontHandle bannerFont_;
+  TFont font_;
+  TFont bannerFont_;
   int dpi_ = 0;
 };
 

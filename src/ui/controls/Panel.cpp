@@ -1,6 +1,7 @@
 #include "ui/controls/Panel.h"
 
 #include "ui/controls/ControlClass.h"
+#include "ui/GdiHandles.h"
 #include "util/Handles.h"
 
 namespace qv::ui {
@@ -18,7 +19,7 @@ class TPanel {
   }
 
   COLORREF Color = RGB(255, 255, 255);
-  TBrushHandle Brush;
+  TBrush Brush;
   bool Bordered = false;
   COLORREF Light = 0, Dark = 0;
   bool Drags = false;

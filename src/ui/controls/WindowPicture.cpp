@@ -39,9 +39,9 @@ class TPicture {
 
 }  // namespace
 
-TBitmapHandle CaptureWindow(HWND window) {
+TBitmap CaptureWindow(HWND window) {
   RECT r;
-  if (!IsWindow(window) || !GetWindowRect(window, &r)) return TBitmapHandle();
+  if (!IsWindow(window) || !GetWindowRect(window, &r)) return TBitmap();
   using TPrintWindow = BOOL(WINAPI*)(HWND, HDC, UINT);
   auto print = reinterpret_cast<TPrintWindow>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "PrintWindow")));
@@ -53,7 +53,7 @@ TBitmapHandle CaptureWindow(HWND window) {
   bi.bmiHeader.biBitCount = 24;
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
-  TBitmapHandle bitmap(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  TBitmap bitmap(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   ReleaseDC(nullptr, screen);
   if (!bitmap.valid() || !print) return bitmap;
   HDC dc = CreateCompatibleDC(nullptr);

@@ -3,6 +3,7 @@
 // to its size (for the shrink animation).
 #include <windows.h>
 
+#include "ui/GdiHandles.h"
 #include "util/Handles.h"
 
 namespace qv::ui {
@@ -11,7 +12,7 @@ inline constexpr wchar_t kPictureWindowClass[] = L"QvPictureWindow";
 
 // The window's current image as a 24-bit bitmap through the system's window
 // printing (looked up at run time); an empty bitmap where it is missing.
-TBitmapHandle CaptureWindow(HWND window);
+TBitmap CaptureWindow(HWND window);
 
 // A window at the given place showing the bitmap stretched to its client
 // area; destroyed with the object.
