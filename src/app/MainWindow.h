@@ -121,6 +121,7 @@ class TVEZivavuvIdazadide {
   void LoadImages();
   void LoadTarget();
   void Layout();
+  void FitTitle();
   void ApplyRegion();
   int Scaled(int value) const;
   HICON Glyph(int id) const;

@@ -4,6 +4,8 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/AppResources.h"
 #include "app/DatabaseListBox.h"
 #include "app/MainWindow.h"
@@ -194,6 +196,25 @@ void TVEZivavuvIdazadide::Layout() {
   MoveWindow(Image2, Scaled(13), Scaled(9), Scaled(32), Scaled(32), TRUE);
   ui::SetFlatButtonGlyph(FlatButton1, protokollGlyph_.get(), Scaled(16));
   ui::SetFlatButtonGlyph(FlatSpeedButton1, shrinkGlyph_.get(), Scaled(16));
+  FitTitle();
+}
+
+void TVEZivavuvIdazadide::FitTitle() {
+  // The title grows with its text (" (Userdef)") up to the shrink button.
+  wchar_t text[128] = {};
+  int length = GetWindowTextW(Label4, text, 128);
+  HDC dc = GetDC(Label4);
+  HGDIOBJ old = SelectObject(dc, titleFont_.get());
+  SIZE extent = {0, 0};
+  GetTextExtentPoint32W(dc, text, length, &extent);
+  SelectObject(dc, old);
+  ReleaseDC(Label4, dc);
+  RECT speed;
+  GetWindowRect(FlatSpeedButton1, &speed);
+  MapWindowPoints(HWND_DESKTOP, Panel1, reinterpret_cast<POINT*>(&speed), 2);
+  int width =
+      std::min<int>(std::max<int>(Scaled(371), extent.cx + Scaled(4)), speed.left - Scaled(45));
+  MoveWindow(Label4, Scaled(45), Scaled(8), width, Scaled(29), TRUE);
 }
 
 void TVEZivavuvIdazadide::LoadTarget() {

@@ -109,6 +109,7 @@ void TVEZivavuvIdazadide::FillDatabaseList() {
   if (FUserDefined.empty()) return;
   SetDatabaseList(FUserDefined);
   SetWindowTextW(Label4, L" Quorvel - Datensicherung (Userdef)");
+  FitTitle();
 }
 
 void TVEZivavuvIdazadide::RefreshDatabaseList() {

@@ -230,6 +230,17 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
   auto& w = Create();
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
   EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung (Userdef)");
+  // The longer title is shown whole.
+  HDC dc = GetDC(w.Label4);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w.Label4, WM_GETFONT, 0, 0)));
+  SIZE title = {0, 0};
+  std::wstring caption = WindowText(w.Label4);
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &title);
+  SelectObject(dc, old);
+  ReleaseDC(w.Label4, dc);
+  RECT label;
+  GetClientRect(w.Label4, &label);
+  EXPECT_GE(label.right, title.cx);
   // The long path wraps: its item is taller than a short one.
   LRESULT shortHeight = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0);
   LRESULT longHeight = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 1, 0);
