@@ -40,4 +40,17 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
 fi
+# Windows programs draw in Tahoma, title bar buttons in Marlett. Wine's own fonts (fonts-wine) are
+# not on fontconfig's path, where wine looks for fonts a prefix lacks: make these visible there.
+# Only Tahoma's regular face: the bold face's outlines are the regular ones (bold only in
+# its small bitmaps), while wine emboldens the regular face properly.
+tahoma_dir=/usr/local/share/fonts/wine-tahoma
+if [ ! -e "$tahoma_dir/tahoma.ttf" ] || [ ! -e "$tahoma_dir/marlett.ttf" ]; then
+  echo "setup: making wine's Tahoma and Marlett visible to fontconfig"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO mkdir -p "$tahoma_dir"
+  $SUDO ln -sf /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/marlett.ttf "$tahoma_dir/"
+  $SUDO fc-cache -f "$tahoma_dir" >/dev/null 2>&1 || true
+fi
 echo "setup: all tools present"

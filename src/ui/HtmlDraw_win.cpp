@@ -1,6 +1,7 @@
 #include "ui/HtmlDraw.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "util/WinText.h"
 
@@ -36,6 +37,24 @@ int TGdiMeasurer::LineHeight() {
   return height;
 }
 
+namespace {
+
+// Draws each character where the measurement put it, so that runs meet
+// exactly where the layout expects them (rasterizers may round advances
+// differently when they draw than when they measure).
+void DrawMeasured(HDC dc, int x, int y, const std::wstring& text) {
+  int count = static_cast<int>(text.size());
+  if (count == 0) return;
+  std::vector<int> ends(text.size());
+  SIZE size{};
+  GetTextExtentExPointW(dc, text.c_str(), count, 0, nullptr, ends.data(), &size);
+  std::vector<int> advances(text.size());
+  for (int i = 0; i < count; ++i) advances[i] = ends[i] - (i > 0 ? ends[i - 1] : 0);
+  ExtTextOutW(dc, x, y, 0, nullptr, text.c_str(), static_cast<UINT>(count), advances.data());
+}
+
+}  // namespace
+
 void DrawHtmlLayout(HDC dc, const THtmlLayout& layout, const THtmlFonts& fonts, int x, int y,
                     const THtmlColors& colors, int ruleWidth) {
   int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -49,8 +68,7 @@ void DrawHtmlLayout(HDC dc, const THtmlLayout& layout, const THtmlFonts& fonts, 
     }
     SetTextColor(dc, color);
     TSelectObject font(dc, fonts.Get(run.Run.Bold));
-    std::wstring text = Widen(run.Run.Text);
-    TextOutW(dc, x + run.X, y + run.Y, text.c_str(), static_cast<int>(text.size()));
+    DrawMeasured(dc, x + run.X, y + run.Y, Widen(run.Run.Text));
     if (!run.Run.Href.empty() && run.Run.Text != " ") {
       TEXTMETRICW tm{};
       GetTextMetricsW(dc, &tm);

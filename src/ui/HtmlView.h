@@ -31,9 +31,11 @@ class THtmlView {
   // CLR_INVALID: the view paints no background of its own.
   void SetBackground(COLORREF color);
   void SetEllipsis(bool ellipsis);
+  // Blank room between the view's edges and its text.
+  void SetPadding(int pixels);
   void SetOnLinkClick(std::function<void(const std::string&)> handler);
 
-  // Layout of the text in the view's current width (0: unlimited).
+  // Layout of the text in a width for the text (0: unlimited).
   THtmlLayout Layout(int width) const;
   // Height the text needs in the current width; FitHeight sizes the view to it.
   int TextHeight() const;
@@ -43,13 +45,17 @@ class THtmlView {
   // The client rectangle of the first piece of the link, if the text has it.
   std::optional<RECT> LinkRect(const std::string& href) const;
 
+  // The view object of a window of this class (nullptr for any other window).
+  static THtmlView* FromHandle(HWND window);
+
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint(HDC dc);
   bool SetCursorOverLink();
   void Click(int x, int y);
-  int ClientWidth() const;
+  int TextWidth() const;  // the client width less the padding
+  std::string LinkAtClient(int x, int y) const;
   void Resize(int width, int height);
 
   HWND window_ = nullptr;
@@ -59,6 +65,7 @@ class THtmlView {
   THtmlColors colors_;
   COLORREF background_ = CLR_INVALID;
   bool ellipsis_ = false;
+  int padding_ = 0;
   std::function<void(const std::string&)> onLinkClick_;
 };
 

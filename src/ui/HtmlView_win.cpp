@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+#include <cwchar>
 #include <memory>
 
 #include "ui/UiSeams.h"
@@ -69,6 +71,11 @@ void THtmlView::SetEllipsis(bool ellipsis) {
   InvalidateRect(window_, nullptr, TRUE);
 }
 
+void THtmlView::SetPadding(int pixels) {
+  padding_ = pixels;
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
 void THtmlView::SetOnLinkClick(std::function<void(const std::string&)> handler) {
   onLinkClick_ = std::move(handler);
 }
@@ -82,31 +89,46 @@ THtmlLayout THtmlView::Layout(int width) const {
   return LayoutHtml(doc_, measurer, options);
 }
 
-int THtmlView::ClientWidth() const {
+int THtmlView::TextWidth() const {
   RECT r{};
   GetClientRect(window_, &r);
-  return r.right - r.left;
+  return std::max(1, static_cast<int>(r.right - r.left) - 2 * padding_);
 }
 
-int THtmlView::TextHeight() const { return Layout(ClientWidth()).Height; }
+int THtmlView::TextHeight() const {
+  int height = Layout(TextWidth()).Height;
+  return height > 0 ? height + 2 * padding_ : 0;
+}
 
 void THtmlView::Resize(int width, int height) {
   SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void THtmlView::FitHeight() { Resize(ClientWidth(), TextHeight()); }
+void THtmlView::FitHeight() { Resize(TextWidth() + 2 * padding_, TextHeight()); }
 
 void THtmlView::FitSize() {
   THtmlLayout layout = Layout(0);
-  Resize(layout.Width, layout.Height);
+  Resize(layout.Width + 2 * padding_, layout.Height + 2 * padding_);
 }
 
 std::optional<RECT> THtmlView::LinkRect(const std::string& href) const {
-  THtmlLayout layout = Layout(ClientWidth());
+  THtmlLayout layout = Layout(TextWidth());
   for (const auto& run : layout.Runs)
     if (run.Run.Href == href && run.Run.Text != " ")
-      return RECT{run.X, run.Y, run.X + run.Width, run.Y + layout.LineHeight};
+      return RECT{padding_ + run.X, padding_ + run.Y, padding_ + run.X + run.Width,
+                  padding_ + run.Y + layout.LineHeight};
   return std::nullopt;
+}
+
+THtmlView* THtmlView::FromHandle(HWND window) {
+  wchar_t name[32] = {};
+  GetClassNameW(window, name, 32);
+  if (wcscmp(name, kClassName) != 0) return nullptr;
+  return reinterpret_cast<THtmlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+std::string THtmlView::LinkAtClient(int x, int y) const {
+  return Layout(TextWidth()).LinkAt(x - padding_, y - padding_);
 }
 
 LRESULT CALLBACK THtmlView::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -154,23 +176,23 @@ void THtmlView::Paint(HDC dc) {
   }
   TGdiMeasurer measurer(dc, *fonts_);
   TLayoutOptions options;
-  options.MaxWidth = client.right;
+  options.MaxWidth = TextWidth();
   options.Ellipsis = ellipsis_;
   THtmlLayout layout = LayoutHtml(doc_, measurer, options);
-  DrawHtmlLayout(dc, layout, *fonts_, 0, 0, colors_, client.right);
+  DrawHtmlLayout(dc, layout, *fonts_, padding_, padding_, colors_, options.MaxWidth);
 }
 
 bool THtmlView::SetCursorOverLink() {
   POINT p{};
   GetCursorPos(&p);
   ScreenToClient(window_, &p);
-  if (Layout(ClientWidth()).LinkAt(p.x, p.y).empty()) return false;
+  if (LinkAtClient(p.x, p.y).empty()) return false;
   SetCursor(LoadCursorW(nullptr, IDC_HAND));
   return true;
 }
 
 void THtmlView::Click(int x, int y) {
-  std::string href = Layout(ClientWidth()).LinkAt(x, y);
+  std::string href = LinkAtClient(x, y);
   if (href.empty()) return;
   Shell().Open(href);
   if (onLinkClick_) onLinkClick_(href);

@@ -119,3 +119,26 @@ TEST(HtmlView, PaintsRedTextRed) {
 
 }  // namespace
 }  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+TEST(HtmlFonts, TahomaIsThereInBothWeights) {
+  THtmlFonts fonts(11);
+  HDC dc = GetDC(nullptr);
+  for (bool bold : {false, true}) {
+    HGDIOBJ old = SelectObject(dc, fonts.Get(bold));
+    wchar_t face[LF_FACESIZE] = {};
+    GetTextFaceW(dc, LF_FACESIZE, face);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    EXPECT_EQ(Narrow(face), "Tahoma");
+    EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, 11);
+    EXPECT_EQ(tm.tmWeight, bold ? FW_BOLD : FW_NORMAL);
+  }
+  ReleaseDC(nullptr, dc);
+}
+
+}  // namespace
+}  // namespace qv::ui

@@ -1,0 +1,78 @@
+#pragma once
+// The program's own modal message box: white, on top of every window, an
+// HTML message, "Schließen" and, with a help text, "Hilfe" that unfolds it.
+// Any key without a modifier closes it (F1 does nothing), so does a link click.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "ui/BoxLayout.h"
+#include "ui/HtmlView.h"
+
+namespace qv::ui {
+
+inline constexpr char kApplicationTitle[] = "Quorvel";
+inline constexpr wchar_t kBoxClassName[] = L"TFSB_BOX";
+inline constexpr int kIdHelpButton = 101;   // FBhelpS
+inline constexpr int kIdCloseButton = 102;  // FB_BREAK2
+inline constexpr int kIdMessageView = 103;
+inline constexpr int kIdHelpView = 104;
+
+// Shows the box and returns when it is closed; messages keep being
+// dispatched meanwhile. helpText and caption may be empty.
+void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
+                     const std::string& caption);
+
+class TFSB_BOX {
+ public:
+  TFSB_BOX();
+  ~TFSB_BOX();
+  TFSB_BOX(const TFSB_BOX&) = delete;
+  TFSB_BOX& operator=(const TFSB_BOX&) = delete;
+
+  HWND Handle() const { return window_; }
+  void Prepare(const std::string& htmlText, const std::string& helpText,
+               const std::string& caption);
+  // Shows the box, fits its height and pulls it to the foreground.
+  void Show();
+  // Runs the box's own message loop until it is closed.
+  void RunModal();
+  bool Closed() const { return closed_; }
+  bool LinkClicked() const { return linkClicked_; }
+  // Key preview: true when the key was handled and must not be dispatched.
+  bool PreviewKey(const MSG& msg);
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void FormCreate();
+  void Place();
+  void FitHeight();
+  void Arrange();
+  void Paint(HDC dc);
+  void FBhelpSClick();
+  void LinkClick();
+  void FormDeactivate();
+  void Close();
+  int ClientHeightLimit() const;
+
+  HWND window_ = nullptr;
+  TBoxSetup setup_;
+  std::unique_ptr<THtmlView> message_;
+  std::unique_ptr<THtmlView> help_;
+  HWND helpButton_ = nullptr;
+  HWND closeButton_ = nullptr;
+  TFont formFont_;
+  std::string helpText_;
+  bool helpShown_ = false;
+  bool linkClicked_ = false;
+  bool closed_ = false;
+  TBoxGeometry geometry_;
+};
+
+// Makes the window the foreground window even while another program is
+// active (by attaching to the foreground window's input for the moment).
+void ForceForeground(HWND window);
+
+}  // namespace qv::ui

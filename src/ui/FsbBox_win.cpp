@@ -1,0 +1,367 @@
+#include "ui/FsbBox.h"
+
+#include <vector>
+
+#include "ui/BoxText.h"
+#include "ui/Dpi.h"
+#include "util/WinText.h"
+
+namespace qv::ui {
+namespace {
+
+constexpr UINT kMsgReforeground = WM_APP + 0x51;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
+constexpr int kDesignClientHeight = 187;
+constexpr int kViewPadding = 8;
+
+void RegisterBoxClass(WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kBoxClassName, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(nullptr, IDI_INFORMATION);
+  wc.lpszClassName = kBoxClassName;
+  RegisterClassExW(&wc);
+}
+
+TRect FromRect(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
+
+BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoW(monitor, &info)) {
+    auto* list = reinterpret_cast<std::vector<std::pair<HMONITOR, TMonitor>>*>(data);
+    list->push_back({monitor, TMonitor{FromRect(info.rcMonitor), FromRect(info.rcWork),
+                                       (info.dwFlags & MONITORINFOF_PRIMARY) != 0}});
+  }
+  return TRUE;
+}
+
+struct TMainSearch {
+  HWND Except = nullptr;
+  HWND Found = nullptr;
+};
+
+BOOL CALLBACK FindMainWindow(HWND window, LPARAM data) {
+  auto* s = reinterpret_cast<TMainSearch*>(data);
+  if (window == s->Except || GetWindow(window, GW_OWNER)) return TRUE;
+  if ((GetWindowLongW(window, GWL_STYLE) & WS_CAPTION) != WS_CAPTION) return TRUE;
+  s->Found = window;
+  return FALSE;
+}
+
+// The program's main window: its first captioned top-level window.
+HWND ProgramMainWindow(HWND except) {
+  TMainSearch search{except};
+  EnumThreadWindows(GetCurrentThreadId(), FindMainWindow, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+bool IsModifierKey(WPARAM key) {
+  switch (key) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ModifierOrButtonHeld() {
+  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LBUTTON, VK_RBUTTON, VK_MBUTTON})
+    if (GetKeyState(key) < 0) return true;
+  return false;
+}
+
+struct TEnabledWindows {
+  HWND Except = nullptr;
+  std::vector<HWND> Windows;
+};
+
+BOOL CALLBACK CollectEnabled(HWND window, LPARAM data) {
+  auto* c = reinterpret_cast<TEnabledWindows*>(data);
+  if (window != c->Except && IsWindowVisible(window) && IsWindowEnabled(window))
+    c->Windows.push_back(window);
+  return TRUE;
+}
+
+// Windows of this thread that a modal box disables while it is open.
+std::vector<HWND> DisableThreadWindows(HWND except) {
+  TEnabledWindows collect{except, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabled, reinterpret_cast<LPARAM>(&collect));
+  for (HWND window : collect.Windows) EnableWindow(window, FALSE);
+  return collect.Windows;
+}
+
+void SetBounds(HWND window, const TRect& r) {
+  SetWindowPos(window, nullptr, r.Left, r.Top, r.Width(), r.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void ForceForeground(HWND window) {
+  HWND foreground = GetForegroundWindow();
+  DWORD own = GetCurrentThreadId();
+  DWORD other = foreground ? GetWindowThreadProcessId(foreground, nullptr) : own;
+  bool attach = other != own && AttachThreadInput(own, other, TRUE);
+  SetForegroundWindow(window);
+  BringWindowToTop(window);
+  if (attach) AttachThreadInput(own, other, FALSE);
+}
+
+void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
+                     const std::string& caption) {
+  TFSB_BOX box;
+  box.Prepare(htmlText, helpText, caption);
+  box.Show();
+  box.RunModal();
+}
+
+TFSB_BOX::TFSB_BOX() {
+  RegisterBoxClass(&TFSB_BOX::Proc);
+  setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
+  RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
+  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+  window_ = CreateWindowExW(kExStyle, kBoxClassName, L"", kStyle, 0, 0, r.right - r.left,
+                            r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  FormCreate();
+  Place();
+}
+
+TFSB_BOX::~TFSB_BOX() {
+  message_.reset();
+  help_.reset();
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TFSB_BOX::FormCreate() {
+  formFont_.reset(CreateTahoma(setup_.FormFontPx, false));
+  int width = setup_.ClientWidth;
+  message_ = std::make_unique<THtmlView>(window_, kIdMessageView, RECT{0, 0, width, 20},
+                                         setup_.MessageFontPx);
+  help_ = std::make_unique<THtmlView>(window_, kIdHelpView, RECT{0, 0, width, 20},
+                                      setup_.MessageFontPx);
+  for (THtmlView* view : {message_.get(), help_.get()}) {
+    view->SetBackground(RGB(255, 255, 255));
+    view->SetPadding(setup_.Scale(kViewPadding));
+    view->SetOnLinkClick([this](const std::string&) { LinkClick(); });
+  }
+  ShowWindow(help_->Handle(), SW_HIDE);
+  DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+  helpButton_ =
+      CreateWindowExW(0, L"BUTTON", L"Hilfe", buttonStyle | BS_PUSHBUTTON, 0, 0, 10, 10, window_,
+                      reinterpret_cast<HMENU>(kIdHelpButton), GetModuleHandleW(nullptr), nullptr);
+  closeButton_ =
+      CreateWindowExW(0, L"BUTTON",
+                      Widen("Schlie\xC3\x9F"
+                            "en")
+                          .c_str(),
+                      buttonStyle | BS_DEFPUSHBUTTON, 0, 0, 10, 10, window_,
+                      reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
+  for (HWND button : {helpButton_, closeButton_})
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+}
+
+// Centred on the monitor that holds the program's active (else main) window.
+void TFSB_BOX::Place() {
+  std::vector<std::pair<HMONITOR, TMonitor>> found;
+  EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
+  if (found.empty()) return;
+  std::vector<TMonitor> monitors;
+  for (const auto& m : found) monitors.push_back(m.second);
+  HWND reference = GetActiveWindow();
+  if (!reference || reference == window_) reference = ProgramMainWindow(window_);
+  std::optional<TRect> rect;
+  std::optional<std::size_t> own;
+  if (reference) {
+    RECT r{};
+    GetWindowRect(reference, &r);
+    rect = FromRect(r);
+    HMONITOR monitor = MonitorFromWindow(reference, MONITOR_DEFAULTTONULL);
+    for (std::size_t i = 0; i < found.size(); ++i)
+      if (found[i].first == monitor) own = i;
+  }
+  const TMonitor& chosen = monitors[ChooseBoxMonitor(monitors, rect, own)];
+  RECT current{};
+  GetWindowRect(window_, &current);
+  SetBounds(window_,
+            CenterIn(chosen.WorkArea, current.right - current.left, current.bottom - current.top));
+}
+
+void TFSB_BOX::Prepare(const std::string& htmlText, const std::string& helpText,
+                       const std::string& caption) {
+  helpText_.clear();
+  helpShown_ = false;
+  ShowWindow(help_->Handle(), SW_HIDE);
+  message_->SetHtml(FormatBoxText(htmlText));
+  SetWindowTextW(window_, Widen(caption.empty() ? kApplicationTitle : caption).c_str());
+  ShowWindow(helpButton_, helpText.empty() ? SW_HIDE : SW_SHOW);
+  helpText_ = helpText;
+  FitHeight();
+}
+
+void TFSB_BOX::Show() {
+  ShowWindow(window_, SW_SHOW);
+  FitHeight();
+  if (setup_.Dpi != kDesignDpi) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT r{};
+    GetWindowRect(window_, &r);
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    SetWindowPos(window_, nullptr, work.right / 2 - width / 2, work.bottom / 2 - height / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ForceForeground(window_);
+  SetFocus(closeButton_);
+}
+
+int TFSB_BOX::ClientHeightLimit() const {
+  RECT frame{0, 0, 100, 100};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  int nonClient = (frame.bottom - frame.top) - 100;
+  return BoxHeightLimit(GetSystemMetrics(SM_CYSCREEN)) - nonClient;
+}
+
+// Fits the client height to the texts; the top edge stays where it is.
+void TFSB_BOX::FitHeight() {
+  std::optional<int> helpHeight;
+  if (helpShown_) helpHeight = help_->TextHeight();
+  geometry_ = LayoutBox(setup_, message_->TextHeight(), helpHeight, ClientHeightLimit());
+  RECT frame{0, 0, setup_.ClientWidth, geometry_.ClientHeight};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Arrange();
+}
+
+void TFSB_BOX::Arrange() {
+  const TBoxGeometry& g = geometry_;
+  SetBounds(message_->Handle(), g.Message);
+  SetBounds(helpButton_, g.HelpButton);
+  SetBounds(closeButton_, g.CloseButton);
+  if (g.HelpPanel) SetBounds(help_->Handle(), g.HelpView);
+  ShowWindow(help_->Handle(), g.HelpPanel ? SW_SHOW : SW_HIDE);
+  InvalidateRect(window_, nullptr, TRUE);
+}
+
+void TFSB_BOX::Paint(HDC dc) {
+  RECT client{};
+  GetClientRect(window_, &client);
+  FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  RECT panel{geometry_.Pmsg.Left, geometry_.Pmsg.Top, geometry_.Pmsg.Right, geometry_.Pmsg.Bottom};
+  FillRect(dc, &panel, GetSysColorBrush(COLOR_BTNFACE));
+  const TRect& image = geometry_.Image;
+  DrawIconEx(dc, image.Left, image.Top, LoadIconW(nullptr, IDI_INFORMATION), image.Width(),
+             image.Height(), 0, nullptr, DI_NORMAL);
+}
+
+void TFSB_BOX::FBhelpSClick() {
+  if (helpText_.empty() || helpShown_) return;
+  help_->SetHtml(FormatBoxText(helpText_));
+  helpShown_ = true;
+  SetFocus(closeButton_);
+  EnableWindow(helpButton_, FALSE);
+  FitHeight();
+}
+
+void TFSB_BOX::LinkClick() {
+  linkClicked_ = true;
+  Close();
+}
+
+void TFSB_BOX::FormDeactivate() {
+  if (!linkClicked_ && !closed_) PostMessageW(window_, kMsgReforeground, 0, 0);
+}
+
+void TFSB_BOX::Close() {
+  if (closed_) return;
+  closed_ = true;
+  ShowWindow(window_, SW_HIDE);
+}
+
+bool TFSB_BOX::PreviewKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
+  if (msg.wParam == VK_F1) return true;
+  if (IsModifierKey(msg.wParam) || ModifierOrButtonHeld()) return false;
+  Close();
+  return true;
+}
+
+void TFSB_BOX::RunModal() {
+  std::vector<HWND> disabled = DisableThreadWindows(window_);
+  MSG msg;
+  while (!closed_) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // the caller's loop must see it too
+      break;
+    }
+    if (got == -1) break;
+    if (PreviewKey(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  for (HWND window : disabled)
+    if (IsWindow(window)) EnableWindow(window, TRUE);
+}
+
+LRESULT CALLBACK TFSB_BOX::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TFSB_BOX*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TFSB_BOX*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+  return self->OnMessage(msg, wParam, lParam);
+}
+
+LRESULT TFSB_BOX::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window_, &ps);
+      Paint(dc);
+      EndPaint(window_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdCloseButton) Close();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdHelpButton) FBhelpSClick();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) FormDeactivate();
+      break;
+    case kMsgReforeground:
+      if (!linkClicked_ && !closed_) ForceForeground(window_);
+      return 0;
+    case WM_CLOSE:
+      Close();
+      return 0;
+  }
+  return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+}  // namespace qv::ui
