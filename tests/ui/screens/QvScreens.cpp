@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Capture.h"
+#include "TrayScreens.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
 
@@ -54,6 +55,8 @@ std::map<std::string, TState> States() {
       {"box-startup", [](const std::string& p) { return Box(p, StartUpText(), "", false); }},
       {"box-30-lines", [](const std::string& p) { return Box(p, ThirtyLines(), "", false); }},
       {"box-help", [](const std::string& p) { return Box(p, StartUpText(), HelpText(), true); }},
+      {"main-idle", MainWindowIdle},
+      {"tray-menu", TrayMenuOpen},
   };
 }
 
