@@ -8,6 +8,7 @@
 
 #include "ui/GdiHandles.h"
 #include "ui/HtmlDraw.h"
+#include "ui/controls/ControlClass.h"
 #include "util/WinText.h"
 
 namespace qv {
@@ -15,14 +16,6 @@ namespace {
 
 constexpr UINT_PTR kFrameSubclassId = 0x4442;
 constexpr int kBorderWidth = 1;
-
-std::wstring ItemText(HWND list, int index) {
-  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return {};
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
-  return buffer.data();
-}
 
 void PaintRedFrame(HWND list) {
   HDC dc = GetWindowDC(list);
@@ -72,6 +65,10 @@ int FontHeight(HWND list) {
 
 }  // namespace
 
+std::string DatabaseItemText(HWND list, int index) {
+  return Narrow(ui::ItemText(list, index, LB_GETTEXTLEN, LB_GETTEXT));
+}
+
 HWND CreateDatabaseListBox(HWND parent, int id) {
   HWND list =
       CreateWindowExW(0, L"LISTBOX", L"",
@@ -93,7 +90,7 @@ void MeasureDatabaseItem(HWND list, MEASUREITEMSTRUCT& item) {
   ui::TGdiMeasurer measurer(dc.get(), fonts);
   ui::TLayoutOptions options;
   options.MaxWidth = static_cast<int>(std::lround(0.8 * client.right));
-  std::string text = Narrow(ItemText(list, static_cast<int>(item.itemID)));
+  std::string text = DatabaseItemText(list, static_cast<int>(item.itemID));
   int height = ui::LayoutHtml(ui::ParseHtml(text), measurer, options).Height;
   item.itemHeight = static_cast<UINT>(std::max(1L, std::lround(1.5 * height)));
 }
@@ -105,7 +102,7 @@ void DrawDatabaseItem(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
   r.left += 5;
   ui::THtmlFonts fonts(FontHeight(item.hwndItem));
-  std::string text = Narrow(ItemText(item.hwndItem, static_cast<int>(item.itemID)));
+  std::string text = DatabaseItemText(item.hwndItem, static_cast<int>(item.itemID));
   ui::THtmlColors colors = selected ? ui::THtmlColors::ForSelection() : ui::THtmlColors();
   // Measured first, then drawn in the middle of the item's height.
   ui::TGdiMeasurer measurer(item.hDC, fonts);

@@ -1,23 +1,11 @@
 // The tray icon's menu, the buttons and the end of the main window.
 #include "app/DatabaseList.h"
+#include "app/DatabaseListBox.h"
 #include "app/MainWindow.h"
 #include "app/Protocol.h"
 #include "util/WinText.h"
 
 namespace qv {
-namespace {
-
-std::string ListItemText(HWND list, int index) {
-  LRESULT length = SendMessageW(list, LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<size_t>(length));
-  return Narrow(text);
-}
-
-}  // namespace
-
 void TVEZivavuvIdazadide::TrayIconClick() {
   if (popupMenu_->Enabled(ID_MNU_SHOW)) Anzeigen1Click();
 }
@@ -63,7 +51,7 @@ void TVEZivavuvIdazadide::Ausfhren1Click() {
 void TVEZivavuvIdazadide::LBDataBasesDblClick() {
   int index = static_cast<int>(SendMessageW(LBDataBases, LB_GETCURSEL, 0, 0));
   if (index < 0) return;
-  Shell().Execute("explore", ListItemText(LBDataBases, index),
+  Shell().Execute("explore", DatabaseItemText(LBDataBases, index),
                   reinterpret_cast<std::uintptr_t>(GetActiveWindow()));
 }
 
@@ -90,7 +78,7 @@ bool TVEZivavuvIdazadide::FormCloseQuery() {
 std::string TVEZivavuvIdazadide::DatabaseListText() const {
   TStringList lines;
   int count = static_cast<int>(SendMessageW(LBDataBases, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) lines.push_back(ListItemText(LBDataBases, i));
+  for (int i = 0; i < count; ++i) lines.push_back(DatabaseItemText(LBDataBases, i));
   return JoinLines(lines);
 }
 

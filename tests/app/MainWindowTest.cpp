@@ -343,6 +343,17 @@ TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
   EXPECT_GT(frame.left, 0);
 }
 
+TEST_F(MainWindowTest, TheTitleAndTheIconLetPressesThroughToTheDraggingPanel) {
+  auto& w = Create();
+  ShowNow();
+  for (HWND control : {w.Label4, w.Image2}) {
+    RECT r;
+    GetWindowRect(control, &r);
+    LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_EQ(SendMessageW(control, WM_NCHITTEST, 0, centre), HTTRANSPARENT) << control;
+  }
+}
+
 TEST_F(MainWindowTest, TheShrinkButtonHidesTheWindow) {
   auto& w = Create();
   ShowNow();

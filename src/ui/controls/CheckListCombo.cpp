@@ -4,18 +4,12 @@
 
 #include <vector>
 
+#include "ui/controls/ControlClass.h"
+
 namespace qv::ui {
 namespace {
 
 constexpr UINT_PTR kListSubclassId = 0x434C;
-
-std::wstring ItemText(HWND combo, int index) {
-  LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
-  if (length == CB_ERR) return {};
-  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
-  SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
-  return buffer.data();
-}
 
 std::wstring CheckedCaptions(HWND combo) {
   std::wstring text;
@@ -23,7 +17,7 @@ std::wstring CheckedCaptions(HWND combo) {
   for (int i = 0; i < count; ++i) {
     if (!IsCheckListItemChecked(combo, i)) continue;
     if (!text.empty()) text += L", ";
-    text += ItemText(combo, i);
+    text += ItemText(combo, i, CB_GETLBTEXTLEN, CB_GETLBTEXT);
   }
   return text;
 }
@@ -120,7 +114,7 @@ void DrawCheckListItem(const DRAWITEMSTRUCT& item) {
     if (IsCheckListItemChecked(item.hwndItem, static_cast<int>(item.itemID))) state |= DFCS_CHECKED;
     DrawFrameControl(dc, &check, DFC_BUTTON, state);
     r.left = check.right + 4;
-    text = ItemText(item.hwndItem, static_cast<int>(item.itemID));
+    text = ItemText(item.hwndItem, static_cast<int>(item.itemID), CB_GETLBTEXTLEN, CB_GETLBTEXT);
   }
   r.left += field ? 3 : 0;
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,

@@ -3,6 +3,8 @@
 // WM_NCCREATE, freed at WM_NCDESTROY, reached through the window.
 #include <windows.h>
 
+#include <string>
+
 namespace qv::ui {
 
 template <class T>
@@ -26,6 +28,10 @@ template <class T>
 T* ControlOf(HWND window) {
   return window ? reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
 }
+
+// The text of a list or combo box item, asked with the control's own
+// length and text messages (LB_GETTEXTLEN/LB_GETTEXT, CB_GETLBTEXTLEN/CB_GETLBTEXT).
+std::wstring ItemText(HWND control, int index, UINT lengthMessage, UINT textMessage);
 
 // Registers the class once per process (a second call finds it registered).
 void RegisterControlClass(const wchar_t* name, WNDPROC proc, UINT style = 0);
