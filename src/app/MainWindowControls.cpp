@@ -183,8 +183,8 @@ void TVEZivavuvIdazadide::Layout() {
   MoveWindow(FlatSpeedButton1, client.right - speed - Scaled(3), Scaled(7), speed, speed, TRUE);
   COLORREF panel = ui::PanelColor(Panel1);
   ui::TFlatButtonColors speedColors;
-  speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border = panel;
-  speedColors.BorderHot = RGB(128, 128, 128);
+  speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border =
+      speedColors.BorderHot = panel;
   ui::SetFlatButtonColors(FlatSpeedButton1, speedColors);
 
   font_.reset(MakeTahoma(Scaled(12), FW_NORMAL));
