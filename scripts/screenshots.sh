@@ -72,5 +72,5 @@ shoot() {  # dpi suffix state...
 }
 
 echo "Pictures in $out:"
-shoot 96 "" box-startup box-30-lines box-help main-idle tray-menu
-shoot 144 "-144dpi" box-startup main-idle
+shoot 96 "" box-startup box-30-lines box-help popup-success popup-error main-idle tray-menu
+shoot 144 "-144dpi" box-startup popup-error main-idle

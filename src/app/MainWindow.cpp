@@ -6,7 +6,6 @@
 #include "app/UserMode.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
-#include "ui/controls/WindowAlpha.h"
 #include "util/WinText.h"
 
 #ifndef WM_DPICHANGED
@@ -61,6 +60,7 @@ TVEZivavuvIdazadide::TVEZivavuvIdazadide(TMainWindowOptions options) : options_(
   dpi_ = options_.Dpi > 0 ? options_.Dpi : WindowDpi(window_);
   CreateComponents();
   FormCreate();
+  Signal = std::make_unique<TSignal>();
   // The window is shown once at start and then shrinks away.
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
@@ -155,7 +155,7 @@ void TVEZivavuvIdazadide::FormCreate() {
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   FWorkArea = workArea;
   ui::SetPanelColor(Panel1, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
-  ui::SetWindowAlpha(window_, kWindowAlpha);
+  SetWindowAlpha(window_, kWindowAlpha);
   CreateSchedules();
 
   RECT r;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/TrayIcon.h"
+#include "app/USignal.h"
 #include "backup/BackupPooled.h"
 #include "sched/acTimer.h"
 #include "ui/HtmlView.h"
@@ -67,6 +68,8 @@ class TVEZivavuvIdazadide {
   TBackupPooled& Pool() { return *FPool; }
   std::vector<HICON> ImageList1;
   std::vector<HICON> ImagesListWork;
+  // The result popup, made right after the window.
+  std::unique_ptr<TSignal> Signal;
 
   // State shared with the run controller.
   std::unique_ptr<TBackupPooled> FPool;

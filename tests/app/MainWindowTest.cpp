@@ -166,6 +166,13 @@ TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape)
   for (HICON icon : w.ImageList1) EXPECT_NE(icon, nullptr);
   for (HICON icon : w.ImagesListWork) EXPECT_NE(icon, nullptr);
   EXPECT_EQ(first.Data.Icon, reinterpret_cast<std::uintptr_t>(w.ImageList1[0]));
+
+  // The result popup waits, hidden, for the end of a run.
+  ASSERT_NE(w.Signal, nullptr);
+  wchar_t popupClass[64] = {};
+  GetClassNameW(w.Signal->Handle(), popupClass, 64);
+  EXPECT_STREQ(popupClass, kSignalClassName);
+  EXPECT_FALSE(IsWindowVisible(w.Signal->Handle()));
 }
 
 TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {

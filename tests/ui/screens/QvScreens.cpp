@@ -10,6 +10,7 @@
 
 #include "Capture.h"
 #include "TrayScreens.h"
+#include "app/USignal.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
 
@@ -48,6 +49,14 @@ std::string HelpText() {
          "C:\\Quorvel\\DATABASEUTIL\\QUORVEL.htm</a>";
 }
 
+// The popup at rest, before its timer slides it out.
+bool Popup(const std::string& path, bool failed) {
+  TSignal signal;
+  signal.ShowResult(failed);
+  Settle(kSettleMs);
+  return CaptureWindow(signal.Handle(), path);
+}
+
 using TState = std::function<bool(const std::string&)>;
 
 std::map<std::string, TState> States() {
@@ -57,6 +66,8 @@ std::map<std::string, TState> States() {
       {"box-help", [](const std::string& p) { return Box(p, StartUpText(), HelpText(), true); }},
       {"main-idle", MainWindowIdle},
       {"tray-menu", TrayMenuOpen},
+      {"popup-success", [](const std::string& p) { return Popup(p, false); }},
+      {"popup-error", [](const std::string& p) { return Popup(p, true); }},
   };
 }
 

@@ -1,0 +1,74 @@
+#pragma once
+// The result popup: a small window that slides up at the bottom right of the
+// screen with "Erfolgreich!" (white) or "Fehler!" (red), rests five seconds
+// and slides down again. It never takes the focus and cannot be clicked.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "ui/GdiHandles.h"
+#include "ui/HtmlView.h"
+
+namespace qv {
+
+inline constexpr wchar_t kSignalClassName[] = L"TSignal";
+inline constexpr UINT_PTR kTimer1 = 1;
+inline constexpr UINT kTimer1Interval = 5000;
+inline constexpr char kResultFailed[] = "Quorvel:<b> Fehler!";
+inline constexpr char kResultSucceeded[] = "Quorvel:<b> Erfolgreich!";
+
+class TSignal {
+ public:
+  TSignal();
+  ~TSignal();
+  TSignal(const TSignal&) = delete;
+  TSignal& operator=(const TSignal&) = delete;
+
+  HWND Handle() const { return window_; }
+
+  // Shows the outcome of a run; a new call in any state starts over.
+  void ShowResult(bool failed);
+  // Five seconds after resting: slides out and hides.
+  void Timer1Timer();
+
+  bool Timer1Enabled() const { return timer1Enabled_; }
+  int TargetTop() const { return targetTop_; }
+  COLORREF PanelColor() const { return panelColor_; }
+  COLORREF BorderColor() const { return borderColor_; }
+  const ui::THtmlView& ResultLabel() const { return *resultLabel_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void PaintFlatPanel(HDC dc);
+  void MoveTo(int top);
+  void StartTimer1();
+  void StopTimer1();
+  // False when the program is ending or a newer slide has started.
+  bool KeepSliding(unsigned generation);
+
+  HWND window_ = nullptr;
+  int dpi_ = 96;
+  std::unique_ptr<ui::THtmlView> resultLabel_;
+  COLORREF panelColor_ = RGB(255, 255, 255);
+  COLORREF borderColor_ = RGB(157, 191, 225);
+  bool timer1Enabled_ = false;
+  int targetTop_ = 0;
+  int position_ = 0;
+  unsigned generation_ = 0;
+  bool quitting_ = false;
+};
+
+// Gives the window a constant opacity (0 to 255) as a layered window.
+void SetWindowAlpha(HWND window, BYTE alpha);
+
+// Busy-waits n milliseconds on the performance counter, painting meanwhile.
+void WaitMs(unsigned ms);
+
+// 1 left, 2 top, 3 right, 0 bottom or unknown: where the taskbar is.
+int TaskbarEdge();
+int TaskbarHeight();
+
+}  // namespace qv

@@ -1,0 +1,232 @@
+#include "app/USignal.h"
+
+#include "ui/Dpi.h"
+#include "ui/UiSeams.h"
+
+namespace qv {
+namespace {
+
+constexpr int kClientWidth = 195;
+constexpr int kClientHeight = 35;
+constexpr int kLabelLeft = 7;
+constexpr int kLabelTop = 8;
+constexpr int kLabelWidth = 156;
+constexpr int kLabelHeight = 22;
+constexpr int kLabelFontPx = 13;
+constexpr DWORD kStyle = WS_POPUP | WS_DISABLED | WS_BORDER;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+constexpr int kResultLabelId = 1;
+
+void RegisterSignalClass(WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  if (GetClassInfoExW(GetModuleHandleW(nullptr), kSignalClassName, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.style = CS_SAVEBITS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The program's own icon when it carries one.
+  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  wc.lpszClassName = kSignalClassName;
+  RegisterClassExW(&wc);
+}
+
+// Handles what is pending; false once the program is asked to end.
+bool ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // for the program's own loop
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetWindowAlpha(HWND window, BYTE alpha) {
+  SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(window, 0, alpha, LWA_ALPHA);
+}
+
+void WaitMs(unsigned ms) {
+  LARGE_INTEGER frequency, start, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  long long ticks = frequency.QuadPart * ms / 1000;
+  MSG msg;
+  do {
+    while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
+    QueryPerformanceCounter(&now);
+  } while (now.QuadPart - start.QuadPart < ticks);
+}
+
+int TaskbarEdge() { return ui::Taskbar().Edge(); }
+int TaskbarHeight() { return ui::Taskbar().Height(); }
+
+TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
+  RegisterSignalClass(&TSignal::Proc);
+  RECT r{0, 0, ui::ScaleToDpi(kClientWidth, dpi_), ui::ScaleToDpi(kClientHeight, dpi_)};
+  AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
+  window_ = CreateWindowExW(kExStyle, kSignalClassName, L"Quorvel", kStyle, 0,
+                            GetSystemMetrics(SM_CYSCREEN), r.right - r.left, r.bottom - r.top,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  auto s = [this](int size) { return ui::ScaleToDpi(size, dpi_); };
+  resultLabel_ = std::make_unique<ui::THtmlView>(
+      window_, kResultLabelId,
+      RECT{s(kLabelLeft), s(kLabelTop), s(kLabelLeft + kLabelWidth), s(kLabelTop + kLabelHeight)},
+      s(kLabelFontPx));
+  resultLabel_->SetBackground(panelColor_);
+  resultLabel_->SetHtml("Es sind Fehler aufgetreten");
+  resultLabel_->FitSize();
+}
+
+TSignal::~TSignal() {
+  ++generation_;  // a slide still running on the stack ends
+  resultLabel_.reset();
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void TSignal::ShowResult(bool failed) {
+  unsigned generation = ++generation_;
+  borderColor_ = RGB(0, 0, 0);
+  panelColor_ = failed ? RGB(255, 0, 0) : RGB(255, 255, 255);
+  ui::THtmlColors colors;
+  colors.Text = failed ? RGB(255, 255, 255) : RGB(0, 0, 0);
+  resultLabel_->SetColors(colors);
+  resultLabel_->SetBackground(panelColor_);
+  resultLabel_->SetHtml(failed ? kResultFailed : kResultSucceeded);
+  resultLabel_->FitSize();
+  InvalidateRect(window_, nullptr, TRUE);
+  UpdateWindow(window_);
+  StopTimer1();
+  SetWindowAlpha(window_, failed ? 255 : 180);
+
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  RECT r{};
+  GetWindowRect(window_, &r);
+  int width = r.right - r.left;
+  int height = r.bottom - r.top;
+  MoveTo(screenHeight);
+  ShowWindow(window_, SW_SHOWNOACTIVATE);
+  SetWindowPos(window_, HWND_TOPMOST, screenWidth - width - 2, screenHeight, 0, 0,
+               SWP_NOSIZE | SWP_NOACTIVATE);
+  int edge = TaskbarEdge();
+  targetTop_ =
+      (edge >= 1 && edge <= 3) ? screenHeight - height : screenHeight - height - TaskbarHeight();
+
+  position_ = screenHeight;
+  do {
+    --position_;
+    MoveTo(position_);
+    UpdateWindow(window_);
+    if (!KeepSliding(generation)) return;
+    WaitMs(10);
+  } while (position_ > targetTop_);
+  StartTimer1();
+}
+
+void TSignal::Timer1Timer() {
+  unsigned generation = ++generation_;
+  StopTimer1();
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  position_ = 0;
+  do {
+    ++position_;
+    MoveTo(targetTop_ + position_);
+    UpdateWindow(window_);
+    WaitMs(1);
+    if (!KeepSliding(generation)) return;
+  } while (position_ < screenHeight);
+  ShowWindow(window_, SW_HIDE);
+}
+
+bool TSignal::KeepSliding(unsigned generation) {
+  if (quitting_ || !ProcessMessages()) {
+    quitting_ = true;
+    return false;
+  }
+  return generation == generation_;
+}
+
+void TSignal::MoveTo(int top) {
+  RECT r{};
+  GetWindowRect(window_, &r);
+  SetWindowPos(window_, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSignal::StartTimer1() {
+  SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
+  timer1Enabled_ = true;
+}
+
+void TSignal::StopTimer1() {
+  KillTimer(window_, kTimer1);
+  timer1Enabled_ = false;
+}
+
+void TSignal::PaintFlatPanel(HDC dc) {
+  RECT client{};
+  GetClientRect(window_, &client);
+  ui::TBrush panel(CreateSolidBrush(panelColor_));
+  FillRect(dc, &client, panel.get());
+  ui::TBrush border(CreateSolidBrush(borderColor_));
+  FrameRect(dc, &client, border.get());
+}
+
+LRESULT CALLBACK TSignal::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TSignal*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TSignal*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
+  return self->OnMessage(msg, wParam, lParam);
+}
+
+LRESULT TSignal::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT: {
+      // Double-buffered: the panel is drawn off screen and copied in one go.
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window_, &ps);
+      RECT client{};
+      GetClientRect(window_, &client);
+      HDC memory = CreateCompatibleDC(dc);
+      ui::TBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+      {
+        ui::TSelectObject selected(memory, bitmap.get());
+        PaintFlatPanel(memory);
+        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+      }
+      DeleteDC(memory);
+      EndPaint(window_, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      PaintFlatPanel(reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_TIMER:
+      if (wParam == kTimer1) Timer1Timer();
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ACTIVATE:
+      DefWindowProcW(window_, msg, wParam, lParam);
+      return 1;
+  }
+  return DefWindowProcW(window_, msg, wParam, lParam);
+}
+
+}  // namespace qv

@@ -1,0 +1,57 @@
+#pragma once
+// Sounds held inside the program as complete WAVE files and played from
+// memory, asynchronously, through the sound seam.
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "util/Stream.h"
+
+namespace qv {
+
+class EWaveData : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr char kWaveDataDamaged[] =
+    "Klangdaten sind besch\xC3\xA4"
+    "digt";
+
+class TWaveData {
+ public:
+  std::uint32_t Size() const { return static_cast<std::uint32_t>(bytes_.size()); }
+  bool Empty() const { return bytes_.empty(); }
+  const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+  void Assign(std::vector<std::uint8_t> bytes) { bytes_ = std::move(bytes); }
+  void Clear() { bytes_.clear(); }
+
+  // The stored form "Data": the 32-bit little-endian size, then the bytes.
+  // A stored form shorter than its size raises EWaveData and leaves the data empty.
+  void ReadData(IStream& stream);
+  void WriteData(IStream& stream) const;
+
+  // The whole file when it exists, else empty (Windows only).
+  void LoadFromFile(const std::string& path);
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+class TWave {
+ public:
+  TWaveData Data;
+  std::function<void(TWave&)> OnPlay;
+
+  // Calls OnPlay, then hands the bytes to the sound player; returns at once,
+  // a new play replaces a sound still playing. Empty data plays nothing.
+  void Play();
+};
+
+// The error sound played at the end of a run with errors, from the program's
+// resources (resource "WAVE1"); empty when the program carries none.
+TWave Wave1();
+
+}  // namespace qv

@@ -1,0 +1,40 @@
+#include "ui/UiSeams.h"
+
+namespace qv::ui {
+namespace {
+
+// Without a Windows shell there is nothing to open, play or rest on.
+class TNoShell final : public IShell {
+ public:
+  bool Open(const std::string&) override { return false; }
+};
+
+class TNoSoundPlayer final : public ISoundPlayer {
+ public:
+  bool PlayMemory(const void*, std::size_t) override { return false; }
+};
+
+class TNoTaskbar final : public ITaskbar {
+ public:
+  int Edge() override { return 0; }
+  int Height() override { return 0; }
+};
+
+}  // namespace
+
+IShell& SystemShell() {
+  static TNoShell shell;
+  return shell;
+}
+
+ISoundPlayer& SystemSoundPlayer() {
+  static TNoSoundPlayer player;
+  return player;
+}
+
+ITaskbar& SystemTaskbar() {
+  static TNoTaskbar taskbar;
+  return taskbar;
+}
+
+}  // namespace qv::ui

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+
+#include "app/USignal.h"
+#include "ui/Dpi.h"
+#include "ui/UiSeams.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+class TFakeTaskbar final : public ui::ITaskbar {
+ public:
+  TFakeTaskbar(int edge, int height) : edge_(edge), height_(height) { ui::SetTaskbarForTest(this); }
+  ~TFakeTaskbar() override { ui::SetTaskbarForTest(nullptr); }
+  int Edge() override { return edge_; }
+  int Height() override { return height_; }
+
+ private:
+  int edge_;
+  int height_;
+};
+
+// Runs an action when the message it posts is dispatched, as a job report
+// or a cron job would arrive while the popup slides.
+class TLaterAction {
+ public:
+  TLaterAction() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &TLaterAction::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QvTestLater";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, L"QvTestLater", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                              nullptr);
+  }
+  ~TLaterAction() { DestroyWindow(window_); }
+  void Post(std::function<void()> action) {
+    action_ = std::move(action);
+    PostMessageW(window_, WM_APP, 0, 0);
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP && action_) {
+      auto action = std::move(action_);
+      action_ = nullptr;
+      action();
+      return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+  }
+  static inline std::function<void()> action_;
+  HWND window_ = nullptr;
+};
+
+RECT Rect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+BYTE Alpha(HWND window) {
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  COLORREF key = 0;
+  if (!GetLayeredWindowAttributes(window, &key, &alpha, &flags)) return 0;
+  return alpha;
+}
+
+std::string Text(HWND window) {
+  wchar_t buffer[256] = {};
+  GetWindowTextW(window, buffer, 256);
+  return Narrow(buffer);
+}
+
+// Counts the pixels of a colour in what the window prints of its client area.
+int CountPixels(HWND window, COLORREF color) {
+  RECT r{};
+  GetClientRect(window, &r);
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  PrintWindow(window, mem, PW_CLIENTONLY);
+  int count = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x)
+      if (GetPixel(mem, x, y) == color) ++count;
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return count;
+}
+
+COLORREF PixelAt(HWND window, int x, int y) {
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, x + 1, y + 1);
+  HGDIOBJ old = SelectObject(mem, bitmap);
+  PrintWindow(window, mem, PW_CLIENTONLY);
+  COLORREF c = GetPixel(mem, x, y);
+  SelectObject(mem, old);
+  DeleteObject(bitmap);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+TEST(Signal, CreatedHiddenDisabledAsAToolWindowThatNeverActivates) {
+  TSignal signal;
+  HWND w = signal.Handle();
+  EXPECT_FALSE(IsWindowVisible(w));
+  LONG style = GetWindowLongW(w, GWL_STYLE);
+  LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
+  EXPECT_EQ(style & (WS_POPUP | WS_DISABLED | WS_BORDER), WS_POPUP | WS_DISABLED | WS_BORDER);
+  EXPECT_EQ(ex & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE), WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE);
+  EXPECT_TRUE(GetClassLongW(w, GCL_STYLE) & CS_SAVEBITS);
+  RECT client{};
+  GetClientRect(w, &client);
+  EXPECT_EQ(client.right, ui::ScaleToDpi(195, ui::ScreenDpi()));
+  EXPECT_EQ(client.bottom, ui::ScaleToDpi(35, ui::ScreenDpi()));
+  EXPECT_EQ(SendMessageW(w, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Es sind Fehler aufgetreten");
+  EXPECT_FALSE(signal.Timer1Enabled());
+}
+
+TEST(Signal, SuccessIsWhiteAtOpacity180AndRestsOnTheBottomTaskbar) {
+  TFakeTaskbar taskbar(0, 40);
+  TSignal signal;
+  signal.ShowResult(false);
+  HWND w = signal.Handle();
+  RECT r = Rect(w);
+  EXPECT_TRUE(IsWindowVisible(w));
+  EXPECT_EQ(r.left, ScreenWidth() - (r.right - r.left) - 2);
+  EXPECT_EQ(r.top, ScreenHeight() - (r.bottom - r.top) - 40);
+  EXPECT_EQ(signal.TargetTop(), r.top);
+  EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
+  EXPECT_EQ(Alpha(w), 180);
+  EXPECT_EQ(signal.ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Quorvel: Erfolgreich!");
+  EXPECT_EQ(PixelAt(w, 3, 3), RGB(255, 255, 255));  // the panel
+  EXPECT_EQ(PixelAt(w, 0, 0), RGB(0, 0, 0));        // its border, black since shown
+  EXPECT_GT(CountPixels(signal.ResultLabel().Handle(), RGB(0, 0, 0)), 20);
+  EXPECT_TRUE(signal.Timer1Enabled());
+}
+
+TEST(Signal, ErrorIsRedFullyOpaqueWithWhiteText) {
+  TFakeTaskbar taskbar(0, 30);
+  TSignal signal;
+  signal.ShowResult(true);
+  HWND w = signal.Handle();
+  EXPECT_EQ(Alpha(w), 255);
+  EXPECT_EQ(signal.ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Quorvel: Fehler!");
+  EXPECT_EQ(PixelAt(w, 3, 3), RGB(255, 0, 0));
+  HWND label = signal.ResultLabel().Handle();
+  EXPECT_GT(CountPixels(label, RGB(255, 255, 255)), 20);
+  EXPECT_EQ(CountPixels(label, RGB(0, 0, 0)), 0);
+  EXPECT_EQ(Rect(w).top, ScreenHeight() - (Rect(w).bottom - Rect(w).top) - 30);
+}
+
+TEST(Signal, TaskbarAtOtherEdgesOrNoneRestsOnTheScreensBottom) {
+  for (auto [edge, height] :
+       {std::pair{1, 40}, std::pair{2, 40}, std::pair{3, 40}, std::pair{0, 0}}) {
+    TFakeTaskbar taskbar(edge, height);
+    TSignal signal;
+    signal.ShowResult(false);
+    RECT r = Rect(signal.Handle());
+    EXPECT_EQ(r.bottom, ScreenHeight()) << "edge " << edge;
+    EXPECT_EQ(r.right, ScreenWidth() - 2) << "edge " << edge;
+  }
+}
+
+TEST(Signal, NeverTakesTheForeground) {
+  TFakeTaskbar taskbar(0, 40);
+  HWND other = CreateWindowExW(0, L"STATIC", L"Buchhaltung", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
+                               nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  ASSERT_EQ(GetForegroundWindow(), other);
+  TSignal signal;
+  signal.ShowResult(true);
+  EXPECT_EQ(GetForegroundWindow(), other);
+  EXPECT_NE(GetActiveWindow(), signal.Handle());
+  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
+  EXPECT_EQ(GetForegroundWindow(), other);
+  DestroyWindow(other);
+}
+
+TEST(Signal, Timer1SlidesOutByTheScreensHeightAndHides) {
+  TFakeTaskbar taskbar(0, 40);
+  TSignal signal;
+  signal.ShowResult(false);
+  int target = signal.TargetTop();
+  // The popup's own timer message, as the 5 seconds' rest ends.
+  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
+  EXPECT_FALSE(IsWindowVisible(signal.Handle()));
+  EXPECT_FALSE(signal.Timer1Enabled());
+  EXPECT_EQ(Rect(signal.Handle()).top, target + ScreenHeight());
+}
+
+TEST(Signal, NewResultWhileSlidingInStartsOver) {
+  TFakeTaskbar taskbar(0, 40);
+  TSignal signal;
+  TLaterAction later;
+  int nested = 0;
+  later.Post([&] {
+    ++nested;
+    signal.ShowResult(true);
+  });
+  signal.ShowResult(false);
+  EXPECT_EQ(nested, 1);
+  RECT r = Rect(signal.Handle());
+  EXPECT_EQ(r.top, signal.TargetTop());  // the first slide did not go on moving it
+  EXPECT_EQ(signal.ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(Alpha(signal.Handle()), 255);
+  EXPECT_TRUE(signal.Timer1Enabled());
+}
+
+TEST(Signal, NewResultWhileSlidingOutStartsOver) {
+  TFakeTaskbar taskbar(0, 40);
+  TSignal signal;
+  signal.ShowResult(true);
+  TLaterAction later;
+  later.Post([&] { signal.ShowResult(false); });
+  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
+  EXPECT_TRUE(IsWindowVisible(signal.Handle()));
+  EXPECT_EQ(Rect(signal.Handle()).top, signal.TargetTop());
+  EXPECT_EQ(signal.ResultLabel().Html(), kResultSucceeded);
+  EXPECT_TRUE(signal.Timer1Enabled());
+}
+
+}  // namespace
+}  // namespace qv
