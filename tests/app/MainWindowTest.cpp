@@ -228,6 +228,33 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
   }
 }
 
+TEST_F(MainWindowTest, MovedToAMonitorOfAnotherDpiTheWindowScalesAgain) {
+  test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Kontorix\\Daten\\\r\n");
+  auto& w = Create(96);
+  LRESULT itemAt96 = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0);
+  RECT suggested;
+  GetWindowRect(w.Handle(), &suggested);
+  suggested.right = suggested.left + 595 * 3 / 2;
+  suggested.bottom = suggested.top + 161 * 3 / 2;
+  SendMessageW(w.Handle(), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT client;
+  GetClientRect(w.Handle(), &client);
+  EXPECT_EQ(client.right, 890);
+  EXPECT_EQ(client.bottom, 239);
+  RECT list = PlaceIn(w.Handle(), w.LBDataBases);
+  EXPECT_EQ(list.left, 20);
+  EXPECT_EQ(list.right - list.left, 680);
+  EXPECT_GT(SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0), itemAt96);
+  EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n");
+  // The region follows the new size.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(w.Handle(), region), ERROR);
+  EXPECT_TRUE(PtInRegion(region, client.right - 2, client.bottom / 2));
+  EXPECT_FALSE(PtInRegion(region, 5, client.bottom / 2));
+  DeleteObject(region);
+}
+
 TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
   std::string longPath =
       "\\\\server\\freigabe\\Kontorix\\Mandanten\\Musterfirma GmbH und Co. KG\\"
