@@ -39,9 +39,11 @@ class TSignal {
   COLORREF BorderColor() const { return borderColor_; }
   const ui::THtmlView& ResultLabel() const { return *resultLabel_; }
 
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // For the window procedure.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void PaintBuffered(HDC dc);
   void PaintFlatPanel(HDC dc);
   void MoveTo(int top);
   void StartTimer1();

@@ -2,6 +2,7 @@
 
 #include "ui/Dpi.h"
 #include "ui/UiSeams.h"
+#include "ui/WindowObject.h"
 
 namespace qv {
 namespace {
@@ -16,21 +17,6 @@ constexpr int kLabelFontPx = 13;
 constexpr DWORD kStyle = WS_POPUP | WS_DISABLED | WS_BORDER;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int kResultLabelId = 1;
-
-void RegisterSignalClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kSignalClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_SAVEBITS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  // The program's own icon when it carries one.
-  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-  if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  wc.lpszClassName = kSignalClassName;
-  RegisterClassExW(&wc);
-}
 
 // Handles what is pending; false once the program is asked to end.
 bool ProcessMessages() {
@@ -69,7 +55,10 @@ int TaskbarEdge() { return ui::Taskbar().Edge(); }
 int TaskbarHeight() { return ui::Taskbar().Height(); }
 
 TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
-  RegisterSignalClass(&TSignal::Proc);
+  // The program's own icon when it carries one.
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+  ui::RegisterObjectClass(kSignalClassName, &ui::ObjectWindowProc<TSignal, &TSignal::window_>,
+                          CS_SAVEBITS, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
   RECT r{0, 0, ui::ScaleToDpi(kClientWidth, dpi_), ui::ScaleToDpi(kClientHeight, dpi_)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   window_ = CreateWindowExW(kExStyle, kSignalClassName, L"Quorvel", kStyle, 0,
@@ -88,10 +77,7 @@ TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
 TSignal::~TSignal() {
   ++generation_;  // a slide still running on the stack ends
   resultLabel_.reset();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  ui::DestroyObjectWindow(window_);
 }
 
 void TSignal::ShowResult(bool failed) {
@@ -173,6 +159,20 @@ void TSignal::StopTimer1() {
   timer1Enabled_ = false;
 }
 
+// Double-buffered: the panel is drawn off screen and copied in one go.
+void TSignal::PaintBuffered(HDC dc) {
+  RECT client{};
+  GetClientRect(window_, &client);
+  HDC memory = CreateCompatibleDC(dc);
+  {
+    ui::TBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    ui::TSelectObject selected(memory, bitmap.get());
+    PaintFlatPanel(memory);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+  }
+  DeleteDC(memory);
+}
+
 void TSignal::PaintFlatPanel(HDC dc) {
   RECT client{};
   GetClientRect(window_, &client);
@@ -182,39 +182,9 @@ void TSignal::PaintFlatPanel(HDC dc) {
   FrameRect(dc, &client, border.get());
 }
 
-LRESULT CALLBACK TSignal::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TSignal*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TSignal*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-  return self->OnMessage(msg, wParam, lParam);
-}
-
 LRESULT TSignal::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (ui::HandlePaint(window_, msg, wParam, [this](HDC dc) { PaintBuffered(dc); })) return 0;
   switch (msg) {
-    case WM_PAINT: {
-      // Double-buffered: the panel is drawn off screen and copied in one go.
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
-      RECT client{};
-      GetClientRect(window_, &client);
-      HDC memory = CreateCompatibleDC(dc);
-      ui::TBitmap bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-      {
-        ui::TSelectObject selected(memory, bitmap.get());
-        PaintFlatPanel(memory);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-      }
-      DeleteDC(memory);
-      EndPaint(window_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      PaintFlatPanel(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/BoxLayout.h"
+#include "ui/Glyphs.h"
 #include "ui/HtmlView.h"
 
 namespace qv::ui {
@@ -43,9 +44,10 @@ class TFSB_BOX {
   // Key preview: true when the key was handled and must not be dispatched.
   bool PreviewKey(const MSG& msg);
 
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // For the window procedure.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
   void FormCreate();
   void Place();
   void FitHeight();
@@ -64,6 +66,8 @@ class TFSB_BOX {
   HWND helpButton_ = nullptr;
   HWND closeButton_ = nullptr;
   TFont formFont_;
+  TImageList helpGlyph_;
+  TImageList closeGlyph_;
   std::string helpText_;
   bool helpShown_ = false;
   bool linkClicked_ = false;

@@ -4,6 +4,7 @@
 
 #include "ui/BoxText.h"
 #include "ui/Dpi.h"
+#include "ui/WindowObject.h"
 #include "util/WinText.h"
 
 namespace qv::ui {
@@ -14,18 +15,7 @@ constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_TOPMOST;
 constexpr int kDesignClientHeight = 187;
 constexpr int kViewPadding = 8;
-
-void RegisterBoxClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kBoxClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconW(nullptr, IDI_INFORMATION);
-  wc.lpszClassName = kBoxClassName;
-  RegisterClassExW(&wc);
-}
+constexpr int kGlyphSize = 14;
 
 TRect FromRect(const RECT& r) { return TRect{r.left, r.top, r.right, r.bottom}; }
 
@@ -129,7 +119,8 @@ void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
 }
 
 TFSB_BOX::TFSB_BOX() {
-  RegisterBoxClass(&TFSB_BOX::Proc);
+  RegisterObjectClass(kBoxClassName, &ObjectWindowProc<TFSB_BOX, &TFSB_BOX::window_>, 0,
+                      LoadIconW(nullptr, IDI_INFORMATION));
   setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
   RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
@@ -142,10 +133,7 @@ TFSB_BOX::TFSB_BOX() {
 TFSB_BOX::~TFSB_BOX() {
   message_.reset();
   help_.reset();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  DestroyObjectWindow(window_);
 }
 
 void TFSB_BOX::FormCreate() {
@@ -174,6 +162,8 @@ void TFSB_BOX::FormCreate() {
                       reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
   for (HWND button : {helpButton_, closeButton_})
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+  helpGlyph_ = SetButtonGlyph(helpButton_, TGlyph::Help, setup_.Scale(kGlyphSize));
+  closeGlyph_ = SetButtonGlyph(closeButton_, TGlyph::Close, setup_.Scale(kGlyphSize));
 }
 
 // Centred on the monitor that holds the program's active (else main) window.
@@ -322,29 +312,9 @@ void TFSB_BOX::RunModal() {
     if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
-LRESULT CALLBACK TFSB_BOX::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TFSB_BOX*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TFSB_BOX*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-  return self->OnMessage(msg, wParam, lParam);
-}
-
 LRESULT TFSB_BOX::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaint(window_, msg, wParam, [this](HDC dc) { Paint(dc); })) return 0;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
-      Paint(dc);
-      EndPaint(window_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;
     case WM_COMMAND:

@@ -48,9 +48,10 @@ class THtmlView {
   // The view object of a window of this class (nullptr for any other window).
   static THtmlView* FromHandle(HWND window);
 
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+  // For the window procedure.
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
   void Paint(HDC dc);
   bool SetCursorOverLink();
   void Click(int x, int y);

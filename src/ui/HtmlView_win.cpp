@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ui/UiSeams.h"
+#include "ui/WindowObject.h"
 #include "util/WinText.h"
 
 namespace qv::ui {
@@ -14,35 +15,19 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"QvHtmlView";
 
-void RegisterViewClass(WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  if (GetClassInfoExW(GetModuleHandleW(nullptr), kClassName, &wc)) return;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 THtmlView::THtmlView(HWND parent, int id, const RECT& bounds, int fontPixelHeight)
     : fonts_(std::make_unique<THtmlFonts>(fontPixelHeight)) {
-  RegisterViewClass(&THtmlView::Proc);
+  RegisterObjectClass(kClassName, &ObjectWindowProc<THtmlView, &THtmlView::window_>,
+                      CS_HREDRAW | CS_VREDRAW, nullptr);
   window_ = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                             bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                             GetModuleHandleW(nullptr), this);
 }
 
-THtmlView::~THtmlView() {
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-}
+THtmlView::~THtmlView() { DestroyObjectWindow(window_); }
 
 void THtmlView::SetHtml(std::string html) {
   html_ = std::move(html);
@@ -131,30 +116,9 @@ std::string THtmlView::LinkAtClient(int x, int y) const {
   return Layout(TextWidth()).LinkAt(x - padding_, y - padding_);
 }
 
-LRESULT CALLBACK THtmlView::Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<THtmlView*>(create->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<THtmlView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, msg, wParam, lParam);
-  return self->OnMessage(msg, wParam, lParam);
-}
-
 LRESULT THtmlView::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaint(window_, msg, wParam, [this](HDC dc) { Paint(dc); })) return 0;
   switch (msg) {
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window_, &ps);
-      Paint(dc);
-      EndPaint(window_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
     case WM_ERASEBKGND:
       return 1;  // painted with the text, without flicker
     case WM_SETCURSOR:

@@ -5,23 +5,13 @@
 
 #include "app/USignal.h"
 #include "ui/Dpi.h"
-#include "ui/UiSeams.h"
-#include "util/WinText.h"
+#include "ui/UiTestSeams.h"
+#include "ui/WindowProbe.h"
 
 namespace qv {
 namespace {
 
-class TFakeTaskbar final : public ui::ITaskbar {
- public:
-  TFakeTaskbar(int edge, int height) : edge_(edge), height_(height) { ui::SetTaskbarForTest(this); }
-  ~TFakeTaskbar() override { ui::SetTaskbarForTest(nullptr); }
-  int Edge() override { return edge_; }
-  int Height() override { return height_; }
-
- private:
-  int edge_;
-  int height_;
-};
+using test::TFakeTaskbar;
 
 // Runs an action when the message it posts is dispatched, as a job report
 // or a cron job would arrive while the popup slides.
@@ -56,11 +46,8 @@ class TLaterAction {
   HWND window_ = nullptr;
 };
 
-RECT Rect(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return r;
-}
+RECT Rect(HWND window) { return test::WindowRect(window); }
+std::string Text(HWND window) { return test::WindowText(window); }
 
 BYTE Alpha(HWND window) {
   BYTE alpha = 0;
@@ -70,45 +57,8 @@ BYTE Alpha(HWND window) {
   return alpha;
 }
 
-std::string Text(HWND window) {
-  wchar_t buffer[256] = {};
-  GetWindowTextW(window, buffer, 256);
-  return Narrow(buffer);
-}
-
-// Counts the pixels of a colour in what the window prints of its client area.
-int CountPixels(HWND window, COLORREF color) {
-  RECT r{};
-  GetClientRect(window, &r);
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, r.right, r.bottom);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  PrintWindow(window, mem, PW_CLIENTONLY);
-  int count = 0;
-  for (int y = 0; y < r.bottom; ++y)
-    for (int x = 0; x < r.right; ++x)
-      if (GetPixel(mem, x, y) == color) ++count;
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return count;
-}
-
-COLORREF PixelAt(HWND window, int x, int y) {
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, x + 1, y + 1);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  PrintWindow(window, mem, PW_CLIENTONLY);
-  COLORREF c = GetPixel(mem, x, y);
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
+int CountPixels(HWND window, COLORREF color) { return test::TPrintedClient(window).Count(color); }
+COLORREF PixelAt(HWND window, int x, int y) { return test::TPrintedClient(window).At(x, y); }
 
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }

@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstring>
 
 #include "WinTestSupport.h"
 #include "app/UWave.h"
-#include "ui/UiSeams.h"
 
 namespace qv {
 namespace {
@@ -68,23 +66,6 @@ TEST(Wave1, IsAudibleAndDoesNotClip) {
   }
   EXPECT_GT(peak, 8000);
   EXPECT_EQ(atFullScale, 0);
-}
-
-TEST(Wave1, PlaysTheEmbeddedBytesOnce) {
-  struct TPlayer final : ui::ISoundPlayer {
-    std::vector<std::string> played;
-    bool PlayMemory(const void* data, std::size_t size) override {
-      played.emplace_back(static_cast<const char*>(data), size);
-      return true;
-    }
-  } player;
-  ui::SetSoundPlayerForTest(&player);
-  TWave wave = Wave1();
-  wave.Play();
-  ui::SetSoundPlayerForTest(nullptr);
-  ASSERT_EQ(player.played.size(), 1u);
-  EXPECT_EQ(player.played[0].size(), 53864u);
-  EXPECT_EQ(0, std::memcmp(player.played[0].data(), wave.Data.Bytes().data(), 53864));
 }
 
 TEST(WaveData, LoadsAWholeFileAndNothingWhenItIsMissing) {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "UiTestSeams.h"
+#include "WindowProbe.h"
 #include "WinPump.h"
 #include "ui/HtmlView.h"
 #include "util/WinText.h"
@@ -23,17 +24,10 @@ class TParentWindow {
   HWND window_;
 };
 
-std::string WindowText(HWND window) {
-  wchar_t buffer[512] = {};
-  GetWindowTextW(window, buffer, 512);
-  return Narrow(buffer);
-}
+using test::WindowRect;
+using test::WindowText;
 
-int Height(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return r.bottom - r.top;
-}
+int Height(HWND window) { return WindowRect(window).bottom - WindowRect(window).top; }
 
 TEST(HtmlView, WindowTextIsWhatTheReaderSees) {
   TParentWindow parent;
@@ -59,21 +53,6 @@ TEST(HtmlView, HeightFollowsLinesAndWrapping) {
   EXPECT_GT(Height(view.Handle()), one);
 }
 
-TEST(HtmlView, BiggerFontNeedsMoreRoom) {
-  TParentWindow parent;
-  THtmlView view(parent.get(), 1, RECT{0, 0, 300, 5}, 11);
-  view.SetHtml("Zielverzeichnis");
-  view.FitSize();
-  RECT small{};
-  GetWindowRect(view.Handle(), &small);
-  view.SetFontHeight(20);
-  view.FitSize();
-  RECT large{};
-  GetWindowRect(view.Handle(), &large);
-  EXPECT_GT(large.right - large.left, small.right - small.left);
-  EXPECT_GT(large.bottom - large.top, small.bottom - small.top);
-}
-
 TEST(HtmlView, ClickOnALinkOpensItAndTellsTheOwner) {
   test::TRecordingShell shell;
   TParentWindow parent;
@@ -95,26 +74,10 @@ TEST(HtmlView, PaintsRedTextRed) {
   THtmlView view(parent.get(), 1, RECT{0, 0, 200, 30}, 20);
   view.SetBackground(RGB(255, 255, 255));
   view.SetHtml("<b><font color=\"#FF0000\">MMMM</font></b>");
-  UpdateWindow(parent.get());
-  HDC dc = GetDC(view.Handle());
-  HDC mem = CreateCompatibleDC(dc);
-  HBITMAP bitmap = CreateCompatibleBitmap(dc, 200, 30);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  PrintWindow(view.Handle(), mem, PW_CLIENTONLY);
-  int red = 0;
-  int other = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 200; ++x) {
-      COLORREF c = GetPixel(mem, x, y);
-      if (c == RGB(255, 0, 0)) ++red;
-      if (c != RGB(255, 0, 0) && c != RGB(255, 255, 255) && GetRValue(c) < 128) ++other;
-    }
-  SelectObject(mem, old);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(view.Handle(), dc);
-  EXPECT_GT(red, 20);
-  EXPECT_EQ(other, 0);
+  test::TPrintedClient printed(view.Handle());
+  EXPECT_GT(printed.Count(RGB(255, 0, 0)), 20);
+  // Nothing dark that is not red: no black text.
+  EXPECT_EQ(printed.Count([](COLORREF c) { return GetRValue(c) < 128; }), 0);
 }
 
 }  // namespace
@@ -138,6 +101,74 @@ TEST(HtmlFonts, TahomaIsThereInBothWeights) {
     EXPECT_EQ(tm.tmWeight, bold ? FW_BOLD : FW_NORMAL);
   }
   ReleaseDC(nullptr, dc);
+}
+
+}  // namespace
+}  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+// A list item drawn by its owner: into a bitmap of its own.
+class TItemCanvas {
+ public:
+  TItemCanvas() {
+    HDC screen = GetDC(nullptr);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, kWidth, kHeight);
+    ReleaseDC(nullptr, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc_, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
+  }
+  ~TItemCanvas() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC get() const { return dc_; }
+  int Count(COLORREF color) const {
+    int n = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        if (GetPixel(dc_, x, y) == color) ++n;
+    return n;
+  }
+  static constexpr int kWidth = 120;
+  static constexpr int kHeight = 60;
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+};
+
+TEST(HtmlDrawText, SelectedItemsDrawEverythingInTheHighlightTextColour) {
+  TItemCanvas canvas;
+  THtmlFonts fonts(16);
+  RECT item{0, 0, TItemCanvas::kWidth, 20};
+  DrawHtmlText(canvas.get(), item, "<b><font color=\"#FF0000\">MMMM</font></b>", fonts,
+               THtmlColors::ForSelection(), true);
+  EXPECT_EQ(canvas.Count(RGB(255, 0, 0)), 0);
+  EXPECT_GT(canvas.Count(GetSysColor(COLOR_HIGHLIGHTTEXT)), 20);
+}
+
+TEST(HtmlDrawText, HeightCountsLinesAndDrawingStaysInsideTheRectangle) {
+  TItemCanvas canvas;
+  THtmlFonts fonts(13);
+  RECT item{0, 0, TItemCanvas::kWidth, 15};
+  THtmlColors colors;
+  colors.Text = RGB(255, 255, 0);
+  int one = DrawHtmlText(canvas.get(), item, "eins", fonts, colors, true);
+  int two = DrawHtmlText(canvas.get(), item, "eins<br>zwei", fonts, colors, true);
+  EXPECT_GE(one, 13);
+  EXPECT_EQ(two, 2 * one);
+  // The second line lies below the item's rectangle and is clipped away.
+  int yellowBelow = 0;
+  for (int y = 15; y < TItemCanvas::kHeight; ++y)
+    for (int x = 0; x < TItemCanvas::kWidth; ++x)
+      if (GetPixel(canvas.get(), x, y) == RGB(255, 255, 0)) ++yellowBelow;
+  EXPECT_EQ(yellowBelow, 0);
 }
 
 }  // namespace
