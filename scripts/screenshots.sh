@@ -64,6 +64,7 @@ shoot() {  # dpi suffix state...
   rm -rf "$bitmaps"
   mkdir -p "$bitmaps"
   QV_BUILD_DIR="$folder" cmake/wine-run.sh "$driver" "Z:${bitmaps//\//\\}" "$@"
+  WINEPREFIX="$folder/wineprefix" wineserver -w  # before the display goes away
   for bmp in "$bitmaps"/*.bmp; do
     name=$(basename "$bmp" .bmp)
     bmptopnm "$bmp" 2>/dev/null | pnmtopng >"$out/$name$suffix.png"

@@ -15,6 +15,8 @@ namespace qv::ui {
 
 inline constexpr char kApplicationTitle[] = "Quorvel";
 inline constexpr wchar_t kBoxClassName[] = L"TFSB_BOX";
+inline constexpr char kHelpCaption[] = "Hilfe";
+inline constexpr char kCloseCaption[] = "Schließen";
 inline constexpr int kIdHelpButton = 101;   // FBhelpS
 inline constexpr int kIdCloseButton = 102;  // FB_BREAK2
 inline constexpr int kIdMessageView = 103;
@@ -49,6 +51,8 @@ class TFSB_BOX {
 
  private:
   void FormCreate();
+  void ApplySetup();
+  void DpiChanged(int dpi, const RECT& suggested);
   void Place();
   void FitHeight();
   void Arrange();

@@ -137,7 +137,6 @@ TFSB_BOX::~TFSB_BOX() {
 }
 
 void TFSB_BOX::FormCreate() {
-  formFont_.reset(CreateTahoma(setup_.FormFontPx, false));
   int width = setup_.ClientWidth;
   message_ = std::make_unique<THtmlView>(window_, kIdMessageView, RECT{0, 0, width, 20},
                                          setup_.MessageFontPx);
@@ -145,25 +144,40 @@ void TFSB_BOX::FormCreate() {
                                       setup_.MessageFontPx);
   for (THtmlView* view : {message_.get(), help_.get()}) {
     view->SetBackground(RGB(255, 255, 255));
-    view->SetPadding(setup_.Scale(kViewPadding));
     view->SetOnLinkClick([this](const std::string&) { LinkClick(); });
   }
   ShowWindow(help_->Handle(), SW_HIDE);
   DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
-  helpButton_ =
-      CreateWindowExW(0, L"BUTTON", L"Hilfe", buttonStyle | BS_PUSHBUTTON, 0, 0, 10, 10, window_,
-                      reinterpret_cast<HMENU>(kIdHelpButton), GetModuleHandleW(nullptr), nullptr);
-  closeButton_ =
-      CreateWindowExW(0, L"BUTTON",
-                      Widen("Schlie\xC3\x9F"
-                            "en")
-                          .c_str(),
-                      buttonStyle | BS_DEFPUSHBUTTON, 0, 0, 10, 10, window_,
-                      reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
+  helpButton_ = CreateWindowExW(
+      0, L"BUTTON", Widen(kHelpCaption).c_str(), buttonStyle | BS_PUSHBUTTON, 0, 0, 10, 10, window_,
+      reinterpret_cast<HMENU>(kIdHelpButton), GetModuleHandleW(nullptr), nullptr);
+  closeButton_ = CreateWindowExW(
+      0, L"BUTTON", Widen(kCloseCaption).c_str(), buttonStyle | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
+      window_, reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
+  ApplySetup();
+}
+
+// Fonts, room and glyphs of the current set-up (at creation and when the DPI changes).
+void TFSB_BOX::ApplySetup() {
+  formFont_.reset(CreateTahoma(setup_.FormFontPx, false));
   for (HWND button : {helpButton_, closeButton_})
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), FALSE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), TRUE);
+  for (THtmlView* view : {message_.get(), help_.get()}) {
+    view->SetFontHeight(setup_.MessageFontPx);
+    view->SetPadding(setup_.Scale(kViewPadding));
+  }
   helpGlyph_ = SetButtonGlyph(helpButton_, TGlyph::Help, setup_.Scale(kGlyphSize));
   closeGlyph_ = SetButtonGlyph(closeButton_, TGlyph::Close, setup_.Scale(kGlyphSize));
+}
+
+// Moved to a monitor of another DPI: everything is laid out anew at the
+// place the system suggests.
+void TFSB_BOX::DpiChanged(int dpi, const RECT& suggested) {
+  setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), dpi);
+  ApplySetup();
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  FitHeight();
 }
 
 // Centred on the monitor that holds the program's active (else main) window.
@@ -329,6 +343,9 @@ LRESULT TFSB_BOX::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       Close();
+      return 0;
+    case WM_DPICHANGED:
+      DpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
   }
   return DefWindowProcW(window_, msg, wParam, lParam);

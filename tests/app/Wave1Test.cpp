@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-
 #include "WinTestSupport.h"
 #include "app/UWave.h"
 

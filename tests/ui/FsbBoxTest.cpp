@@ -266,3 +266,26 @@ TEST(FsbBox, ButtonsCarryGlyphsForEveryState) {
 
 }  // namespace
 }  // namespace qv::ui
+
+namespace qv::ui {
+namespace {
+
+TEST(FsbBox, MovedToAMonitorOfTwiceTheDpiItLaysItselfOutAnew) {
+  TFSB_BOX box;
+  box.Prepare("<b>Quorvel</b> ben\xC3\xB6tigt noch einige Angaben:", "", "");
+  int dpi = 2 * ScreenDpi();
+  int before = test::ClientRect(box.Handle()).bottom;
+  RECT suggested{100, 50, 900, 500};
+  SendMessageW(box.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT client = test::ClientRect(box.Handle());
+  EXPECT_EQ(client.right, ScaleToDpi(406, dpi));
+  EXPECT_GT(client.bottom, before);
+  RECT close = test::WindowRect(GetDlgItem(box.Handle(), kIdCloseButton));
+  EXPECT_EQ(close.bottom - close.top, ScaleToDpi(25, dpi));
+  EXPECT_EQ(test::WindowRect(box.Handle()).left, 100);
+  EXPECT_EQ(test::WindowRect(box.Handle()).top, 50);
+}
+
+}  // namespace
+}  // namespace qv::ui
