@@ -7,8 +7,8 @@ if(QV_WINDOWS AND QV_MAKENSIS AND TARGET quorvel AND TARGET quorvel-cli)
   set(QV_SETUP_EXE ${QV_DIST_DIR}/Quorvel-Setup-${PROJECT_VERSION}.exe)
   set(QV_NSI ${PROJECT_SOURCE_DIR}/resources/installer/Quorvel.nsi)
   set(QV_ICON_ARG "")
-  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/quorvel.ico)
-    set(QV_ICON_ARG -DICON=${PROJECT_SOURCE_DIR}/resources/quorvel.ico)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/icons/quorvel.ico)
+    set(QV_ICON_ARG -DICON=${PROJECT_SOURCE_DIR}/resources/icons/quorvel.ico)
   endif()
   add_custom_command(OUTPUT ${QV_SETUP_EXE}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${QV_DIST_DIR}/programs

@@ -76,8 +76,7 @@ void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
     for (TSize size : ShrinkSteps({place.right - place.left, place.bottom - place.top})) {
       shrink.Resize(size.Width, size.Height);
       ProcessPaintMessages();
-      ProcessMessagesFor(5);
-      if (!window_) break;  // closed meanwhile
+      if (!ProcessMessagesFor(5) || !window_) break;  // the program ends, or closed meanwhile
     }
   }
   shrinking_ = false;

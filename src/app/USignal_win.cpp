@@ -3,6 +3,7 @@
 #include "ui/Dpi.h"
 #include "ui/UiSeams.h"
 #include "ui/WindowObject.h"
+#include "util/Messages.h"
 
 namespace qv {
 namespace {
@@ -17,20 +18,6 @@ constexpr int kLabelFontPx = 13;
 constexpr DWORD kStyle = WS_POPUP | WS_DISABLED | WS_BORDER;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
 constexpr int kResultLabelId = 1;
-
-// Handles what is pending; false once the program is asked to end.
-bool ProcessMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));  // for the program's own loop
-      return false;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -136,7 +123,7 @@ void TSignal::Timer1Timer() {
 }
 
 bool TSignal::KeepSliding(unsigned generation) {
-  if (quitting_ || !ProcessMessages()) {
+  if (quitting_ || !ProcessPendingMessages()) {
     quitting_ = true;
     return false;
   }

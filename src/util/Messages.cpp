@@ -7,32 +7,34 @@
 #include "util/Seams.h"
 
 namespace qv {
+namespace {
 
-void ProcessPaintMessages() {
+// A quit message comes whatever the filter says.
+bool DispatchWaiting(UINT first, UINT last) {
   MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
-      break;
+      return false;
     }
+    TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  return true;
 }
 
-void ProcessMessagesFor(unsigned ms) {
+}  // namespace
+
+void ProcessPaintMessages() { DispatchWaiting(WM_PAINT, WM_PAINT); }
+
+bool ProcessMessagesFor(unsigned ms) {
   std::uint64_t start = MonotonicMs();
-  MSG msg;
   while (MonotonicMs() - start < ms) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
+    if (!DispatchWaiting(0, 0)) return false;
   }
+  return true;
 }
 
-void ProcessPendingMessages() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
+bool ProcessPendingMessages() { return DispatchWaiting(0, 0); }
 
 }  // namespace qv

@@ -364,6 +364,20 @@ TEST(Messages, PaintPumpKeepsAQuitMessage) {
   EXPECT_EQ(msg.wParam, 5u);
 }
 
+// Regression: a quit posted while the window shrank away was swallowed by the
+// animation's pump, and the program ran on invisibly with its instance held.
+TEST(Messages, EveryPumpKeepsAQuitMessage) {
+  for (bool (*pump)() : {+[] { return ProcessMessagesFor(20); }, &ProcessPendingMessages}) {
+    PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);
+    PostQuitMessage(7);
+    EXPECT_FALSE(pump());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 7u);
+  }
+}
+
 TEST(Messages, ProcessMessagesForEmptiesTheQueue) {
   PostThreadMessageW(GetCurrentThreadId(), WM_USER + 1, 0, 0);
   ProcessMessagesFor(20);
