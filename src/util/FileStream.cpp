@@ -44,14 +44,8 @@ void TFileStream::Write(const void* buffer, std::size_t count) {
   while (count > 0) {
     DWORD chunk = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
     DWORD done = 0;
-    if (!WriteFile(handle_.get(), p, chunk, &done, nullptr)) {
-      DWORD error = GetLastError();
-      throw EStreamError(std::string(kStreamWriteError) + " in Datei " + path_ + ": " +
-                         SysErrorMessage(error));
-    }
-    if (done != chunk)  // nothing left on the disk for the rest
-      throw EStreamError(std::string(kStreamWriteError) + " in Datei " + path_ + ": " +
-                         SysErrorMessage(ERROR_DISK_FULL));
+    if (!WriteFile(handle_.get(), p, chunk, &done, nullptr)) throw WriteError(GetLastError());
+    if (done != chunk) throw WriteError(ERROR_DISK_FULL);  // nothing left for the rest
     p += done;
     count -= done;
   }
@@ -76,6 +70,15 @@ std::uint64_t TFileStream::Size() const {
   return static_cast<std::uint64_t>(size.QuadPart);
 }
 
-void TFileStream::Flush() { FlushFileBuffers(handle_.get()); }
+// Writes the system still held back can fail only here (a delayed write to
+// a share that went away): the caller must not take the file as complete.
+void TFileStream::Flush() {
+  if (!FlushFileBuffers(handle_.get())) throw WriteError(GetLastError());
+}
+
+EStreamError TFileStream::WriteError(unsigned long error) const {
+  return EStreamError(std::string(kStreamWriteError) + " in Datei " + path_ + ": " +
+                      SysErrorMessage(error));
+}
 
 }  // namespace qv

@@ -34,13 +34,14 @@ class TFileStream : public IStream {
   std::uint64_t Position() const override;
   std::uint64_t Size() const override;
 
-  // Forces the written bytes to the disk.
-  void Flush();
+  // Forces the written bytes to the disk; a failure raises EStreamError.
+  void Flush() override;
   void Close() { handle_.reset(); }
   HANDLE Handle() const { return handle_.get(); }
   const std::string& Path() const { return path_; }
 
  protected:
+  EStreamError WriteError(unsigned long error) const;
   // For subclasses that open the handle themselves.
   TFileStream(std::string path, TFileHandle handle)
       : path_(std::move(path)), handle_(std::move(handle)) {}

@@ -26,6 +26,9 @@ class IStream {
   virtual void Seek(std::uint64_t position) = 0;
   virtual std::uint64_t Position() const = 0;
   virtual std::uint64_t Size() const = 0;
+  // Makes the written bytes durable; raises when the system reports that an
+  // earlier write did not reach the disk (a network share gone, a full disk).
+  virtual void Flush() {}
 };
 
 // The rest of the stream from its current position.

@@ -162,10 +162,13 @@ std::string CheckEntry(IStream& in, const TEntry& e, std::uint64_t& bytes) {
     }
     z.next_in = reinterpret_cast<Bytef*>(input.data());
     z.avail_in = static_cast<uInt>(n);
-    while (z.avail_in > 0 && !ended) {
+    // A full output buffer may hold back more output even when all input is
+    // taken: inflate again until it has room left over.
+    do {
       z.next_out = reinterpret_cast<Bytef*>(output.data());
       z.avail_out = static_cast<uInt>(output.size());
       int result = inflate(&z, Z_NO_FLUSH);
+      if (result == Z_BUF_ERROR && z.avail_in == 0) break;  // it needs the next input
       if (result != Z_OK && result != Z_STREAM_END)
         return "Daten beschädigt (zlib " + std::to_string(result) + ")";
       std::size_t got = output.size() - z.avail_out;
@@ -173,7 +176,7 @@ std::string CheckEntry(IStream& in, const TEntry& e, std::uint64_t& bytes) {
       produced += got;
       ended = result == Z_STREAM_END;
       if (got == 0 && !ended && z.avail_in > 0) return "Daten beschädigt";
-    }
+    } while (!ended && (z.avail_in > 0 || z.avail_out == 0));
   }
   if (e.Method == 8 && !ended) return "Daten abgeschnitten";
   bytes += produced;

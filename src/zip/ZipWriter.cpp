@@ -328,6 +328,7 @@ void TZipWriter::Close() {
     WriteCentralDirectory();
     writer_->FlushBuffer();
     writer_->Abandon();
+    archive_->Flush();  // a part counts as written only once the disk has it
   } catch (...) {
     failure = std::current_exception();
   }

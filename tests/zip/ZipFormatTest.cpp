@@ -231,6 +231,35 @@ TEST(ZipLifecycle, NewArchiveCompletesTheOpenOne) {
   EXPECT_EQ(U16(Bytes(second), second.Size() - 22 + 10), 1u);
 }
 
+// A stream whose system reports only at the flush that earlier writes were
+// lost (a delayed write to a share that went away).
+class TLostWritesStream final : public IStream {
+ public:
+  std::size_t Read(void* buffer, std::size_t count) override { return bytes_.Read(buffer, count); }
+  void Write(const void* buffer, std::size_t count) override { bytes_.Write(buffer, count); }
+  void Seek(std::uint64_t position) override { bytes_.Seek(position); }
+  std::uint64_t Position() const override { return bytes_.Position(); }
+  std::uint64_t Size() const override { return bytes_.Size(); }
+  void Flush() override { throw EStreamError("Stream-Write-Fehler in Datei x.zip: verloren"); }
+
+ private:
+  TMemoryStream bytes_;
+};
+
+TEST(ZipLifecycle, AnArchiveWhoseFlushFailsIsNotTakenAsWritten) {
+  TLostWritesStream lost;
+  TZipWriter zip;
+  zip.CreateArchiveOnStream(lost);
+  zip.NewEntry("a.txt", kStamp, 0);
+  zip.Write("abc", 3);
+  EXPECT_THROW(zip.Close(), EStreamError);
+
+  TMemoryStream next;  // the writer is ready for the next archive
+  zip.CreateArchiveOnStream(next);
+  zip.Close();
+  EXPECT_EQ(next.Size(), 22u);
+}
+
 TEST(ZipLifecycle, DosTimeOfLocalTimes) {
   TLocalTime t;
   t.Year = 2026;
