@@ -2,6 +2,7 @@
 // files of the live directory, in parts of at most 1 GiB of input, one set
 // folder per day, the oldest folders removed. A set is written under a
 // working name and gets its stamp name only when every part is complete.
+#include <algorithm>
 #include <cstdio>
 
 #include "backup/BackupJob.h"
@@ -59,6 +60,14 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 std::string PartName(const std::string& archiveName, size_t n) {
   if (n == 1) return archiveName;
   return ChangeFileExt(archiveName, "") + " Teil[" + std::to_string(n) + "].zip";
+}
+
+// A backup tree that lies inside the database folder (the target chosen
+// there) is never packed again: each day's set would hold all earlier ones.
+bool InsideABackupTree(const std::string& databaseDir, const std::string& path) {
+  std::string relative =
+      LowerCase1252("\\" + path.substr(std::min(databaseDir.size(), path.size())));
+  return relative.find("\\databasebackup\\") != std::string::npos;
 }
 
 // The set folders of a kind folder: how many, the oldest, and whether one
@@ -140,7 +149,9 @@ std::string TBackupJob::WriteArchiveParts(const std::string& setFolder,
   std::string current;
   try {
     files_.Walk(DatabaseDir, true, [&](const TWalkItem& item) {
-      if (item.Folder || !Takes(kind, item.Path) || !files_.IsExistingFile(item.Path)) return;
+      if (item.Folder || !Takes(kind, item.Path) || InsideABackupTree(DatabaseDir, item.Path) ||
+          !files_.IsExistingFile(item.Path))
+        return;
       taken.push_back({item.Path, item.Size});
     });
     TPartPlan parts = PlanParts(taken, partLimit_);
