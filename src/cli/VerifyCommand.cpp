@@ -1,4 +1,6 @@
 // quorvel-cli verify: reads every backup under the target back, writes nothing.
+#include <algorithm>
+
 #include "app/RunSettings.h"
 #include "engine/AdsDataset.h"
 #include "backup/BackupJob.h"
@@ -27,6 +29,33 @@ bool EndsWith(const std::string& text, const std::string& tail) {
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// The part number of an archive's name: 1 for "datenbank.zip", k for
+// "datenbank Teil[k].zip".
+int PartNumber(const std::string& name) {
+  std::size_t open = name.rfind(" Teil[");
+  if (open == std::string::npos || !EndsWith(name, "].zip")) return 1;
+  std::size_t digits = open + 6, end = name.size() - 5;
+  if (digits >= end || end - digits > 6) return 1;
+  int number = 0;
+  for (std::size_t i = digits; i < end; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 1;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number;
+}
+
+// Parts are numbered without gaps: a missing one is a loss, not a smaller set.
+bool NamesEveryPart(TConsole& console, const std::string& set, std::vector<int> numbers) {
+  std::sort(numbers.begin(), numbers.end());
+  int expected = 1;
+  for (int number : numbers) {
+    for (; expected < number; ++expected)
+      console.Line("FEHLER  " + set + ": Teil " + std::to_string(expected) + " fehlt");
+    expected = number + 1;
+  }
+  return numbers.empty() || numbers.back() == static_cast<int>(numbers.size());
+}
+
 // One set folder: every part read back whole. False when anything is wrong.
 bool VerifySet(TConsole& console, const std::string& set) {
   if (EndsWith(WithoutTrailingBackslash(set), kUnfinishedSetSuffix)) {
@@ -36,9 +65,11 @@ bool VerifySet(TConsole& console, const std::string& set) {
   bool sound = true;
   int parts = 0;
   std::uint64_t entries = 0;
+  std::vector<int> numbers;
   for (const std::string& path : Items(set, true)) {
     if (LowerCase1252(ExtractFileExt(path)) != ".zip") continue;
     ++parts;
+    numbers.push_back(PartNumber(ExtractFileName(path)));
     try {
       TFileStream archive(path, TFileAccess::Read, TFileShare::DenyWrite);
       TArchiveCheck check = VerifyArchive(archive);
@@ -52,10 +83,11 @@ bool VerifySet(TConsole& console, const std::string& set) {
       sound = false;
     }
   }
-  if (parts == 0) {
-    console.Line("FEHLER  " + set + ": kein Archiv");
-    return false;
+  if (parts == 0) {  // the day's walk took no file of this kind
+    console.Line("OK      " + set + " (leer: keine Dateien dieser Art)");
+    return true;
   }
+  sound = NamesEveryPart(console, set, numbers) && sound;
   if (sound)
     console.Line("OK      " + set + " (" + std::to_string(parts) + " Archiv" +
                  (parts == 1 ? "" : "e") + ", " + std::to_string(entries) + " Einträge)");

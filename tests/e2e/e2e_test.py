@@ -251,10 +251,22 @@ class CliEndToEnd(unittest.TestCase):
         self.assertNotIn("FEHLER", out)
         after = sorted(os.path.join(d, f) for d, _, fs in os.walk(inst.target) for f in fs)
         self.assertEqual(before, after, "verify writes nothing")
-        # One flipped byte inside the database archive's data is found and named.
         tree = os.path.join(inst.target, clean_path_name(winpath(sound)), "DATABASEBACKUP")
         zip_set = os.path.join(tree, "ZIP", os.listdir(os.path.join(tree, "ZIP"))[0])
         archive = os.path.join(zip_set, "datenbank.zip")
+        # A day whose walk took no file leaves an empty set folder: sound.
+        os.makedirs(os.path.join(tree, "ZIPOTHER", "01-02-2026-08-00-00"))
+        empty = inst.cli("verify", "--target", winpath(inst.target))
+        self.assertEqual(empty.returncode, 0, empty.stdout.decode("utf-8"))
+        self.assertIn("(leer: keine Dateien dieser Art)", empty.stdout.decode("utf-8"))
+        # A missing part is named, not taken for a smaller set.
+        moved = os.path.join(zip_set, "datenbank Teil[2].zip")
+        os.rename(archive, moved)
+        gap = inst.cli("verify", "--target", winpath(inst.target))
+        self.assertEqual(gap.returncode, 1)
+        self.assertIn("FEHLER  " + winpath(zip_set) + "\\: Teil 1 fehlt", gap.stdout.decode("utf-8"))
+        os.rename(moved, archive)
+        # One flipped byte inside the database archive's data is found and named.
         with open(archive, "r+b") as f:
             f.seek(100)
             byte = f.read(1)
