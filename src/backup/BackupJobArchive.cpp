@@ -137,7 +137,9 @@ TArchiveSetResult TBackupJob::BuildArchiveSet(TArchiveKind kind, int keep) {
     archiveFiles_.clear();
     files_.DeleteFolderTree(working);
   }
-  if (folders.Count >= keep && !folders.Oldest.empty()) files_.DeleteFolderTree(folders.Oldest);
+  // Only a new set takes the oldest one's place: a failed day keeps every old set.
+  if (result.Error.empty() && folders.Count >= keep && !folders.Oldest.empty())
+    files_.DeleteFolderTree(folders.Oldest);
   return result;
 }
 

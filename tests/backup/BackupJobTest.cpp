@@ -277,6 +277,22 @@ TEST_F(BackupJobTest, FullDiskDuringAPartRemovesTheSetAndNamesTheReason) {
   EXPECT_EQ(SetFolders(Other()), std::vector<std::string>{std::string(kStamp) + "\\"});
 }
 
+// Regression: a day whose set failed still deleted the oldest good set, so
+// the user lost a backup and got nothing in its place.
+TEST_F(BackupJobTest, FailedSetKeepsTheOldestSet) {
+  AddDatabase();
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  for (int i = 0; i < kOtherSetsKept; ++i)
+    world_.Files->AddFolder(Other() + "alt-" + std::to_string(i) + "\\", old, 10 + i);
+  world_.Files->FailingAdds[std::string(kDb) + "Brief.txt"] = "Stream-Write-Fehler in Datei X: weg";
+  world_.Files->AddFile(std::string(kDb) + "Brief.txt", "b");
+  auto job = world_.Job(kTarget, kDb);
+  job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
+  auto folders = SetFolders(Other());
+  EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
+  EXPECT_TRUE(Has(folders, "alt-0\\")) << "the oldest set stays when no new set replaced it";
+}
+
 TEST_F(BackupJobTest, ProgressLinesAtMostEveryFiveSeconds) {
   for (int i = 0; i < 12; ++i)
     world_.Files->AddFile(kDb + std::string("T") + std::to_string(10 + i) + ".ADT", "x");
