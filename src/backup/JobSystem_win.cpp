@@ -7,6 +7,7 @@
 #include "backup/TableCheck.h"
 #include "util/FileUtils.h"
 #include "util/LocaleText.h"
+#include "util/PathCalls.h"
 #include "util/UFileFinder.h"
 #include "util/WinText.h"
 #include "zip/ZipWriter.h"
@@ -60,7 +61,7 @@ class TWinJobFiles final : public IJobFiles {
   void RenameFolder(const std::string& from, const std::string& to) override {
     std::string source = WithoutTrailingBackslash(from);
     std::string target = WithoutTrailingBackslash(to);
-    if (!MoveFileExW(Widen(source).c_str(), Widen(target).c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!MoveEntry(source, target, MOVEFILE_WRITE_THROUGH)) {
       DWORD error = GetLastError();
       throw EFileError("Verzeichnis " + source + " kann nicht in " + target +
                            " umbenannt werden: " + SysErrorMessage(error),

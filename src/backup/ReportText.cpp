@@ -36,6 +36,9 @@ std::string CleanPathName(std::string_view path) {
     else
       out.append(text, start, pos - start);
   }
+  // A folder name that ends in a dot or blank is one that Windows Explorer
+  // cannot open or remove (the cut at 100 characters may leave one).
+  while (!out.empty() && (out.back() == '.' || out.back() == ' ')) out.pop_back();
   return out;
 }
 

@@ -10,6 +10,7 @@
 #include "app/EngineChoice.h"
 #include "app/RunSettings.h"
 #include "cli/Commands.h"
+#include "util/PathCalls.h"
 #include "util/WinText.h"
 
 namespace {
@@ -75,6 +76,12 @@ int Main() {
   }
   if (*list) return qv::ListCommand(console);
   if (*run || *check || *verify) {
+    // Backup trees grow deep: paths relative to the current folder are made
+    // full, so that every file call can take them in their long form.
+    target = qv::FullPathName(target);
+    verifyTarget = qv::FullPathName(verifyTarget);
+    for (std::string& folder : databases) folder = qv::FullPathName(folder);
+    for (std::string& folder : folders) folder = qv::FullPathName(folder);
     qv::TEngineMode mode = qv::TEngineMode::Auto;
     qv::ParseEngineMode(engine, mode);
     try {

@@ -3,6 +3,7 @@
 #include "engine/AceDllProvider.h"
 #include "engine/PeImage.h"
 #include "util/FileUtils.h"
+#include "util/PathCalls.h"
 #include "util/StrUtils.h"
 #include "util/WinText.h"
 
@@ -17,9 +18,9 @@ std::string ErrorText(DWORD error) {
 
 // The file's first bytes, shared with everyone; false with the reason.
 bool ReadHead(const std::string& path, std::string& head, std::string& reason) {
-  TFileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+  TFileHandle file(OpenFileHandle(path, GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  OPEN_EXISTING, 0));
   if (!file.valid()) {
     reason = path + " lässt sich nicht lesen (" + ErrorText(::GetLastError()) + ")";
     return false;

@@ -1,6 +1,7 @@
 #include "util/FileStream.h"
 
 #include "util/FileErrors.h"
+#include "util/PathCalls.h"
 #include "util/WinText.h"
 
 namespace qv {
@@ -21,8 +22,8 @@ TFileStream::TFileStream(const std::string& path, TFileAccess access, TFileShare
     : path_(path) {
   DWORD desired = access == TFileAccess::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
   DWORD disposition = access == TFileAccess::Create ? CREATE_ALWAYS : OPEN_EXISTING;
-  handle_.reset(CreateFileW(Widen(path).c_str(), desired, ShareFlags(share), nullptr, disposition,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  handle_.reset(
+      OpenFileHandle(path, desired, ShareFlags(share), disposition, FILE_ATTRIBUTE_NORMAL));
   if (!handle_.valid()) {
     DWORD error = GetLastError();
     if (access == TFileAccess::Create) throw EFCreateError(path, error);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "util/FileErrors.h"
+#include "util/PathCalls.h"
 #include "util/Retry.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
@@ -21,22 +22,22 @@ bool IsMissingError(DWORD error) {
 
 // Looks the path up in its folder's listing (for files whose attributes
 // cannot be read while another process holds them).
-bool ListedAsFile(const std::wstring& path) {
+bool ListedAsFile(const std::string& path) {
   WIN32_FIND_DATAW data;
-  TFindHandle find(FindFirstFileW(path.c_str(), &data));
+  TFindHandle find(FindFirstEntry(path, data));
   return find.valid() && !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // A folder link counts as existing when its target can be opened.
-bool LinkTargetOpens(const std::wstring& path) {
-  TFileHandle h(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+bool LinkTargetOpens(const std::string& path) {
+  TFileHandle h(OpenFileHandle(path, FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
   return h.valid();
 }
 
-bool FolderExistsForForce(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
+bool FolderExistsForForce(const std::string& path) {
+  DWORD attributes = ReadAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     DWORD error = GetLastError();
     return !(IsMissingError(error) || error == ERROR_BAD_NETPATH);
@@ -46,12 +47,12 @@ bool FolderExistsForForce(const std::wstring& path) {
   return true;
 }
 
-bool DeleteOneFile(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
+bool DeleteOneFile(const std::string& path) {
+  DWORD attributes = ReadAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return true;
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (DeleteFileW(path.c_str())) return true;
-  SetFileAttributesW(path.c_str(), attributes);
+  WriteAttributes(path, FILE_ATTRIBUTE_NORMAL);
+  if (RemoveFile(path)) return true;
+  WriteAttributes(path, attributes);
   return false;
 }
 
@@ -59,34 +60,34 @@ constexpr DWORD kUnlisted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 // Entries of a folder except ".", ".." and hidden or system ones.
 template <class Visit>
-void ForEachListedEntry(const std::wstring& folder, Visit visit) {
+void ForEachListedEntry(const std::string& folder, Visit visit) {
   WIN32_FIND_DATAW data;
-  TFindHandle find(FindFirstFileW((folder + L"*.*").c_str(), &data));
+  TFindHandle find(FindFirstEntry(folder + "*.*", data));
   if (!find.valid()) return;
   do {
-    std::wstring name = data.cFileName;
-    if (name == L"." || name == L".." || (data.dwFileAttributes & kUnlisted)) continue;
+    std::string name = Narrow(data.cFileName);
+    if (name == "." || name == ".." || (data.dwFileAttributes & kUnlisted)) continue;
     visit(name, data.dwFileAttributes);
   } while (FindNextFileW(find.get(), &data));
 }
 
-void DeleteTreeLevel(const std::wstring& folder, bool withRoot, int depth) {
-  ForEachListedEntry(folder, [&](const std::wstring& name, DWORD attributes) {
+void DeleteTreeLevel(const std::string& folder, bool withRoot, int depth) {
+  ForEachListedEntry(folder, [&](const std::string& name, DWORD attributes) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
       // A link is removed as a link; what it points to is not ours to delete.
-      RemoveDirectoryW((folder + name).c_str());
+      RemoveFolder(folder + name);
       return;
     }
-    DeleteTreeLevel(folder + name + L"\\", withRoot, depth + 1);
+    DeleteTreeLevel(folder + name + "\\", withRoot, depth + 1);
   });
   if (depth == 0 && !withRoot) return;
-  ForEachListedEntry(folder, [&](const std::wstring& name, DWORD attributes) {
+  ForEachListedEntry(folder, [&](const std::string& name, DWORD attributes) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteOneFile(folder + name);
   });
-  DWORD attributes = GetFileAttributesW(folder.c_str());
+  DWORD attributes = ReadAttributes(folder);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    RemoveDirectoryW(folder.c_str());
+    RemoveFolder(folder);
 }
 
 }  // namespace
@@ -117,7 +118,7 @@ void SaveBytesOnce(const std::string& bytes, const std::string& path) {
 
 }  // namespace
 
-TScratchFile::~TScratchFile() { DeleteFileW(Widen(path_).c_str()); }
+TScratchFile::~TScratchFile() { RemoveFile(path_); }
 
 std::string TemporarySibling(const std::string& path) {
   return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
@@ -125,19 +126,16 @@ std::string TemporarySibling(const std::string& path) {
 
 void ReplaceWithTemporary(const std::string& temporary, const std::string& target,
                           bool clearProtection) {
-  std::wstring wideTarget = Widen(target);
-  DWORD attributes = GetFileAttributesW(wideTarget.c_str());
+  DWORD attributes = ReadAttributes(target);
   bool existed = clearProtection && attributes != INVALID_FILE_ATTRIBUTES;
   if (existed)
-    SetFileAttributesW(wideTarget.c_str(),
-                       attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
-  if (!MoveFileExW(Widen(temporary).c_str(), wideTarget.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    WriteAttributes(target, attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+  if (!MoveEntry(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD error = GetLastError();
-    if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
+    if (existed) WriteAttributes(target, attributes);
     throw EFCreateError(target, error);
   }
-  if (existed) SetFileAttributesW(wideTarget.c_str(), attributes);
+  if (existed) WriteAttributes(target, attributes);
 }
 
 void WriteReplacing(const std::string& target, const std::function<void(TFileStream&)>& write,
@@ -153,32 +151,31 @@ void WriteReplacing(const std::string& target, const std::function<void(TFileStr
 }
 
 bool IsExistingFile(const std::string& path) {
-  std::wstring wide = Widen(path);
-  DWORD attributes = GetFileAttributesW(wide.c_str());
+  DWORD attributes = ReadAttributes(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (IsMissingError(GetLastError())) return false;
-    return ListedAsFile(wide);
+    return ListedAsFile(path);
   }
   if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-  TFileHandle target(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  TFileHandle target(
+      OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   return target.valid() || GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 bool IsExistingFolder(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  DWORD attributes = ReadAttributes(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool ForceFolders(const std::string& folder) {
   if (folder.empty()) throw EInOutError(kCannotCreateFolder, 3);
   std::string dir = WithoutTrailingBackslash(folder);
-  if (dir.size() < 3 || FolderExistsForForce(Widen(dir))) return true;
+  if (dir.size() < 3 || FolderExistsForForce(dir)) return true;
   std::string parent = ExtractFilePath(dir);
   if (parent == dir) return true;
   if (!ForceFolders(parent)) return false;
-  if (CreateDirectoryW(Widen(dir).c_str(), nullptr)) return true;
+  if (MakeFolder(dir)) return true;
   // Another thread (two jobs start at once) may have made it in between.
   return GetLastError() == ERROR_ALREADY_EXISTS && IsExistingFolder(dir);
 }
@@ -190,13 +187,13 @@ void ForceFileFolder(const std::string& filePath) {
 
 void DeleteFolderTree(const std::string& folder, bool withRoot) {
   if (folder.empty()) return;
-  DeleteTreeLevel(Widen(WithTrailingBackslash(folder)), withRoot, 0);
+  DeleteTreeLevel(WithTrailingBackslash(folder), withRoot, 0);
 }
 
 bool DeleteFileRetry(const std::string& path) {
   // A refused deletion is tried again at once; only a raised error pauses.
   return WithRetryUntil<std::exception>(
-      kTextRetry, [&] { return !IsExistingFile(path) || DeleteFileW(Widen(path).c_str()) != 0; },
+      kTextRetry, [&] { return !IsExistingFile(path) || RemoveFile(path); },
       [](bool gone) { return gone; });
 }
 
@@ -264,21 +261,20 @@ TBetterFileStream::TBetterFileStream(const std::string& path, TOpened opened)
 TBetterFileStream::TOpened TBetterFileStream::Open(const std::string& path, bool clearProtection,
                                                    TDisposition disposition) {
   TOpened opened;
-  std::wstring wide = Widen(path);
   if (clearProtection && IsExistingFile(path)) {
-    opened.Attributes = GetFileAttributesW(wide.c_str());
+    opened.Attributes = ReadAttributes(path);
     DWORD attributes = opened.Attributes;
     if (attributes & FILE_ATTRIBUTE_READONLY) attributes &= ~FILE_ATTRIBUTE_READONLY;
     if (attributes & FILE_ATTRIBUTE_HIDDEN) attributes &= ~FILE_ATTRIBUTE_HIDDEN;
-    SetFileAttributesW(wide.c_str(), attributes);
+    WriteAttributes(path, attributes);
     opened.Changed = true;
   }
-  opened.Handle.reset(CreateFileW(
-      wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-      disposition == CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  opened.Handle.reset(OpenFileHandle(
+      path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      disposition == CreateAlways ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
   if (!opened.Handle.valid()) {
     DWORD error = GetLastError();
-    if (opened.Changed) SetFileAttributesW(wide.c_str(), opened.Attributes);
+    if (opened.Changed) WriteAttributes(path, opened.Attributes);
     throw EFCreateError(path, error);
   }
   return opened;
@@ -286,7 +282,7 @@ TBetterFileStream::TOpened TBetterFileStream::Open(const std::string& path, bool
 
 TBetterFileStream::~TBetterFileStream() {
   Close();
-  if (attributesChanged_) SetFileAttributesW(Widen(Path()).c_str(), savedAttributes_);
+  if (attributesChanged_) WriteAttributes(Path(), savedAttributes_);
 }
 
 // --- Folders, network, names ----------------------------------------------

@@ -1,6 +1,7 @@
 #include "util/UFileFinder.h"
 
 #include "util/FileErrors.h"
+#include "util/PathCalls.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
 #include "util/WinTime.h"
@@ -29,8 +30,8 @@ bool IsEndOfListing(DWORD error) {
 
 }  // namespace
 
-HANDLE TCustomFileFinder::FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
-  return FindFirstFileW(pattern.c_str(), &data);
+HANDLE TCustomFileFinder::FirstEntry(const std::string& pattern, WIN32_FIND_DATAW& data) {
+  return FindFirstEntry(pattern, data);
 }
 
 BOOL TCustomFileFinder::NextEntry(HANDLE search, WIN32_FIND_DATAW& data) {
@@ -42,7 +43,7 @@ void TCustomFileFinder::FailUnlessEnd(DWORD error) {
 }
 
 bool TCustomFileFinder::OpenSearch() {
-  HANDLE search = FirstEntry(Widen(searchFolder_ + "*"), data_);
+  HANDLE search = FirstEntry(searchFolder_ + "*", data_);
   DWORD error = GetLastError();  // before anything else can change it
   search_.reset(search);
   if (!search_.valid()) FailUnlessEnd(error);

@@ -53,7 +53,7 @@ class TCustomFileFinder {
   // Asked for every item about to be reported, with FoundPath() set.
   virtual bool Accept() = 0;
   // The directory listing calls (test seams for listings that fail).
-  virtual HANDLE FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data);
+  virtual HANDLE FirstEntry(const std::string& pattern, WIN32_FIND_DATAW& data);
   virtual BOOL NextEntry(HANDLE search, WIN32_FIND_DATAW& data);
 
  private:

@@ -6,6 +6,7 @@
 #include "util/FileErrors.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
+#include "util/PathCalls.h"
 #include "util/Retry.h"
 #include "util/UFileFinder.h"
 #include "util/WinText.h"
@@ -54,7 +55,7 @@ void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entry
     return;  // our own file
   std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
   if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
-  if (attributes == 0xFFFFFFFFu) attributes = GetFileAttributesW(Widen(fileName).c_str());
+  if (attributes == 0xFFFFFFFFu) attributes = ReadAttributes(fileName);
   AddStream(*source, entryName, dateTime, attributes, source->Size());
 }
 

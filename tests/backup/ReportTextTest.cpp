@@ -42,5 +42,15 @@ TEST(CleanPathNames, ExamplesAndLimits) {
   EXPECT_EQ(CleanPathName(umlauts), "D__" + std::string(96, 'a') + "ä");  // characters, not bytes
 }
 
+// The backup folder is named after the cut: a dot or blank at its end would
+// give a folder that Windows Explorer cannot open.
+TEST(CleanPathNames, CutNeverEndsInDotOrBlank) {
+  std::string blankAtCut = "D:\\" + std::string(95, 'a') + "b . c";
+  EXPECT_EQ(CleanPathName(blankAtCut), "D__" + std::string(95, 'a') + "b");
+  std::string dotAtCut = "D:\\Firma\\" + std::string(89, 'x') + "..yz";
+  EXPECT_EQ(CleanPathName(dotAtCut), "D__Firma_" + std::string(89, 'x'));
+  EXPECT_EQ(CleanPathName("D:\\a.b c\\"), "D__a.b c_");
+}
+
 }  // namespace
 }  // namespace qv

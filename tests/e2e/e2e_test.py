@@ -22,7 +22,7 @@ def winpath(path):
 
 def clean_path_name(windows_path):
     d = windows_path.rstrip("\\")
-    return "".join("_" if c in '\\?|><:/*"' else c for c in d)[:100]
+    return "".join("_" if c in '\\?|><:/*"' else c for c in d)[:100].rstrip(". ")
 
 
 def run_wine(exe, *args, stdin=None):
@@ -276,6 +276,62 @@ class CliEndToEnd(unittest.TestCase):
         self.assertEqual(bad.returncode, 1)
         self.assertIn("FEHLER  " + winpath(archive) + ": ", bad.stdout.decode("utf-8"))
 
+    def test_deep_paths(self):
+        """Office folders deeper than 260 characters, into a backup tree deeper still."""
+        inst = Installation(ARGS.work, "tief")
+        database = inst.database("Firma Müller")
+        level = "Kunden 2026 Angebote Firma Müller & Söhne GmbH Anlagen"
+        deep = os.path.join(database, *[f"{level} {n}" for n in range(8)])
+        os.makedirs(deep)
+        for name, content in (("Angebot Nr. 1.txt", b"Angebot"), ("Plan.pdf", b"%PDF" * 1000)):
+            with open(os.path.join(deep, name), "wb") as f:
+                f.write(content)
+        self.assertGreater(len(winpath(deep)), 400)
+        target = os.path.join(inst.target, *[f"Sicherung der Firmendaten auf dem Server {n}" for n in range(5)])
+        os.makedirs(target)
+        self.assertGreater(len(winpath(target) + "\\" + clean_path_name(winpath(database))), 260)
+
+        result = inst.cli("run", "--target", winpath(target), "--db", winpath(database))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 0, out + result.stderr.decode("utf-8", "replace"))
+        tree = os.path.join(target, clean_path_name(winpath(database)), "DATABASEBACKUP")
+        zip_stamp = os.listdir(os.path.join(tree, "ZIP"))[0]
+        other_stamp = os.listdir(os.path.join(tree, "ZIPOTHER"))[0]
+        self.check_archive(os.path.join(tree, "ZIP", zip_stamp, "datenbank.zip"),
+                           tree_names(database, takes_database))
+        other_names = tree_names(database, takes_other)
+        self.assertIn("/".join([f"{level} {n}" for n in range(8)] + ["Angebot Nr. 1.txt"]), other_names)
+        self.check_archive(os.path.join(tree, "ZIPOTHER", other_stamp, "andere.zip"), other_names)
+        self.assertEqual(len(os.listdir(os.path.join(tree, "DATA2"))), 7)
+
+        # The user reads plain paths: in the protocol, its links and on the console.
+        root = winpath(target) + "\\" + clean_path_name(winpath(database)) + "\\"
+        lines = [without_stamp(line) for line in inst.log_lines()]
+        other_set = root + "DATABASEBACKUP\\ZIPOTHER\\" + other_stamp + "\\"
+        self.assertIn(plain("Datei 1 von 1 : " + link(other_set + "andere.zip") + "."), lines)
+        with open(os.path.join(inst.program, "DATABASEUTIL", "QUORVEL.htm"), "rb") as f:
+            page = f.read()
+        for text in ["\n".join(lines).encode("cp1252", "replace"), page, result.stdout, result.stderr]:
+            self.assertNotIn(b"\\\\?\\", text)
+
+        check = inst.cli("check", winpath(database))
+        self.assertEqual(check.returncode, 0, check.stdout.decode("utf-8"))
+        self.assertEqual(check.stdout.decode("utf-8").count("OK      "), 3)
+        verify = inst.cli("verify", "--target", winpath(target))
+        verified = verify.stdout.decode("utf-8")
+        self.assertEqual(verify.returncode, 0, verified)
+        self.assertEqual(verified.count("OK      "), 4, verified)
+        self.assertNotIn("\\\\?\\", verified)
+
+    def test_programs_declare_long_paths(self):
+        """The console program and the window programs (their manifest keeps per-monitor DPI)."""
+        for exe in (ARGS.cli, ARGS.windowed):
+            listing = subprocess.run(["7z", "x", "-so", exe, ".rsrc/MANIFEST/1"], capture_output=True)
+            self.assertEqual(listing.returncode, 0, listing.stderr)
+            manifest = listing.stdout.decode("utf-8")
+            self.assertRegex(manifest, r"<longPathAware[^>]*>true</longPathAware>", exe)
+        self.assertRegex(manifest, r"<dpiAwareness[^>]*>PerMonitorV2")
+
     def test_version_and_list(self):
         inst = Installation(ARGS.work, "liste")
         version = inst.cli("--version")
@@ -293,7 +349,7 @@ class CliEndToEnd(unittest.TestCase):
 def main():
     global ARGS
     parser = argparse.ArgumentParser()
-    for option in ("--wine", "--cli", "--gen", "--holdlock", "--work"):
+    for option in ("--wine", "--cli", "--gen", "--holdlock", "--windowed", "--work"):
         parser.add_argument(option, required=True)
     ARGS, rest = parser.parse_known_args()
     os.makedirs(ARGS.work, exist_ok=True)

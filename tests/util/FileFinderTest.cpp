@@ -142,13 +142,13 @@ class TFailingFinder final : public TFileFinder {
       : failing_(std::move(folder)), error_(error), atFirst_(atFirst) {}
 
  protected:
-  HANDLE FirstEntry(const std::wstring& pattern, WIN32_FIND_DATAW& data) override {
-    if (atFirst_ && pattern == Widen(failing_ + "*")) {
+  HANDLE FirstEntry(const std::string& pattern, WIN32_FIND_DATAW& data) override {
+    if (atFirst_ && pattern == failing_ + "*") {
       SetLastError(error_);
       return INVALID_HANDLE_VALUE;
     }
     HANDLE search = TFileFinder::FirstEntry(pattern, data);
-    if (pattern == Widen(failing_ + "*")) failingSearch_ = search;
+    if (pattern == failing_ + "*") failingSearch_ = search;
     return search;
   }
   BOOL NextEntry(HANDLE search, WIN32_FIND_DATAW& data) override {
