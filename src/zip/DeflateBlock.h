@@ -12,7 +12,7 @@
 namespace qv {
 
 // Input bytes per block, and the dictionary a block carries from the one before.
-inline constexpr std::size_t kDeflateBlockSize = 128 * 1024;
+inline constexpr std::size_t kDeflateBlockSize = 256 * 1024;
 inline constexpr std::size_t kDeflateWindow = 32 * 1024;
 
 struct TDeflateBlock {
