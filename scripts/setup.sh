@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
   googletest zlib1g-dev
   wine wine64 wine32:i386 xvfb xauth
-  python3 unzip zip p7zip-full
+  python3 unzip zip p7zip-full pigz
   locales libcli11-dev nsis
   librsvg2-bin icoutils x11-apps imagemagick xdotool
   fonts-wine netpbm

@@ -6,6 +6,8 @@
 
 #include "util/Cp1252.h"
 #include "util/StrUtils.h"
+#include "zip/BlockPipeline.h"
+#include "zip/DeflateBlock.h"
 #include "zip/ZipFormat.h"
 
 namespace qv {
@@ -16,23 +18,6 @@ constexpr std::size_t kMaxTextField = 0xFFFF;
 // Entries expected this large get ZIP64 sizes in their local header: deflate
 // can grow incompressible data a little, so the margin stays well clear.
 constexpr std::uint64_t kZip64Threshold = 0xFFFFFFFFull - (64ull << 20);
-
-std::string ZlibText(int result) {
-  switch (result) {
-    case Z_STREAM_ERROR:
-      return "zlib stream error";
-    case Z_DATA_ERROR:
-      return "zlib data error";
-    case Z_MEM_ERROR:
-      return "zlib memory error";
-    case Z_BUF_ERROR:
-      return "zlib buffer error";
-    case Z_VERSION_ERROR:
-      return "zlib version error";
-    default:
-      return "zlib error " + std::to_string(result);
-  }
-}
 
 bool OnlyBlanksAndControls(const std::string& text) {
   for (char c : text)
@@ -109,9 +94,7 @@ void TZipWriter::RequireEntry() const {
   if (!current_) throw EZipWriter("No ZIP entry created yet");
 }
 
-void TZipWriter::CheckZlib(int result) const {
-  if (result < 0) throw EZipWriter(ZlibText(result));
-}
+void TZipWriter::CheckZlib(int result) const { CheckZlibResult(result); }
 
 std::uint16_t TZipWriter::FlagsForLevel() const {
   switch (CompressionLevel) {
@@ -140,9 +123,9 @@ void TZipWriter::AddStream(IStream& stream, const std::string& entryName, std::u
   WriteStream(stream);
 }
 
-void TZipWriter::NewEntry(const std::string& entryName, std::uint32_t dateTime,
-                          std::uint32_t attributes, std::uint64_t expectedSize) {
-  RequireArchive();
+TZipWriter::TEntry TZipWriter::MakeEntry(const std::string& entryName, std::uint32_t dateTime,
+                                         std::uint32_t attributes,
+                                         std::uint64_t expectedSize) const {
   if (IsAbsoluteEntryName(entryName))
     throw EZipWriter("EntryName \"" + entryName + "\" is an absolute path, must be relative");
   TEntry entry;
@@ -161,28 +144,42 @@ void TZipWriter::NewEntry(const std::string& entryName, std::uint32_t dateTime,
   if (entry.EncodedName.size() > kMaxTextField)
     throw EZipWriter("EntryName \"" + entryName + "\" is too long");
   entry.EncodedComment.resize(std::min(entry.EncodedComment.size(), kMaxTextField));
-  if (current_) FinishEntry();
   entry.Comment = EntryComment;
   entry.DosDateTime = dateTime ? dateTime : zip::DosDateTime(LocalNow());
-  entry.LocalHeaderOffset = offset_;
   entry.Flags = static_cast<std::uint16_t>(FlagsForLevel() | (utf8 ? zip::kFlagUtf8 : 0));
   entry.ExternalAttributes = attributes;
   entry.Method = CompressionMethod;
   entry.Zip64 = expectedSize > kZip64Threshold;
+  return entry;
+}
+
+void TZipWriter::NewEntry(const std::string& entryName, std::uint32_t dateTime,
+                          std::uint32_t attributes, std::uint64_t expectedSize) {
+  RequireArchive();
+  TEntry entry = MakeEntry(entryName, dateTime, attributes, expectedSize);
+  DrainBlocks();
+  if (current_) FinishEntry();
+  current_ = BeginEntry(std::move(entry));
+  PrepareDeflate();
+}
+
+TZipWriter::TEntry* TZipWriter::BeginEntry(TEntry entry) {
+  entry.LocalHeaderOffset = offset_;
   entries_.push_back(std::move(entry));
-  current_ = &entries_.back();
+  TEntry* begun = &entries_.back();
   headerPosition_ = writer_->Position();
+  totalIn_ = totalOut_ = 0;
 
   zip::THeaderFields h;
-  h.VersionNeeded = current_->Zip64 ? zip::kVersionZip64 : zip::kVersion;
-  h.Flags = current_->Flags;
-  h.Method = current_->Method == TZipCompressionMethod::cmDeflate ? 8 : 0;
-  h.DosDateTime = current_->DosDateTime;
-  h.Name = current_->EncodedName;
-  std::string header = zip::LocalHeader(h, current_->Zip64);
+  h.VersionNeeded = begun->Zip64 ? zip::kVersionZip64 : zip::kVersion;
+  h.Flags = begun->Flags;
+  h.Method = begun->Method == TZipCompressionMethod::cmDeflate ? 8 : 0;
+  h.DosDateTime = begun->DosDateTime;
+  h.Name = begun->EncodedName;
+  std::string header = zip::LocalHeader(h, begun->Zip64);
   writer_->Write(header.data(), header.size());
   offset_ += header.size();
-  PrepareDeflate();
+  return begun;
 }
 
 void TZipWriter::PrepareDeflate() {
@@ -241,8 +238,7 @@ std::uint32_t TZipWriter::Write(const void* buffer, std::uint32_t count) {
     totalIn_ += count;
     totalOut_ += count;
   }
-  if (!current_->Zip64 && (totalIn_ >= zip::kMax32 || totalOut_ >= zip::kMax32))
-    throw EZipWriter("entry \"" + current_->Name + "\" grew beyond 4 GiB");
+  CheckEntrySize(*current_);
   return count;
 }
 
@@ -270,23 +266,31 @@ void TZipWriter::FinishEntry() {
     EmitCompressed(outBuffer_.size() - z.avail_out);
   }
   entry->TextFlag = zstream_->data_type;
+  EndEntry(*entry);
+}
+
+void TZipWriter::CheckEntrySize(const TEntry& entry) const {
+  if (!entry.Zip64 && (totalIn_ >= zip::kMax32 || totalOut_ >= zip::kMax32))
+    throw EZipWriter("entry \"" + entry.Name + "\" grew beyond 4 GiB");
+}
+
+void TZipWriter::EndEntry(TEntry& entry) {
   offset_ += totalOut_;
-  entry->CompressedSize = totalOut_;
-  entry->UncompressedSize = totalIn_;
-  if (!entry->Zip64 && (totalIn_ >= zip::kMax32 || totalOut_ >= zip::kMax32))
-    throw EZipWriter("entry \"" + entry->Name + "\" grew beyond 4 GiB");
+  entry.CompressedSize = totalOut_;
+  entry.UncompressedSize = totalIn_;
+  CheckEntrySize(entry);
 
   std::uint64_t resume = writer_->Position();
   std::string patch =
-      zip::CrcAndSizes(entry->Crc32, entry->CompressedSize, entry->UncompressedSize, entry->Zip64);
+      zip::CrcAndSizes(entry.Crc32, entry.CompressedSize, entry.UncompressedSize, entry.Zip64);
   writer_->Seek(headerPosition_ + zip::kCrcAndSizesAt);
   writer_->Write(patch.data(), patch.size());
-  if (entry->Zip64) {
+  if (entry.Zip64) {
     // The ZIP64 extra field's two sizes follow the name.
     zip::TLittleEndian sizes;
-    sizes.U64(entry->UncompressedSize);
-    sizes.U64(entry->CompressedSize);
-    writer_->Seek(headerPosition_ + zip::kLocalHeaderSize + entry->EncodedName.size() + 4);
+    sizes.U64(entry.UncompressedSize);
+    sizes.U64(entry.CompressedSize);
+    writer_->Seek(headerPosition_ + zip::kLocalHeaderSize + entry.EncodedName.size() + 4);
     writer_->Write(sizes.Str().data(), sizes.Str().size());
   }
   writer_->Seek(resume);
@@ -324,13 +328,20 @@ void TZipWriter::Close() {
   if (!archive_) return;
   std::exception_ptr failure;
   try {
+    DrainBlocks();
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  try {
+    // An entry cut short by a failure ends with what was written of it.
+    if (blockEntry_) EndBlockEntry();
     if (current_) FinishEntry();
     WriteCentralDirectory();
     writer_->FlushBuffer();
     writer_->Abandon();
     archive_->Flush();  // a part counts as written only once the disk has it
   } catch (...) {
-    failure = std::current_exception();
+    if (!failure) failure = std::current_exception();
   }
   writer_.reset();  // after a failure it tries to flush, ignoring errors of that flush
   int endResult = Z_OK;
@@ -339,6 +350,8 @@ void TZipWriter::Close() {
     zstreamReady_ = false;
   }
   current_ = nullptr;
+  blockEntry_ = nullptr;
+  queued_.clear();
   entries_.clear();
   ownedArchive_.reset();
   archiveFileName_.clear();

@@ -5,6 +5,7 @@
 // bit 11 where the OEM code page lacks a character; ZIP64 records appear
 // only where a size, offset or count does not fit.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -13,10 +14,13 @@
 
 #include "util/Stream.h"
 #include "zip/BufferedWriter.h"
+#include "zip/DeflateBlock.h"
 
 struct z_stream_s;
 
 namespace qv {
+
+class TBlockPipeline;
 
 class EZipWriter : public std::runtime_error {
  public:
@@ -71,6 +75,16 @@ class TZipWriter {
                 std::uint64_t expectedSize = 0);
   std::uint32_t Write(const void* buffer, std::uint32_t count);
   void WriteStream(IStream& stream);
+  // Adds a whole entry from the stream. Deflated, it is read in blocks that
+  // the process's compression threads compress while later blocks and entries
+  // are read; everything reaches the archive in order. A failure of a block
+  // is raised by the next operation that writes (at the latest Close), which
+  // then ends the entry with what was written of it. Stored entries are
+  // written as AddStream writes them.
+  void AddEntry(IStream& stream, const std::string& entryName, std::uint32_t dateTime,
+                std::uint32_t attributes, std::uint64_t expectedSize = 0);
+  // Input bytes per block of AddEntry.
+  std::size_t BlockSize = kDeflateBlockSize;
   void FinishEntry();
   void Close();
 
@@ -96,6 +110,17 @@ class TZipWriter {
     std::string EncodedComment;
   };
 
+  TEntry MakeEntry(const std::string& entryName, std::uint32_t dateTime, std::uint32_t attributes,
+                   std::uint64_t expectedSize) const;
+  TEntry* BeginEntry(TEntry entry);
+  void CheckEntrySize(const TEntry& entry) const;
+  void EndEntry(TEntry& entry);
+  std::unique_ptr<TDeflateBlock> ReadBlock(IStream& stream, std::vector<std::uint8_t>& dictionary);
+  void SubmitBlock(std::unique_ptr<TDeflateBlock> block);
+  void WriteOldestBlock();
+  void WriteBlock(const TDeflateBlock& block);
+  void DrainBlocks();
+  void EndBlockEntry();
   void RequireArchive() const;
   void RequireEntry() const;
   void PrepareDeflate();
@@ -118,6 +143,12 @@ class TZipWriter {
   std::uint64_t totalIn_ = 0;
   std::uint64_t totalOut_ = 0;
   std::vector<std::uint8_t> outBuffer_;
+  // Entries of AddEntry: those waiting for their first block to be written,
+  // the one being written, whether its stream lacks its final block.
+  std::unique_ptr<TBlockPipeline> pipeline_;
+  std::deque<TEntry> queued_;
+  TEntry* blockEntry_ = nullptr;
+  bool blockStreamOpen_ = false;
 };
 
 // The default encoders: the system's OEM and ANSI code pages on Windows,

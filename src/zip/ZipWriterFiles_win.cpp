@@ -56,7 +56,7 @@ void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entry
   std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
   if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
   if (attributes == 0xFFFFFFFFu) attributes = ReadAttributes(fileName);
-  AddStream(*source, entryName, dateTime, attributes, source->Size());
+  AddEntry(*source, entryName, dateTime, attributes, source->Size());
 }
 
 }  // namespace qv
