@@ -43,6 +43,10 @@ prepare_prefix() {  # folder dpi
   WINEPREFIX="$folder/wineprefix" WINEDEBUG=-all wine reg add \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
     /v LogPixels /t REG_DWORD /d "0x$hex" /f >/dev/null 2>&1
+  # Windows' own colour for inactive title gradients (wine's default is a dark
+  # gray, on which the main window's gray title would vanish).
+  WINEPREFIX="$folder/wineprefix" WINEDEBUG=-all wine reg add 'HKCU\Control Panel\Colors' \
+    /v GradientInactiveTitle /t REG_SZ /d "215 228 242" /f >/dev/null 2>&1
   # Smoothed text as Windows shows it by default (ClearType).
   WINEPREFIX="$folder/wineprefix" WINEDEBUG=-all wine reg add 'HKCU\Control Panel\Desktop' \
     /v FontSmoothing /t REG_SZ /d 2 /f >/dev/null 2>&1
@@ -69,5 +73,5 @@ shoot() {  # dpi suffix state...
 }
 
 echo "Pictures in $out:"
-shoot 96 "" box-startup box-30-lines box-help popup-success popup-error
-shoot 144 "-144dpi" box-startup popup-error
+shoot 96 "" box-startup box-30-lines box-help popup-success popup-error main-idle tray-menu
+shoot 144 "-144dpi" box-startup popup-error main-idle

@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth
   python3 unzip zip p7zip-full
   locales libcli11-dev nsis
+  librsvg2-bin icoutils x11-apps imagemagick xdotool
   fonts-wine netpbm
 )
 

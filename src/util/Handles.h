@@ -57,7 +57,28 @@ struct TModuleHandleTraits {  // loaded DLLs
   static void Close(Handle h) { FreeLibrary(h); }
 };
 
+struct TIconTraits {
+  using Handle = HICON;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DestroyIcon(h); }
+};
+
+struct TMenuTraits {
+  using Handle = HMENU;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DestroyMenu(h); }
+};
+
+struct TWindowTraits {  // a window this object created and destroys
+  using Handle = HWND;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle h) { DestroyWindow(h); }
+};
+
 using TKernelHandle = TUniqueHandle<TKernelHandleTraits>;
+using TIconHandle = TUniqueHandle<TIconTraits>;
+using TMenuHandle = TUniqueHandle<TMenuTraits>;
+using TWindowHandle = TUniqueHandle<TWindowTraits>;
 using TFileHandle = TUniqueHandle<TFileHandleTraits>;
 using TFindHandle = TUniqueHandle<TFindHandleTraits>;
 using TModuleHandle = TUniqueHandle<TModuleHandleTraits>;

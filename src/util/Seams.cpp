@@ -8,6 +8,7 @@ namespace {
 
 std::atomic<IClock*> g_clock{nullptr};
 std::atomic<ISleeper*> g_sleeper{nullptr};
+std::atomic<IShell*> g_shell{nullptr};
 
 struct ProgramFolderOverride {
   std::mutex lock;
@@ -46,6 +47,13 @@ std::string ProgramFolder() {
   }
   return SystemProgramFolder();
 }
+
+IShell& Shell() {
+  IShell* shell = g_shell.load(std::memory_order_acquire);
+  return shell ? *shell : SystemShell();
+}
+
+void SetShellForTest(IShell* shell) { g_shell.store(shell, std::memory_order_release); }
 
 void SetClockForTest(IClock* clock) { g_clock.store(clock, std::memory_order_release); }
 

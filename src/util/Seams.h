@@ -44,9 +44,47 @@ void SetClockForTest(IClock* clock);
 void SetSleeperForTest(ISleeper* sleeper);
 void SetProgramFolderForTest(const std::string& folder);
 
+// The shell: the notification-area icon, opening files and folders, and the
+// taskbar's position, described without Windows types (handles as numbers).
+enum class TNotifyIconOp { Add, Modify, Delete };
+enum class TBalloonIcon { None, Info, Warning, Error };
+
+struct TNotifyIconData {
+  std::uintptr_t Window = 0;
+  unsigned Id = 0;
+  unsigned CallbackMessage = 0;
+  std::uintptr_t Icon = 0;
+  std::string Tip;
+  bool Balloon = false;  // the fields below are sent only with a balloon
+  std::string BalloonTitle;
+  std::string BalloonText;
+  TBalloonIcon BalloonIcon = TBalloonIcon::None;
+  unsigned BalloonTimeoutMs = 0;
+};
+
+// Edge as the shell names it: 0 left, 1 top, 2 right, 3 bottom.
+struct TTaskbarPosition {
+  int Edge = -1;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+  virtual bool NotifyIcon(TNotifyIconOp op, const TNotifyIconData& data) = 0;
+  // Opens path with the verb ("open", "explore"); owner is the active window.
+  virtual bool Execute(const std::string& verb, const std::string& path, std::uintptr_t owner) = 0;
+  // False when the shell gives no answer.
+  virtual bool TaskbarPosition(TTaskbarPosition& position) = 0;
+};
+
+IShell& Shell();
+void SetShellForTest(IShell* shell);
+
 // The platform's own implementations (Seams_win.cpp / Seams_posix.cpp).
 IClock& SystemClock();
 void SystemSleepMs(unsigned ms);
 std::string SystemProgramFolder();
+IShell& SystemShell();
 
 }  // namespace qv

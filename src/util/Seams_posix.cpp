@@ -34,7 +34,20 @@ class PosixClock final : public IClock {
   }
 };
 
+// Portable builds have no shell: every request is declined.
+class NoShell final : public IShell {
+ public:
+  bool NotifyIcon(TNotifyIconOp, const TNotifyIconData&) override { return false; }
+  bool Execute(const std::string&, const std::string&, std::uintptr_t) override { return false; }
+  bool TaskbarPosition(TTaskbarPosition&) override { return false; }
+};
+
 }  // namespace
+
+IShell& SystemShell() {
+  static NoShell shell;
+  return shell;
+}
 
 IClock& SystemClock() {
   static PosixClock clock;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Capture.h"
+#include "TrayScreens.h"
 #include "app/USignal.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
@@ -63,6 +64,8 @@ std::map<std::string, TState> States() {
       {"box-startup", [](const std::string& p) { return Box(p, StartUpText(), "", false); }},
       {"box-30-lines", [](const std::string& p) { return Box(p, ThirtyLines(), "", false); }},
       {"box-help", [](const std::string& p) { return Box(p, StartUpText(), HelpText(), true); }},
+      {"main-idle", MainWindowIdle},
+      {"tray-menu", TrayMenuOpen},
       {"popup-success", [](const std::string& p) { return Popup(p, false); }},
       {"popup-error", [](const std::string& p) { return Popup(p, true); }},
   };

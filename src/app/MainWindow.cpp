@@ -1,0 +1,251 @@
+#include "app/MainWindow.h"
+
+#include "app/AppResources.h"
+#include "app/DatabaseListBox.h"
+#include "app/RunSettings.h"
+#include "app/UserMode.h"
+#include "ui/controls/CheckListCombo.h"
+#include "ui/controls/Panel.h"
+#include "util/WinText.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+namespace qv {
+namespace {
+
+constexpr int kDesignClientWidth = 593;
+constexpr int kDesignClientHeight = 159;
+constexpr BYTE kWindowAlpha = 200;
+
+void RegisterMainWindowClass(WNDPROC proc) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_SAVEBITS | CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(IDI_QUORVEL));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kMainWindowClass;
+  if (!GetClassInfoExW(wc.hInstance, kMainWindowClass, &wc)) RegisterClassExW(&wc);
+}
+
+// The DPI of the window's monitor where the system tells it per window,
+// else the screen's.
+int WindowDpi(HWND window) {
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  auto getDpi = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpi) {
+    UINT dpi = getDpi(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+TVEZivavuvIdazadide::TVEZivavuvIdazadide(TMainWindowOptions options) : options_(options) {
+  RegisterMainWindowClass(WindowProc);
+  // Popup with a thin border and no caption; a tool window, so that it never
+  // gets a taskbar button.
+  CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, L"Quorvel",
+                  WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, 0, 0, kDesignClientWidth + 2,
+                  kDesignClientHeight + 2, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  if (!window_) throw std::runtime_error("Das Hauptfenster kann nicht erstellt werden");
+  dpi_ = options_.Dpi > 0 ? options_.Dpi : WindowDpi(window_);
+  CreateComponents();
+  FormCreate();
+  Signal = std::make_unique<TSignal>();
+  // The window is shown once at start and then shrinks away.
+  ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+TVEZivavuvIdazadide::~TVEZivavuvIdazadide() {
+  if (window_) DestroyWindow(window_);
+}
+
+LRESULT CALLBACK TVEZivavuvIdazadide::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                                 LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<TVEZivavuvIdazadide*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TVEZivavuvIdazadide*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->window_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->Dispatch(message, wParam, lParam);
+}
+
+LRESULT TVEZivavuvIdazadide::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_MEASUREITEM: {
+      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+      if (popupMenu_ && popupMenu_->Measure(*item)) return TRUE;
+      if (item->CtlID == ID_LBDATABASES) MeasureDatabaseItem(LBDataBases, *item);
+      return TRUE;
+    }
+    case WM_DRAWITEM: {
+      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+      if (popupMenu_ && popupMenu_->Draw(*item)) return TRUE;
+      if (item->CtlID == ID_LBDATABASES) DrawDatabaseItem(*item);
+      if (item->CtlID == ID_DCLISTCRON) ui::DrawCheckListItem(*item);
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      return OnControlColor(message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_COPYDATA:
+      return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_SHRINKAWAY:
+      ShrinkAway(true);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // Agree at once; the close query is not asked at session end.
+      SessionEnding = true;
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam && trayIcon_) trayIcon_->Remove();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam)
+        FormShow();
+      else
+        FormHide();
+      return 0;
+    case WM_KEYDOWN:
+      FormKeyDown(wParam);
+      return 0;
+    case WM_CLOSE:
+      if (FormCloseQuery()) DestroyWindow(window_);
+      return 0;
+    case WM_DESTROY:
+      FormDestroy();
+      if (options_.EndsProgram) PostQuitMessage(0);
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+void TVEZivavuvIdazadide::FormCreate() {
+  FPool = std::make_unique<TBackupPooled>(nullptr);
+  FErrors.clear();
+  FUserDefined.clear();
+  popupMenu_->SetText(ID_MNU_VER, Widen("Version " + FileVersionText()));
+  popupMenu_->Enable(ID_MNU_VER, false);
+  RECT workArea = {};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
+  FWorkArea = workArea;
+  ui::SetPanelColor(Panel1, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+  SetWindowAlpha(window_, kWindowAlpha);
+  CreateSchedules();
+
+  RECT r;
+  GetWindowRect(window_, &r);
+  TFormGeometry form;
+  form.Name = kMainWindowName;
+  form.Width = r.right - r.left;
+  form.Height = r.bottom - r.top;
+  TScreenRect area = {FWorkArea.left, FWorkArea.top, FWorkArea.right, FWorkArea.bottom};
+  RestoreFormPlacement(form, area, "", kMainWindowName, -1, 3);
+  SetWindowPos(window_, nullptr, form.Left, form.Top, form.Width, form.Height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  ApplyRegion();
+
+  FillDatabaseList();
+  LoadTarget();
+  Layout();
+}
+
+void TVEZivavuvIdazadide::CreateSchedules() {
+  auto make = [this](const char* expression) {
+    auto job = std::make_unique<TacCronJob>();
+    job->SetExpression(expression);
+    TacCronJob* raw = job.get();
+    // The timer manager owns registered jobs; without one the window keeps them.
+    if (TimerManager())
+      job.release();
+    else
+      ownedSchedules_.push_back(std::move(job));
+    return raw;
+  };
+  FBackupSchedule = make("0 +10 * * * *");
+  FCacheSchedule = make("0 +30 * * * *");
+  FNetSchedule = make("+5 * * * * *");
+}
+
+void TVEZivavuvIdazadide::ApplyRegion() {
+  RECT r;
+  GetWindowRect(window_, &r);
+  int cut = Scaled(5);
+  // The outer pixels on the left and at the top are cut away, the corners rounded.
+  HRGN region = CreateRoundRectRgn(cut, cut, r.right - r.left, r.bottom - r.top, cut, cut);
+  if (!SetWindowRgn(window_, region, TRUE)) DeleteObject(region);
+}
+
+void TVEZivavuvIdazadide::FormDestroy() {
+  FUserDefined.clear();
+  FErrors.clear();
+  // The schedules live on with the timer manager: they must not call into a
+  // window that is gone.
+  for (TacCronJob* job : {FBackupSchedule, FCacheSchedule, FNetSchedule}) {
+    if (!job) continue;
+    job->SetEnabled(false);
+    job->OnFire = nullptr;
+  }
+  FPool.reset();
+  trayIcon_.reset();
+}
+
+LRESULT TVEZivavuvIdazadide::OnCopyData(const COPYDATASTRUCT* data) {
+  if (data && data->dwData == kShowRequestTag && popupMenu_->Enabled(ID_MNU_SHOW)) Anzeigen1Click();
+  return 1;
+}
+
+void TVEZivavuvIdazadide::OnCommand(WORD id, WORD code) {
+  switch (id) {
+    case ID_MNU_PRO:
+      MNU_PROClick();
+      break;
+    case ID_AUSFHREN1:
+      Ausfhren1Click();
+      break;
+    case ID_MNU_SHOW:
+      Anzeigen1Click();
+      break;
+    case ID_BEENDEN2:
+      beenden1Click();
+      break;
+    case ID_FLATBUTTON1:
+      FlatButton1Click();
+      break;
+    case ID_FLATSPEEDBUTTON1:
+      ShrinkAway(true);
+      break;
+    case ID_LBDATABASES:
+      if (code == LBN_DBLCLK) LBDataBasesDblClick();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace qv

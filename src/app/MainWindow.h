@@ -1,0 +1,147 @@
+#pragma once
+// The tray program's main window: a small borderless tool window near the
+// taskbar that shows on request and shrinks away, with the database list,
+// the hours list, the target directory, the buttons and the tray icon.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/TrayIcon.h"
+#include "app/USignal.h"
+#include "backup/BackupPooled.h"
+#include "sched/acTimer.h"
+#include "ui/HtmlView.h"
+#include "ui/controls/OwnerMenu.h"
+#include "ui/GdiHandles.h"
+#include "util/Handles.h"
+#include "util/StrUtils.h"
+
+namespace qv {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TVEZivavuvIdazadide";
+inline constexpr char kMainWindowName[] = "TVEZivavuvIdazadide";
+inline constexpr UINT WM_SHRINKAWAY = 0x7E8;
+inline constexpr ULONG_PTR kShowRequestTag = 5446;
+
+// Child control and menu command numbers.
+enum : int {
+  ID_PANEL1 = 100,
+  ID_IMAGE2,
+  ID_LABEL4,
+  ID_LBDATABASES,
+  ID_DCLISTCRON,
+  ID_DGLOBALPATH,
+  ID_DGLOBALPATH_BUTTON,
+  ID_FMA,
+  ID_FLATBUTTON1,
+  ID_FLATPANEL1,
+  ID_STATUSLABEL,
+  ID_FLATSPEEDBUTTON1,
+  ID_SNAPSHOT,
+};
+enum : UINT { ID_MNU_PRO = 200, ID_AUSFHREN1, ID_MNU_SHOW, ID_BEENDEN2, ID_MNU_VER };
+
+struct TMainWindowOptions {
+  int Dpi = 0;              // 0: the DPI of the window's monitor
+  bool EndsProgram = true;  // destroying the window ends the message loop
+};
+
+class TVEZivavuvIdazadide {
+ public:
+  explicit TVEZivavuvIdazadide(TMainWindowOptions options = {});
+  ~TVEZivavuvIdazadide();
+  TVEZivavuvIdazadide(const TVEZivavuvIdazadide&) = delete;
+  TVEZivavuvIdazadide& operator=(const TVEZivavuvIdazadide&) = delete;
+
+  HWND Handle() const { return window_; }
+  int Dpi() const { return dpi_; }
+
+  // Components.
+  HWND Panel1 = nullptr, Image2 = nullptr, Label4 = nullptr, LBDataBases = nullptr;
+  HWND DCListCron = nullptr, dglobalpath = nullptr, dglobalpathButton = nullptr;
+  HWND fma = nullptr, FlatButton1 = nullptr, FlatPanel1 = nullptr, StatusLabel = nullptr;
+  HWND FlatSpeedButton1 = nullptr, FSnapshot = nullptr;
+  TTrayIcon& TrayIcon() { return *trayIcon_; }
+  ui::TOwnerMenu& PopupMenu() { return *popupMenu_; }
+  TBackupPooled& Pool() { return *FPool; }
+  std::vector<HICON> ImageList1;
+  std::vector<HICON> ImagesListWork;
+  // The result popup, made right after the window.
+  std::unique_ptr<TSignal> Signal;
+
+  // State shared with the run controller.
+  std::unique_ptr<TBackupPooled> FPool;
+  TacCronJob* FBackupSchedule = nullptr;
+  TacCronJob* FCacheSchedule = nullptr;
+  TacCronJob* FNetSchedule = nullptr;
+  bool FRunning = false;
+  TStringList FErrors;
+  TStringList FUserDefined;
+  RECT FWorkArea = {};
+  bool SessionEnding = false;
+  int Tag = 0;  // 1 once the window has been shown
+
+  // Handlers.
+  void TrayIconClick();
+  void PopupMenuPopup();
+  void Anzeigen1Click();
+  void beenden1Click();
+  void MNU_PROClick();
+  void FlatButton1Click();
+  void Ausfhren1Click();
+  void LBDataBasesDblClick();
+  void FormKeyDown(WPARAM key);
+  bool FormCloseQuery();
+  void ShrinkAway(bool hide);
+  void PlaceNearTaskbar();
+  // Shows the tray menu at the cursor (modal until it closes).
+  void ShowTrayMenu();
+  // Key preview for the message loop: true when the key was handled.
+  bool PreviewKey(const MSG& message);
+
+  // The database list (from UserDefined.txt or the office application).
+  void FillDatabaseList();
+  void RefreshDatabaseList();
+  std::string DatabaseListText() const;
+  void SetDatabaseList(const TStringList& lines);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  void FormCreate();
+  void FormShow();
+  void FormHide();
+  void FormDestroy();
+  void OnCommand(WORD id, WORD code);
+  LRESULT OnCopyData(const COPYDATASTRUCT* data);
+  LRESULT OnControlColor(UINT message, HDC dc, HWND control);
+  void OnDpiChanged(int dpi, const RECT* suggested);
+  void CreateComponents();
+  void CreateMenu();
+  void CreateSchedules();
+  void LoadImages();
+  void LoadTarget();
+  void Layout();
+  void FitTitle();
+  void ApplyRegion();
+  int Scaled(int value) const;
+  HICON Glyph(int id) const;
+
+  TMainWindowOptions options_;
+  HWND window_ = nullptr;
+  int dpi_ = 96;
+  bool shrinking_ = false;
+  std::unique_ptr<TTrayIcon> trayIcon_;
+  std::unique_ptr<ui::TOwnerMenu> popupMenu_;
+  std::unique_ptr<ui::THtmlView> statusLabel_;
+  std::vector<std::unique_ptr<TacCronJob>> ownedSchedules_;  // only without a timer manager
+  std::vector<TIconHandle> icons_;
+  TIconHandle programIcon_, protokollGlyph_, ausfuehrenGlyph_, shrinkGlyph_;
+  ui::TFont font_, titleFont_;
+  ui::TBrush targetBrush_, listBrush_;
+  COLORREF targetColor_ = RGB(255, 255, 255);
+};
+
+}  // namespace qv

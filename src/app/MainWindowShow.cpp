@@ -1,0 +1,95 @@
+// Showing, placing, shrinking away and the keys of the main window.
+#include "app/MainWindow.h"
+#include "app/WindowPlacement.h"
+#include "ui/controls/WindowPicture.h"
+#include "util/Messages.h"
+
+namespace qv {
+namespace {
+
+TSize WindowSize(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void MoveTo(HWND window, TPlace place) {
+  SetWindowPos(window, nullptr, place.Left, place.Top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TScreenRect ScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+}  // namespace
+
+void TVEZivavuvIdazadide::FormShow() {
+  MoveTo(window_, ShowPlace(ScreenRect(FWorkArea), WindowSize(window_)));
+  if (Tag == 0) PostMessageW(window_, WM_SHRINKAWAY, 0, 0);
+  Tag = 1;
+}
+
+void TVEZivavuvIdazadide::FormHide() {
+  if (trayIcon_) trayIcon_->Refresh();
+}
+
+void TVEZivavuvIdazadide::Anzeigen1Click() {
+  if (IsWindowVisible(window_)) {
+    PlaceNearTaskbar();
+    return;
+  }
+  LONG_PTR exStyle = GetWindowLongPtrW(window_, GWL_EXSTYLE);
+  SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
+  PlaceNearTaskbar();
+  ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
+}
+
+void TVEZivavuvIdazadide::PlaceNearTaskbar() {
+  TTaskbarPosition taskbar;
+  if (!Shell().TaskbarPosition(taskbar)) return;
+  if (auto place = qv::PlaceNearTaskbar(ScreenRect(FWorkArea), taskbar, WindowSize(window_)))
+    MoveTo(window_, *place);
+}
+
+void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
+  // Messages are dispatched while the picture shrinks; a second request
+  // (Escape pressed again) must not start a second animation.
+  if (shrinking_) return;
+  shrinking_ = true;
+  RECT place;
+  GetWindowRect(window_, &place);
+  {
+    ui::TBitmap picture = ui::CaptureWindow(window_);
+    ui::TPictureWindow shrink(place, picture.get());
+    ShowWindow(shrink.Handle(), SW_SHOWNOACTIVATE);
+    ProcessPaintMessages();
+    SetWindowPos(window_, nullptr, -30000, -30000, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (TSize size : ShrinkSteps({place.right - place.left, place.bottom - place.top})) {
+      shrink.Resize(size.Width, size.Height);
+      ProcessPaintMessages();
+      ProcessMessagesFor(5);
+      if (!window_) break;  // closed meanwhile
+    }
+  }
+  shrinking_ = false;
+  if (hide && window_) {
+    ShowWindow(window_, SW_HIDE);
+    SetWindowPos(window_, nullptr, place.left, place.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void TVEZivavuvIdazadide::FormKeyDown(WPARAM key) {
+  if (key == VK_ESCAPE) ShrinkAway(true);
+}
+
+bool TVEZivavuvIdazadide::PreviewKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || !window_) return false;
+  if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
+  if (message.wParam != VK_ESCAPE) return false;
+  FormKeyDown(message.wParam);
+  return true;
+}
+
+}  // namespace qv

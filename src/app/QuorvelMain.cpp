@@ -1,0 +1,30 @@
+// quorvel.exe: the tray program's entry.
+#include <windows.h>
+
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+#include "sched/acTimer.h"
+#include "util/WinText.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  qv::TimerModule timers;
+  qv::TKernelHandle instance = qv::ClaimFirstInstance();
+  if (!instance.valid()) {
+    qv::SendShowRequests();
+    return 0;
+  }
+  try {
+    qv::TVEZivavuvIdazadide mainWindow;
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (mainWindow.PreviewKey(message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+  } catch (const std::exception& error) {
+    std::wstring text = L"Quorvel kann nicht starten:\n" + qv::Widen(error.what());
+    MessageBoxW(nullptr, text.c_str(), L"Quorvel", MB_ICONERROR | MB_OK);
+    return 1;
+  }
+}

@@ -1,0 +1,93 @@
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "util/Seams.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+template <size_t N>
+void CopyTruncated(wchar_t (&field)[N], const std::string& text) {
+  std::wstring wide = Widen(text);
+  size_t n = std::min(wide.size(), N - 1);
+  std::copy_n(wide.begin(), n, field);
+  field[n] = L'\0';
+}
+
+DWORD BalloonFlags(TBalloonIcon icon) {
+  switch (icon) {
+    case TBalloonIcon::Info:
+      return NIIF_INFO;
+    case TBalloonIcon::Warning:
+      return NIIF_WARNING;
+    case TBalloonIcon::Error:
+      return NIIF_ERROR;
+    case TBalloonIcon::None:
+      break;
+  }
+  return NIIF_NONE;
+}
+
+class WindowsShell final : public IShell {
+ public:
+  bool NotifyIcon(TNotifyIconOp op, const TNotifyIconData& data) override {
+    NOTIFYICONDATAW nid = {};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = reinterpret_cast<HWND>(data.Window);
+    nid.uID = data.Id;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = data.CallbackMessage;
+    nid.hIcon = reinterpret_cast<HICON>(data.Icon);
+    CopyTruncated(nid.szTip, data.Tip);
+    if (data.Balloon) {
+      nid.uFlags |= NIF_INFO;
+      CopyTruncated(nid.szInfoTitle, data.BalloonTitle);
+      CopyTruncated(nid.szInfo, data.BalloonText);
+      nid.dwInfoFlags = BalloonFlags(data.BalloonIcon);
+      nid.uTimeout = data.BalloonTimeoutMs;
+    }
+    DWORD message = op == TNotifyIconOp::Add      ? NIM_ADD
+                    : op == TNotifyIconOp::Modify ? NIM_MODIFY
+                                                  : NIM_DELETE;
+    return Shell_NotifyIconW(message, &nid) != FALSE;
+  }
+
+  bool Execute(const std::string& verb, const std::string& path, std::uintptr_t owner) override {
+    std::wstring wideVerb = Widen(verb), widePath = Widen(path);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = reinterpret_cast<HWND>(owner);
+    info.lpVerb = wideVerb.c_str();
+    info.lpFile = widePath.c_str();
+    info.nShow = SW_SHOW;
+    if (!ShellExecuteExW(&info)) return false;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return true;
+  }
+
+  bool TaskbarPosition(TTaskbarPosition& position) override {
+    APPBARDATA data = {};
+    data.cbSize = sizeof data;
+    if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
+    position.Edge = static_cast<int>(data.uEdge);
+    position.Left = data.rc.left;
+    position.Top = data.rc.top;
+    position.Right = data.rc.right;
+    position.Bottom = data.rc.bottom;
+    return true;
+  }
+};
+
+}  // namespace
+
+IShell& SystemShell() {
+  static WindowsShell shell;
+  return shell;
+}
+
+}  // namespace qv

@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "sched/acTimer.h"
+
+// The window's schedules register with the timer manager, as in the program.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  qv::TimerModule timers;
+  return RUN_ALL_TESTS();
+}

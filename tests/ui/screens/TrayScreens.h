@@ -1,0 +1,12 @@
+#pragma once
+// Pictures of the tray program's main window and its tray menu.
+#include <string>
+
+namespace qv::screens {
+
+// The main window shown, idle, with a database list holding a long path.
+bool MainWindowIdle(const std::string& path);
+// The tray menu open (as after a right click on the icon, window hidden).
+bool TrayMenuOpen(const std::string& path);
+
+}  // namespace qv::screens
