@@ -137,6 +137,9 @@ LRESULT TVEZivavuvIdazadide::Dispatch(UINT message, WPARAM wParam, LPARAM lParam
       FormDestroy();
       if (options_.EndsProgram) PostQuitMessage(0);
       return 0;
+    case WM_TIMER:
+      if (wParam == kTimerErrorId) TimerErrorTimer();
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -146,9 +149,11 @@ LRESULT TVEZivavuvIdazadide::Dispatch(UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void TVEZivavuvIdazadide::FormCreate() {
-  FPool = std::make_unique<TBackupPooled>(nullptr);
-  FErrors.clear();
+  FPool = std::make_unique<TBackupPooled>(
+      [this](const TBackupItem* report, int activeBackups) { JobReported(report, activeBackups); });
+  CreateRunController();
   FUserDefined.clear();
+  Wave1 = qv::Wave1();
   popupMenu_->SetText(ID_MNU_VER, Widen("Version " + FileVersionText()));
   popupMenu_->Enable(ID_MNU_VER, false);
   RECT workArea = {};
@@ -173,6 +178,8 @@ void TVEZivavuvIdazadide::FormCreate() {
   FillDatabaseList();
   LoadTarget();
   Layout();
+  UpdateScheduleHint();
+  run_->StartUpChecks(!TargetShownMissing());
 }
 
 void TVEZivavuvIdazadide::CreateSchedules() {
@@ -190,6 +197,10 @@ void TVEZivavuvIdazadide::CreateSchedules() {
   FBackupSchedule = make("0 +10 * * * *");
   FCacheSchedule = make("0 +30 * * * *");
   FNetSchedule = make("+5 * * * * *");
+  FBackupSchedule->OnFire = [this](TacCronJob&) { ScheduledRun(); };
+  FCacheSchedule->OnFire = [this](TacCronJob&) { CacheTick(); };
+  FNetSchedule->OnFire = [this](TacCronJob&) { NetworkTick(); };
+  LoadHours();
 }
 
 void TVEZivavuvIdazadide::ApplyRegion() {
@@ -203,7 +214,6 @@ void TVEZivavuvIdazadide::ApplyRegion() {
 
 void TVEZivavuvIdazadide::FormDestroy() {
   FUserDefined.clear();
-  FErrors.clear();
   // The schedules live on with the timer manager: they must not call into a
   // window that is gone.
   for (TacCronJob* job : {FBackupSchedule, FCacheSchedule, FNetSchedule}) {
@@ -211,7 +221,12 @@ void TVEZivavuvIdazadide::FormDestroy() {
     job->SetEnabled(false);
     job->OnFire = nullptr;
   }
+  // Reports of jobs still running are not shown by a window that is gone.
+  FPool->OnReport = nullptr;
   FPool.reset();
+  run_.reset();
+  runView_.reset();
+  runSystem_.reset();
   trayIcon_.reset();
 }
 
@@ -236,6 +251,15 @@ void TVEZivavuvIdazadide::OnCommand(WORD id, WORD code) {
       break;
     case ID_FLATBUTTON1:
       FlatButton1Click();
+      break;
+    case ID_FMA:
+      fmaClick();
+      break;
+    case ID_DGLOBALPATH_BUTTON:
+      dglobalpathButtonClick();
+      break;
+    case ID_DCLISTCRON:
+      if (code == ui::kCheckListChanged) DCListCronChange();
       break;
     case ID_FLATSPEEDBUTTON1:
       ShrinkAway(true);

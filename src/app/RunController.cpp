@@ -15,6 +15,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     return TStartResult::Locked;
   }
   running_ = true;
+  view_.RunningChanged(true);
   system_.KeepAwake(true);
   std::string target = WithTrailingBackslash(view_.TargetText());
   bool exists = false;
@@ -104,6 +105,7 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
 
 void TRunController::ReleaseRun() {
   running_ = false;
+  view_.RunningChanged(false);
   system_.KeepAwake(false);
   system_.ReleaseRunLock();
   view_.RunFinished();

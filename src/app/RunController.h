@@ -52,6 +52,7 @@ class IRunView {
   virtual TStringList Databases() = 0;
 
   virtual void ShowTargetState(bool /*exists*/) {}
+  virtual void RunningChanged(bool /*running*/) {}
   virtual void RunLocked(TRunTrigger) {}
   virtual void TargetMissing(const std::string& /*target*/) {}
   virtual void DatabaseSkipped(const std::string& /*folder*/) {}
