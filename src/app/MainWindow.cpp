@@ -1,9 +1,12 @@
 #include "app/MainWindow.h"
 
+#include <utility>
+
 #include "app/AppResources.h"
 #include "app/DatabaseListBox.h"
 #include "app/RunSettings.h"
 #include "app/UserMode.h"
+#include "ui/WindowObject.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
 #include "util/WinText.h"
@@ -18,18 +21,6 @@ namespace {
 constexpr int kDesignClientWidth = 593;
 constexpr int kDesignClientHeight = 159;
 constexpr BYTE kWindowAlpha = 200;
-
-void RegisterMainWindowClass(WNDPROC proc) {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_SAVEBITS | CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(IDI_QUORVEL));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kMainWindowClass;
-  if (!GetClassInfoExW(wc.hInstance, kMainWindowClass, &wc)) RegisterClassExW(&wc);
-}
 
 // The DPI of the window's monitor where the system tells it per window,
 // else the screen's.
@@ -50,7 +41,10 @@ int WindowDpi(HWND window) {
 }  // namespace
 
 TVEZivavuvIdazadide::TVEZivavuvIdazadide(TMainWindowOptions options) : options_(options) {
-  RegisterMainWindowClass(WindowProc);
+  ui::RegisterObjectClass(kMainWindowClass,
+                          ui::ObjectWindowProc<TVEZivavuvIdazadide, &TVEZivavuvIdazadide::window_>,
+                          CS_SAVEBITS | CS_DBLCLKS,
+                          LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUORVEL)));
   // Popup with a thin border and no caption; a tool window, so that it never
   // gets a taskbar button.
   CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, L"Quorvel",
@@ -69,26 +63,14 @@ TVEZivavuvIdazadide::~TVEZivavuvIdazadide() {
   if (window_) DestroyWindow(window_);
 }
 
-LRESULT CALLBACK TVEZivavuvIdazadide::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self =
-        static_cast<TVEZivavuvIdazadide*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TVEZivavuvIdazadide*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->Dispatch(message, wParam, lParam);
-}
-
-LRESULT TVEZivavuvIdazadide::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_NCDESTROY: {
+      // The object outlives its window: later messages must not reach it.
+      HWND window = std::exchange(window_, nullptr);
+      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      return DefWindowProcW(window, message, wParam, lParam);
+    }
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
@@ -112,6 +94,7 @@ LRESULT TVEZivavuvIdazadide::Dispatch(UINT message, WPARAM wParam, LPARAM lParam
     case WM_COPYDATA:
       return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_SHRINKAWAY:
+      shrinkPosted_ = false;
       ShrinkAway(true);
       return 0;
     case WM_QUERYENDSESSION:

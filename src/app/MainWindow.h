@@ -104,6 +104,8 @@ class TVEZivavuvIdazadide {
   void PlaceNearTaskbar();
   // Shows the tray menu at the cursor (modal until it closes).
   void ShowTrayMenu();
+  // Every message of the window (through the shared object window procedure).
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Key preview for the message loop: true when the key was handled.
   bool PreviewKey(const MSG& message);
 
@@ -131,8 +133,6 @@ class TVEZivavuvIdazadide {
   void SetDatabaseList(const TStringList& lines);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
   void FormCreate();
   void FormShow();
   void FormHide();
@@ -162,6 +162,8 @@ class TVEZivavuvIdazadide {
   HWND window_ = nullptr;
   int dpi_ = 96;
   bool shrinking_ = false;
+  bool shrinkPosted_ = false;     // the first showing's shrink is still to come
+  bool showAfterShrink_ = false;  // a show request came while shrinking
   std::unique_ptr<TTrayIcon> trayIcon_;
   std::unique_ptr<ui::TOwnerMenu> popupMenu_;
   std::unique_ptr<ui::THtmlView> statusLabel_;

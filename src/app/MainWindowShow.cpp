@@ -1,4 +1,6 @@
 // Showing, placing, shrinking away and the keys of the main window.
+#include <utility>
+
 #include "app/MainWindow.h"
 #include "app/WindowPlacement.h"
 #include "ui/controls/WindowPicture.h"
@@ -24,7 +26,7 @@ TScreenRect ScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom
 
 void TVEZivavuvIdazadide::FormShow() {
   MoveTo(window_, ShowPlace(ScreenRect(FWorkArea), WindowSize(window_)));
-  if (Tag == 0) PostMessageW(window_, WM_SHRINKAWAY, 0, 0);
+  if (Tag == 0) shrinkPosted_ = PostMessageW(window_, WM_SHRINKAWAY, 0, 0) != FALSE;
   Tag = 1;
 }
 
@@ -33,6 +35,12 @@ void TVEZivavuvIdazadide::FormHide() {
 }
 
 void TVEZivavuvIdazadide::Anzeigen1Click() {
+  // While the window is about to shrink away or shrinking, showing it now
+  // would be undone at once: the request is served when it has gone.
+  if (shrinkPosted_ || shrinking_) {
+    showAfterShrink_ = true;
+    return;
+  }
   if (IsWindowVisible(window_)) {
     PlaceNearTaskbar();
     return;
@@ -78,6 +86,7 @@ void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
     SetWindowPos(window_, nullptr, place.left, place.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (std::exchange(showAfterShrink_, false) && window_) Anzeigen1Click();
 }
 
 void TVEZivavuvIdazadide::FormKeyDown(WPARAM key) {

@@ -362,6 +362,20 @@ TEST_F(MainWindowTest, AShowRequestOfASecondStartFollowsTheSameRule) {
   EXPECT_FALSE(Visible());
 }
 
+TEST_F(MainWindowTest, AShowRequestDuringTheFirstShowingIsServedAfterTheShrink) {
+  TMainWindowOptions options;
+  options.Dpi = 96;
+  options.EndsProgram = false;
+  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  ASSERT_TRUE(Visible());  // shown once, its shrink still to come
+  EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
+  ASSERT_TRUE(Pump([] { return true; }));  // the shrink runs
+  EXPECT_TRUE(Visible());
+  RECT frame, wa = WorkArea();
+  GetWindowRect(window_->Handle(), &frame);
+  EXPECT_EQ(frame.left, wa.right - (frame.right - frame.left) - 4);
+}
+
 TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
   auto& w = Create();
   for (HWND control :

@@ -95,7 +95,8 @@ TEST(TrayProgram, ASecondStartShowsTheFirstWindowAndEndsAtOnce) {
   ASSERT_TRUE(second.Started());
   EXPECT_TRUE(second.Ended(30000));
   EXPECT_EQ(second.ExitCode(), 0u);
-  EXPECT_TRUE(test::PumpUntil([&] { return IsWindowVisible(window) != FALSE; }));
+  EXPECT_TRUE(test::PumpUntil([&] { return IsWindowVisible(window) != FALSE; }))
+      << "main windows: " << MainWindowCount() << ", exists: " << IsWindow(window);
   EXPECT_EQ(MainWindowCount(), 1);
   EXPECT_FALSE(first.Ended(0));
 

@@ -33,7 +33,4 @@ T* ControlOf(HWND window) {
 // length and text messages (LB_GETTEXTLEN/LB_GETTEXT, CB_GETLBTEXTLEN/CB_GETLBTEXT).
 std::wstring ItemText(HWND control, int index, UINT lengthMessage, UINT textMessage);
 
-// Registers the class once per process (a second call finds it registered).
-void RegisterControlClass(const wchar_t* name, WNDPROC proc, UINT style = 0);
-
 }  // namespace qv::ui

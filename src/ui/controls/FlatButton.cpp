@@ -1,5 +1,6 @@
 #include "ui/controls/FlatButton.h"
 
+#include "ui/WindowObject.h"
 #include "ui/controls/ControlClass.h"
 
 namespace qv::ui {
@@ -144,7 +145,7 @@ LRESULT TFlatButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HWND CreateFlatButton(HWND parent, int id, const std::wstring& text, const RECT& place) {
-  RegisterControlClass(kFlatButtonClass, ControlProc<TFlatButton>, CS_DBLCLKS);
+  RegisterObjectClass(kFlatButtonClass, ControlProc<TFlatButton>, CS_DBLCLKS, nullptr);
   return CreateWindowExW(0, kFlatButtonClass, text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
                          place.left, place.top, place.right - place.left, place.bottom - place.top,
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),

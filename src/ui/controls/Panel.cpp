@@ -1,5 +1,6 @@
 #include "ui/controls/Panel.h"
 
+#include "ui/WindowObject.h"
 #include "ui/controls/ControlClass.h"
 #include "ui/GdiHandles.h"
 #include "util/Handles.h"
@@ -84,7 +85,7 @@ LRESULT TPanel::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HWND CreatePanel(HWND parent, int id, const RECT& place, COLORREF color) {
-  RegisterControlClass(kPanelClass, ControlProc<TPanel>);
+  RegisterObjectClass(kPanelClass, ControlProc<TPanel>, 0, nullptr);
   HWND panel = CreateWindowExW(
       0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.left, place.top,
       place.right - place.left, place.bottom - place.top, parent,

@@ -1,5 +1,6 @@
 #include "ui/controls/WindowPicture.h"
 
+#include "ui/WindowObject.h"
 #include "ui/controls/ControlClass.h"
 
 namespace qv::ui {
@@ -65,7 +66,7 @@ TBitmap CaptureWindow(HWND window) {
 }
 
 TPictureWindow::TPictureWindow(const RECT& place, HBITMAP picture) {
-  RegisterControlClass(kPictureWindowClass, ControlProc<TPicture>);
+  RegisterObjectClass(kPictureWindowClass, ControlProc<TPicture>, 0, nullptr);
   window_.reset(CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST,
                                 kPictureWindowClass, L"", WS_POPUP, place.left, place.top,
                                 place.right - place.left, place.bottom - place.top, nullptr,
