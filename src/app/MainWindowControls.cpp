@@ -101,7 +101,8 @@ void TVEZivavuvIdazadide::CreateComponents() {
   statusLabel_->SetBackground(ui::PanelColor(FlatPanel1));
   statusLabel_->SetHtml("----------------");
   StatusLabel = statusLabel_->Handle();
-  FSnapshot = Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL, ID_SNAPSHOT);
+  FSnapshot =
+      Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, ID_SNAPSHOT);
 
   LoadImages();
   CreateMenu();

@@ -43,6 +43,32 @@ void Grey(HBITMAP picture) {
   ReleaseDC(nullptr, screen);
 }
 
+// The panel as it stands on the screen: window printing leaves out the
+// controls on it, so a shown panel is copied from its own surface.
+ui::TBitmap PanelPicture(HWND panel) {
+  if (!IsWindowVisible(panel)) return ui::CaptureWindow(panel);
+  RECT r;
+  GetClientRect(panel, &r);
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = r.right;
+  format.bmiHeader.biHeight = r.bottom;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC source = GetDC(panel);
+  ui::TBitmap picture(CreateDIBSection(source, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (picture.valid()) {
+    HDC target = CreateCompatibleDC(source);
+    HGDIOBJ old = SelectObject(target, picture.get());
+    BitBlt(target, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
+    SelectObject(target, old);
+    DeleteDC(target);
+  }
+  ReleaseDC(panel, source);
+  return picture;
+}
+
 }  // namespace
 
 // What the user sees of a run, on the main window and its tray icon.
@@ -59,7 +85,7 @@ class TWindowRunView final : public IRunView {
   }
   void RunStarted(const std::string&) override {
     ShowScrollBar(w_.LBDataBases, SB_VERT, FALSE);
-    w_.snapshot_ = ui::CaptureWindow(w_.Panel1);
+    w_.snapshot_ = PanelPicture(w_.Panel1);
     Grey(w_.snapshot_.get());
     SendMessageW(w_.FSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(w_.snapshot_.get()));
@@ -70,6 +96,8 @@ class TWindowRunView final : public IRunView {
     w_.statusLabel_->SetBackground(kRunPanelColor);
     ShowWindow(w_.Panel1, SW_HIDE);
     ShowWindow(w_.FSnapshot, SW_SHOW);
+    // The status panel stays over the picture when both paint.
+    SetWindowPos(w_.FlatPanel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     TTrayIcon& tray = *w_.trayIcon_;
     w_.FSavedHint = tray.Hint();
     tray.SetHint(kRunningHint);
@@ -110,7 +138,8 @@ class TWindowRunView final : public IRunView {
     if (w_.Signal) w_.Signal->ShowResult(result.Failed);
   }
   void AfterResult() override {
-    // Filled again, the list shows its scroll bar when it needs one.
+    // Filled again, the list keeps the scroll bar only when it needs one.
+    ShowScrollBar(w_.LBDataBases, SB_VERT, TRUE);
     w_.SetDatabaseList(SplitLines(w_.DatabaseListText()));
   }
   void ShowMessage(const std::string& html) override { ui::ShowHtmlMessage(html, "", ""); }
