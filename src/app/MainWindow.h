@@ -148,6 +148,7 @@ class TVEZivavuvIdazadide {
   void LoadHours();
   void SetTargetState(bool exists);
   void SetTimerError(bool enabled);
+  void ShowRunFailure(const std::exception& error);
   void LoadImages();
   void LoadTarget();
   void Layout();

@@ -163,7 +163,18 @@ void TVEZivavuvIdazadide::CreateRunController() {
   run_ = std::make_unique<TRunController>(*runSystem_, *runView_);
 }
 
-void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) { run_->StartRun(trigger); }
+void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
+  try {
+    run_->StartRun(trigger);
+  } catch (const std::exception& error) {
+    ShowRunFailure(error);
+  }
+}
+
+void TVEZivavuvIdazadide::ShowRunFailure(const std::exception& error) {
+  // The window is usable again; the user learns why the run was not shown in full.
+  trayIcon_->ShowBalloon(kErrorBalloonTitle, error.what(), TBalloonIcon::Error, kBalloonTimeoutMs);
+}
 
 void TVEZivavuvIdazadide::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
 
@@ -173,10 +184,7 @@ void TVEZivavuvIdazadide::JobReported(const TBackupItem* report, int activeBacku
   try {
     run_->JobReported(report, activeBackups);
   } catch (const std::exception& error) {
-    // The run is over and the window usable again; the user learns why the
-    // end was not shown in full.
-    trayIcon_->ShowBalloon(kErrorBalloonTitle, error.what(), TBalloonIcon::Error,
-                           kBalloonTimeoutMs);
+    ShowRunFailure(error);
   }
 }
 

@@ -52,8 +52,19 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     return TStartResult::NothingToBackUp;
   }
   view_.SetBlink(false);
-  view_.RunStarted(target);
-  system_.StartBackups(target, JoinLines(existing));
+  try {
+    view_.RunStarted(target);
+    system_.StartBackups(target, JoinLines(existing));
+  } catch (...) {
+    // Whatever stopped the start, the window comes back and the next run can start.
+    state_ = TRunState::Idle;
+    try {
+      view_.RestoreAfterRun();
+    } catch (...) {
+    }
+    ReleaseRun();
+    throw;
+  }
   if (system_.ActiveBackups() == 0) {
     // The folders went away meanwhile, or the pool takes no more work.
     errors_.push_back(kNothingToBackUp);

@@ -25,6 +25,7 @@ struct TRecorder final : IRunSystem, IRunView {
   int Active = 0;
   bool JobsStart = true;
   bool ProtocolFails = false;
+  bool StartFails = false;
   TStringList Protocol = {"Ende A<hr>"};
 
   bool Has(const std::string& entry) const {
@@ -45,6 +46,7 @@ struct TRecorder final : IRunSystem, IRunView {
     Log.push_back("protocol " + (first ? "line " + *first : JoinLines(run)));
   }
   void StartBackups(const std::string& target, const std::string& databases) override {
+    if (StartFails) throw std::runtime_error("Der Auftrag kann nicht angelegt werden");
     Log.push_back("start " + target + " | " + databases);
     if (JobsStart) Active = static_cast<int>(SplitLines(databases).size());
   }
@@ -230,6 +232,19 @@ TEST_F(RunControllerTest, AFailingEndStillReleasesTheRunSoTheNextOneCanStart) {
                                                      "finished released"}));
   EXPECT_FALSE(run_.Running());
   io_.ProtocolFails = false;
+  EXPECT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
+}
+
+TEST_F(RunControllerTest, AFailingStartRestoresTheWindowAndReleasesTheRun) {
+  io_.StartFails = true;
+  EXPECT_THROW(run_.StartRun(TRunTrigger::Manual), std::runtime_error);
+  std::vector<std::string> log = io_.TakeLog();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"restored", "finished released"}));
+  EXPECT_FALSE(run_.Running());
+  EXPECT_EQ(run_.State(), TRunState::Idle);
+  io_.StartFails = false;
   EXPECT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
 }
 
