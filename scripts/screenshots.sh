@@ -73,5 +73,6 @@ shoot() {  # dpi suffix state...
 }
 
 echo "Pictures in $out:"
-shoot 96 "" box-startup box-30-lines box-help popup-success popup-error main-idle tray-menu
-shoot 144 "-144dpi" box-startup popup-error main-idle
+shoot 96 "" box-startup box-30-lines box-help popup-success popup-error main-idle tray-menu \
+  main-running main-errors main-target-missing
+shoot 144 "-144dpi" box-startup popup-error main-idle main-running

@@ -38,6 +38,12 @@ class TShellRecorder final : public IShell {
     return true;
   }
 
+  std::string ChooseFolder(const std::string& preset, const std::string& title,
+                           std::uintptr_t) override {
+    FolderDialogs.push_back({preset, title});
+    return FolderAnswer;
+  }
+
   int CountOf(TNotifyIconOp op) const {
     int n = 0;
     for (const auto& call : IconCalls) n += call.Op == op ? 1 : 0;
@@ -46,6 +52,11 @@ class TShellRecorder final : public IShell {
 
   std::vector<TIconCall> IconCalls;
   std::vector<TExecuteCall> ExecuteCalls;
+  struct TFolderDialog {
+    std::string Preset, Title;
+  };
+  std::vector<TFolderDialog> FolderDialogs;
+  std::string FolderAnswer;  // what the user chooses ("" cancels)
   bool HasTaskbar = false;
   TTaskbarPosition Taskbar;
 };

@@ -120,6 +120,9 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       FormDestroy();
       if (options_.EndsProgram) PostQuitMessage(0);
       return 0;
+    case WM_TIMER:
+      if (wParam == kTimerErrorId) TimerErrorTimer();
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -129,9 +132,11 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void TVEZivavuvIdazadide::FormCreate() {
-  FPool = std::make_unique<TBackupPooled>(nullptr);
-  FErrors.clear();
+  FPool = std::make_unique<TBackupPooled>(
+      [this](const TBackupItem* report, int activeBackups) { JobReported(report, activeBackups); });
+  CreateRunController();
   FUserDefined.clear();
+  Wave1 = qv::Wave1();
   popupMenu_->SetText(ID_MNU_VER, Widen("Version " + FileVersionText()));
   popupMenu_->Enable(ID_MNU_VER, false);
   RECT workArea = {};
@@ -156,6 +161,8 @@ void TVEZivavuvIdazadide::FormCreate() {
   FillDatabaseList();
   LoadTarget();
   Layout();
+  UpdateScheduleHint();
+  run_->StartUpChecks(!TargetShownMissing());
 }
 
 void TVEZivavuvIdazadide::CreateSchedules() {
@@ -173,6 +180,10 @@ void TVEZivavuvIdazadide::CreateSchedules() {
   FBackupSchedule = make("0 +10 * * * *");
   FCacheSchedule = make("0 +30 * * * *");
   FNetSchedule = make("+5 * * * * *");
+  FBackupSchedule->OnFire = [this](TacCronJob&) { ScheduledRun(); };
+  FCacheSchedule->OnFire = [this](TacCronJob&) { CacheTick(); };
+  FNetSchedule->OnFire = [this](TacCronJob&) { NetworkTick(); };
+  LoadHours();
 }
 
 void TVEZivavuvIdazadide::ApplyRegion() {
@@ -186,7 +197,6 @@ void TVEZivavuvIdazadide::ApplyRegion() {
 
 void TVEZivavuvIdazadide::FormDestroy() {
   FUserDefined.clear();
-  FErrors.clear();
   // The schedules live on with the timer manager: they must not call into a
   // window that is gone.
   for (TacCronJob* job : {FBackupSchedule, FCacheSchedule, FNetSchedule}) {
@@ -194,7 +204,12 @@ void TVEZivavuvIdazadide::FormDestroy() {
     job->SetEnabled(false);
     job->OnFire = nullptr;
   }
+  // Reports of jobs still running are not shown by a window that is gone.
+  FPool->OnReport = nullptr;
   FPool.reset();
+  run_.reset();
+  runView_.reset();
+  runSystem_.reset();
   trayIcon_.reset();
 }
 
@@ -219,6 +234,15 @@ void TVEZivavuvIdazadide::OnCommand(WORD id, WORD code) {
       break;
     case ID_FLATBUTTON1:
       FlatButton1Click();
+      break;
+    case ID_FMA:
+      fmaClick();
+      break;
+    case ID_DGLOBALPATH_BUTTON:
+      dglobalpathButtonClick();
+      break;
+    case ID_DCLISTCRON:
+      if (code == ui::kCheckListChanged) DCListCronChange();
       break;
     case ID_FLATSPEEDBUTTON1:
       ShrinkAway(true);

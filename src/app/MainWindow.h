@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/PoolRunSystem.h"
+#include "app/RunController.h"
+#include "app/RunHours.h"
 #include "app/TrayIcon.h"
 #include "app/USignal.h"
+#include "app/UWave.h"
 #include "backup/BackupPooled.h"
 #include "sched/acTimer.h"
 #include "ui/HtmlView.h"
@@ -24,6 +28,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"TVEZivavuvIdazadide";
 inline constexpr char kMainWindowName[] = "TVEZivavuvIdazadide";
 inline constexpr UINT WM_SHRINKAWAY = 0x7E8;
 inline constexpr ULONG_PTR kShowRequestTag = 5446;
+inline constexpr UINT_PTR kTimerErrorId = 1;  // TimerError, every 1000 ms
 
 // Child control and menu command numbers.
 enum : int {
@@ -77,8 +82,9 @@ class TVEZivavuvIdazadide {
   TacCronJob* FCacheSchedule = nullptr;
   TacCronJob* FNetSchedule = nullptr;
   bool FRunning = false;
-  TStringList FErrors;
   TStringList FUserDefined;
+  std::string FSavedHint;
+  TWave Wave1;
   RECT FWorkArea = {};
   bool SessionEnding = false;
   int Tag = 0;  // 1 once the window has been shown
@@ -103,6 +109,23 @@ class TVEZivavuvIdazadide {
   // Key preview for the message loop: true when the key was handled.
   bool PreviewKey(const MSG& message);
 
+  // The run controller (schedules, runs, results).
+  void StartRun(TRunTrigger trigger = TRunTrigger::Manual);
+  void ScheduledRun();
+  void fmaClick();
+  void JobReported(const TBackupItem* report, int activeBackups);
+  void CacheTick();
+  void NetworkTick();
+  void UpdateScheduleHint();
+  void DCListCronChange();
+  void dglobalpathButtonClick();
+  void TimerErrorTimer();
+  bool TimerErrorEnabled() const { return timerErrorEnabled_; }
+  THourSet CheckedHours() const;
+  std::string TargetText() const;
+  bool TargetShownMissing() const;
+  TRunController& RunController() { return *run_; }
+
   // The database list (from UserDefined.txt or the office application).
   void FillDatabaseList();
   void RefreshDatabaseList();
@@ -121,6 +144,11 @@ class TVEZivavuvIdazadide {
   void CreateComponents();
   void CreateMenu();
   void CreateSchedules();
+  void CreateRunController();
+  void LoadHours();
+  void SetTargetState(bool exists);
+  void SetTimerError(bool enabled);
+  void ShowRunFailure(const std::exception& error);
   void LoadImages();
   void LoadTarget();
   void Layout();
@@ -128,6 +156,8 @@ class TVEZivavuvIdazadide {
   void ApplyRegion();
   int Scaled(int value) const;
   HICON Glyph(int id) const;
+
+  friend class TWindowRunView;
 
   TMainWindowOptions options_;
   HWND window_ = nullptr;
@@ -138,6 +168,12 @@ class TVEZivavuvIdazadide {
   std::unique_ptr<TTrayIcon> trayIcon_;
   std::unique_ptr<ui::TOwnerMenu> popupMenu_;
   std::unique_ptr<ui::THtmlView> statusLabel_;
+  std::unique_ptr<TPoolRunSystem> runSystem_;
+  std::unique_ptr<IRunView> runView_;
+  std::unique_ptr<TRunController> run_;
+  ui::TBitmap snapshot_;
+  bool cronListReady_ = false;  // DCListCron's tag
+  bool timerErrorEnabled_ = false;
   std::vector<std::unique_ptr<TacCronJob>> ownedSchedules_;  // only without a timer manager
   std::vector<TIconHandle> icons_;
   TIconHandle programIcon_, protokollGlyph_, ausfuehrenGlyph_, shrinkGlyph_;

@@ -101,7 +101,8 @@ void TVEZivavuvIdazadide::CreateComponents() {
   statusLabel_->SetBackground(ui::PanelColor(FlatPanel1));
   statusLabel_->SetHtml("----------------");
   StatusLabel = statusLabel_->Handle();
-  FSnapshot = Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL, ID_SNAPSHOT);
+  FSnapshot =
+      Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, ID_SNAPSHOT);
 
   LoadImages();
   CreateMenu();
@@ -220,9 +221,23 @@ void TVEZivavuvIdazadide::FitTitle() {
 void TVEZivavuvIdazadide::LoadTarget() {
   std::string target = TargetDirectorySetting();
   SetWindowTextW(dglobalpath, Widen(target).c_str());
-  targetColor_ = IsExistingFolder(target) ? RGB(255, 255, 255) : kMissingTarget;
+  // A network folder is connected before it is looked at.
+  if (target.rfind("\\\\", 0) == 0) ReconnectNetworkPath(target);
+  SetTargetState(IsExistingFolder(target));
+}
+
+void TVEZivavuvIdazadide::SetTargetState(bool exists) {
+  targetColor_ = exists ? RGB(255, 255, 255) : kMissingTarget;
   targetBrush_.reset(CreateSolidBrush(targetColor_));
   InvalidateRect(dglobalpath, nullptr, TRUE);
+}
+
+bool TVEZivavuvIdazadide::TargetShownMissing() const { return targetColor_ == kMissingTarget; }
+
+std::string TVEZivavuvIdazadide::TargetText() const {
+  wchar_t text[1024] = {};
+  GetWindowTextW(dglobalpath, text, 1024);
+  return Narrow(text);
 }
 
 LRESULT TVEZivavuvIdazadide::OnControlColor(UINT message, HDC dc, HWND control) {

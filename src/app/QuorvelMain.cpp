@@ -1,6 +1,7 @@
 // quorvel.exe: the tray program's entry.
 #include <windows.h>
 
+#include "app/EngineChoice.h"
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "sched/acTimer.h"
@@ -14,6 +15,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 0;
   }
   try {
+    // The office application's engine DLL where it can be used, else the built-in one.
+    qv::TEngineChoice engine(qv::TEngineMode::Auto);
+    engine.ApplySettings();
     qv::TVEZivavuvIdazadide mainWindow;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -1,107 +1,116 @@
 #include <windows.h>
 
+#include <exception>
+
 #include "app/DatabaseList.h"
+#include "app/PoolRunSystem.h"
 #include "app/Protocol.h"
-#include "app/ProtocolText.h"
-#include "app/RunLock.h"
+#include "app/RunController.h"
 #include "app/RunSettings.h"
 #include "backup/BackupPooled.h"
 #include "backup/ReportText.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"
-#include "util/FileUtils.h"
 #include "util/LocaleText.h"
 
 namespace qv {
 namespace {
 
-constexpr char kNothingToBackUp[] =
-    "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!";
+// The run as console lines: the same steps as in the tray program's window.
+class TConsoleRunView final : public IRunView {
+ public:
+  TConsoleRunView(TConsole& console, std::string target, TStringList databases)
+      : console_(console), target_(std::move(target)), databases_(std::move(databases)) {}
 
-// Runs the thread's message loop until the pool's last backup job ended.
-void WaitForRunEnd(TBackupPooled& pool) {
+  // The settings are read only when the options leave them open.
+  std::string TargetText() override { return target_.empty() ? TargetDirectorySetting() : target_; }
+  // A user list that cannot be read is named (console and protocol) and the
+  // run ends with errors; what can still be known is backed up.
+  TStringList Databases() override {
+    if (!databases_.empty()) return databases_;
+    std::string problem;
+    TStringList list = CurrentDatabaseList(&problem);
+    if (!problem.empty()) {
+      console_.Error("FEHLER: " + problem);
+      WriteProtocol({LoggedLine(problem, true, NowDateTimeText()) + "\r\n" + kRuleLine});
+      listProblem_ = true;
+    }
+    return list;
+  }
+  void RunLocked(TRunTrigger) override {
+    console_.Error(kRunLockedText);
+    exitCode_ = kExitRunLocked;
+  }
+  void TargetMissing(const std::string& target) override {
+    console_.Error("FEHLER: Sicherungsverzeichnis fehlt! (" + target + ")");
+    exitCode_ = kExitTargetMissing;
+  }
+  void DatabaseSkipped(const std::string& folder) override {
+    console_.Line("Hinweis: Datenbankverzeichnis nicht vorhanden, wird übersprungen: " + folder);
+  }
+  void RunStarted(const std::string& target) override { console_.Line("Sicherung nach " + target); }
+  void NothingToBackUp() override {
+    console_.Error("FEHLER: " + std::string(kNothingToBackUp));
+    nothing_ = true;
+  }
+  void Reported(const TBackupItem& item) override {
+    if (item.Final) return;
+    if (item.Logged)
+      console_.Line(ConsoleLine(item.Text, item.Failed));
+    else
+      console_.Progress(ConsoleLine(item.Text, item.Failed));
+  }
+  void ShowResult(const TRunResult& result) override {
+    exitCode_ = result.Failed || listProblem_ ? kExitProblems : kExitOk;
+    if (nothing_) return;
+    int n = result.FinishedJobs;
+    console_.Line(std::to_string(n) + (n == 1 ? " Datenbank" : " Datenbanken") +
+                  (result.Failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
+    console_.Line("Protokoll: " + ProtocolPageName());
+  }
+  int ExitCode() const { return exitCode_; }
+
+ private:
+  TConsole& console_;
+  std::string target_;
+  TStringList databases_;
+  bool nothing_ = false;
+  bool listProblem_ = false;
+  int exitCode_ = kExitProblems;
+};
+
+// Runs the thread's message loop until the run has ended.
+void WaitForRunEnd(const TRunController& run) {
   MSG msg;
-  while (pool.ActiveBackups() > 0) {
+  while (run.Running()) {
     if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
 }
 
-TStringList ExistingFolders(TConsole& console, const TStringList& databases) {
-  TStringList existing;
-  for (const std::string& line : databases) {
-    if (IsExistingFolder(line))
-      existing.push_back(line);
-    else
-      console.Line("Hinweis: Datenbankverzeichnis nicht vorhanden, wird übersprungen: " + line);
-  }
-  return existing;
-}
-
-// The protocol's block for a database list that could not be read.
-TStringList ListProblemBlock(const std::string& problem) {
-  if (problem.empty()) return {};
-  return {LoggedLine(problem, true, NowDateTimeText()) + "\r\n" + kRuleLine};
-}
-
 }  // namespace
 
 int RunCommand(TConsole& console, const std::string& targetOption,
                const std::vector<std::string>& databaseOptions) {
-  TRunLock lock;
-  if (!lock.Acquired()) {
-    console.Error(
-        "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
-    return kExitRunLocked;
-  }
-  std::string target =
-      WithTrailingBackslash(targetOption.empty() ? TargetDirectorySetting() : targetOption);
-  if (target.rfind("\\\\", 0) == 0) ReconnectNetworkPath(target);
-  if (!IsExistingFolder(target)) {
-    WriteProtocol({}, std::string(kTargetMissingLine));
-    console.Error("FEHLER: Sicherungsverzeichnis fehlt! (" + target + ")");
-    return kExitTargetMissing;
-  }
-  std::string listProblem;
-  TStringList databases =
-      databaseOptions.empty() ? CurrentDatabaseList(&listProblem) : TStringList(databaseOptions);
-  // What can be known is still backed up; the run ends with errors.
-  if (!listProblem.empty()) console.Error("FEHLER: " + listProblem);
-  TStringList existing = ExistingFolders(console, databases);
-  if (existing.empty()) {
-    // No job would ever report: the run ends here, and says so.
-    if (!listProblem.empty()) WriteProtocol(ListProblemBlock(listProblem));
-    WriteProtocol({}, kNothingToBackUp);
-    console.Error("FEHLER: " + std::string(kNothingToBackUp));
-    return kExitProblems;
-  }
-
-  bool failed = false;
-  int finished = 0;
-  TBackupPooled pool([&](const TBackupItem* item, int) {
-    if (!item) return;
-    failed = failed || item->Failed;
-    if (item->Final) {
-      ++finished;
-      return;
+  TBackupPooled pool(nullptr);
+  TPoolRunSystem system(pool);
+  TConsoleRunView view(console, targetOption, databaseOptions);
+  TRunController run(system, view);
+  // A failure at the run's end must not cross the pool's window procedure:
+  // it is raised again once the message loop is left.
+  std::exception_ptr failure;
+  pool.OnReport = [&](const TBackupItem* item, int active) {
+    try {
+      run.JobReported(item, active);
+    } catch (...) {
+      failure = std::current_exception();
     }
-    if (item->Logged)
-      console.Line(ConsoleLine(item->Text, item->Failed));
-    else
-      console.Progress(ConsoleLine(item->Text, item->Failed));
-  });
-  console.Line("Sicherung nach " + target);
-  pool.StartBackups(target, JoinLines(existing));
-  WaitForRunEnd(pool);
-  TStringList protocol = ListProblemBlock(listProblem);
-  protocol.insert(protocol.end(), pool.RunProtocol.begin(), pool.RunProtocol.end());
-  failed = failed || !listProblem.empty();
-  WriteProtocol(protocol);
-  console.Line(std::to_string(finished) + (finished == 1 ? " Datenbank" : " Datenbanken") +
-               (failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
-  console.Line("Protokoll: " + ProtocolPageName());
-  return failed ? kExitProblems : kExitOk;
+  };
+  run.StartRun(TRunTrigger::Manual);
+  WaitForRunEnd(run);
+  if (failure) std::rethrow_exception(failure);
+  return view.ExitCode();
 }
 
 }  // namespace qv

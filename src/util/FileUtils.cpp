@@ -329,11 +329,16 @@ DWORD AddConnection(std::wstring& remote) {
 
 }  // namespace
 
-DWORD ReconnectNetworkPath(const std::string& path) {
+std::string ExpandUncFileName(const std::string& path) {
   wchar_t full[4096] = {};
-  if (!GetFullPathNameW(Widen(path).c_str(), 4096, full, nullptr)) return 0;
+  if (path.empty() || !GetFullPathNameW(Widen(path).c_str(), 4096, full, nullptr)) return path;
   std::wstring unc = full;
   if (unc.size() >= 2 && unc[1] == L':') unc = UniversalName(unc);
+  return Narrow(unc);
+}
+
+DWORD ReconnectNetworkPath(const std::string& path) {
+  std::wstring unc = Widen(ExpandUncFileName(path));
   if (unc.rfind(L"\\\\", 0) != 0) return 0;
   if (unc.back() == L'\\') unc.pop_back();
   DWORD result = AddConnection(unc);

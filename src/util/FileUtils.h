@@ -97,6 +97,9 @@ std::string TempSubfolder(const std::string& name);
 // A shell folder with a trailing "\", or "" when the shell knows none.
 std::string SpecialFolder(int csidl);
 DWORD ReconnectNetworkPath(const std::string& path);
+// The full path, with a drive letter mapped to a network share replaced by
+// the share's UNC name.
+std::string ExpandUncFileName(const std::string& path);
 std::string ComputerName();
 // ElfHash of a new GUID's text: names scratch folders and components.
 std::uint32_t UniqueNumber();

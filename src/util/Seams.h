@@ -76,6 +76,10 @@ class IShell {
   virtual bool Execute(const std::string& verb, const std::string& path, std::uintptr_t owner) = 0;
   // False when the shell gives no answer.
   virtual bool TaskbarPosition(TTaskbarPosition& position) = 0;
+  // The shell's folder browser (file-system folders, new style) with the
+  // preset selected; the chosen path, or "" when cancelled.
+  virtual std::string ChooseFolder(const std::string& preset, const std::string& title,
+                                   std::uintptr_t owner) = 0;
 };
 
 IShell& Shell();

@@ -40,6 +40,9 @@ class NoShell final : public IShell {
   bool NotifyIcon(TNotifyIconOp, const TNotifyIconData&) override { return false; }
   bool Execute(const std::string&, const std::string&, std::uintptr_t) override { return false; }
   bool TaskbarPosition(TTaskbarPosition&) override { return false; }
+  std::string ChooseFolder(const std::string&, const std::string&, std::uintptr_t) override {
+    return {};
+  }
 };
 
 }  // namespace

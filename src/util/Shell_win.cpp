@@ -1,6 +1,7 @@
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <algorithm>
 
@@ -30,6 +31,12 @@ DWORD BalloonFlags(TBalloonIcon icon) {
       break;
   }
   return NIIF_NONE;
+}
+
+// Selects the preset once the folder browser has opened.
+int CALLBACK SelectPreset(HWND dialog, UINT message, LPARAM, LPARAM preset) {
+  if (message == BFFM_INITIALIZED) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, preset);
+  return 0;
 }
 
 class WindowsShell final : public IShell {
@@ -68,6 +75,29 @@ class WindowsShell final : public IShell {
     if (!ShellExecuteExW(&info)) return false;
     if (info.hProcess) CloseHandle(info.hProcess);
     return true;
+  }
+
+  std::string ChooseFolder(const std::string& preset, const std::string& title,
+                           std::uintptr_t owner) override {
+    // The new dialog style needs COM on this thread.
+    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::wstring widePreset = Widen(preset), wideTitle = Widen(title);
+    wchar_t name[MAX_PATH + 1] = {};
+    BROWSEINFOW info = {};
+    info.hwndOwner = reinterpret_cast<HWND>(owner);
+    info.pszDisplayName = name;
+    info.lpszTitle = wideTitle.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    info.lpfn = SelectPreset;
+    info.lParam = reinterpret_cast<LPARAM>(widePreset.c_str());
+    std::string chosen;
+    if (LPITEMIDLIST item = SHBrowseForFolderW(&info)) {
+      wchar_t path[MAX_PATH + 1] = {};
+      if (SHGetPathFromIDListW(item, path)) chosen = Narrow(path);
+      CoTaskMemFree(item);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return chosen;
   }
 
   bool TaskbarPosition(TTaskbarPosition& position) override {

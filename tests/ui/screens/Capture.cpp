@@ -24,6 +24,10 @@ void Settle(DWORD ms) {
 bool CaptureWindow(HWND window, const std::string& path) {
   RECT r{};
   GetWindowRect(window, &r);
+  return CaptureRect(r, path);
+}
+
+bool CaptureRect(const RECT& r, const std::string& path) {
   int width = r.right - r.left;
   int height = r.bottom - r.top;
   HDC screen = GetDC(nullptr);

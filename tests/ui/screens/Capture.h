@@ -11,5 +11,7 @@ void Settle(DWORD ms);
 
 // Copies the window's rectangle from the screen into a 24-bit BMP file.
 bool CaptureWindow(HWND window, const std::string& path);
+// Copies a rectangle of the screen into a 24-bit BMP file.
+bool CaptureRect(const RECT& r, const std::string& path);
 
 }  // namespace qv::screens

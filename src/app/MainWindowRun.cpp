@@ -1,0 +1,254 @@
+// The run controller on the main window: schedules, the hours list, the
+// target directory, runs and their results, the error blink.
+#include <vector>
+
+#include "app/DatabaseList.h"
+#include "app/GreyPicture.h"
+#include "app/MainWindow.h"
+#include "app/UserMode.h"
+#include "ui/FsbBox.h"
+#include "ui/controls/CheckListCombo.h"
+#include "ui/controls/Panel.h"
+#include "ui/controls/WindowPicture.h"
+#include "util/FileUtils.h"
+#include "util/WinText.h"
+
+namespace qv {
+
+namespace {
+
+constexpr COLORREF kRunPanelColor = RGB(255, 225, 121);
+constexpr unsigned kTimerErrorIntervalMs = 1000;
+constexpr unsigned kWorkCycleMs = 200;
+constexpr char kFolderDialogTitle[] = "Zielverzeichnis";
+
+// The picture made grey in place (24-bit rows, bottom-up as GDI keeps them).
+void Grey(HBITMAP picture) {
+  BITMAP info = {};
+  if (!picture || !GetObjectW(picture, sizeof info, &info) || info.bmWidth <= 0) return;
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = info.bmWidth;
+  format.bmiHeader.biHeight = info.bmHeight;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 24;
+  format.bmiHeader.biCompression = BI_RGB;
+  std::size_t stride = (static_cast<std::size_t>(info.bmWidth) * 3 + 3) & ~std::size_t{3};
+  std::vector<std::uint8_t> bits(stride * static_cast<std::size_t>(info.bmHeight));
+  HDC screen = GetDC(nullptr);
+  if (GetDIBits(screen, picture, 0, info.bmHeight, bits.data(), &format, DIB_RGB_COLORS)) {
+    GreyPixelRows(bits.data(), info.bmWidth, info.bmHeight, stride);
+    SetDIBits(screen, picture, 0, info.bmHeight, bits.data(), &format, DIB_RGB_COLORS);
+  }
+  ReleaseDC(nullptr, screen);
+}
+
+// The panel as it stands on the screen: window printing leaves out the
+// controls on it, so a shown panel is copied from its own surface.
+ui::TBitmap PanelPicture(HWND panel) {
+  if (!IsWindowVisible(panel)) return ui::CaptureWindow(panel);
+  RECT r;
+  GetClientRect(panel, &r);
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = r.right;
+  format.bmiHeader.biHeight = r.bottom;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 24;
+  void* bits = nullptr;
+  HDC source = GetDC(panel);
+  ui::TBitmap picture(CreateDIBSection(source, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (picture.valid()) {
+    HDC target = CreateCompatibleDC(source);
+    HGDIOBJ old = SelectObject(target, picture.get());
+    BitBlt(target, 0, 0, r.right, r.bottom, source, 0, 0, SRCCOPY);
+    SelectObject(target, old);
+    DeleteDC(target);
+  }
+  ReleaseDC(panel, source);
+  return picture;
+}
+
+}  // namespace
+
+// What the user sees of a run, on the main window and its tray icon.
+class TWindowRunView final : public IRunView {
+ public:
+  explicit TWindowRunView(TVEZivavuvIdazadide& w) : w_(w) {}
+
+  std::string TargetText() override { return w_.TargetText(); }
+  TStringList Databases() override { return SplitLines(w_.DatabaseListText()); }
+  void ShowTargetState(bool exists) override { w_.SetTargetState(exists); }
+  void RunningChanged(bool running) override { w_.FRunning = running; }
+  void RunLocked(TRunTrigger) override {
+    ShowBalloon(kBalloonTitle, kRunLockedText, TBalloonIcon::Warning);
+  }
+  void RunStarted(const std::string&) override {
+    ShowScrollBar(w_.LBDataBases, SB_VERT, FALSE);
+    w_.snapshot_ = PanelPicture(w_.Panel1);
+    Grey(w_.snapshot_.get());
+    SendMessageW(w_.FSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(w_.snapshot_.get()));
+    SetWindowPos(w_.FSnapshot, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(w_.FlatPanel1, SW_SHOW);
+    SetWindowPos(w_.FlatPanel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ui::SetPanelColor(w_.FlatPanel1, kRunPanelColor);
+    w_.statusLabel_->SetBackground(kRunPanelColor);
+    ShowWindow(w_.Panel1, SW_HIDE);
+    ShowWindow(w_.FSnapshot, SW_SHOW);
+    // The status panel stays over the picture when both paint.
+    SetWindowPos(w_.FlatPanel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    TTrayIcon& tray = *w_.trayIcon_;
+    w_.FSavedHint = tray.Hint();
+    tray.SetHint(kRunningHint);
+    EnableWindow(w_.Handle(), FALSE);
+    tray.SetCycleInterval(kWorkCycleMs);
+    tray.SetCycling(true);
+    tray.SetImages(&w_.ImagesListWork);
+    tray.SetIconIndex(0);
+    tray.Refresh();
+  }
+  void SetStatus(const std::string& html) override { w_.statusLabel_->SetHtml(html); }
+  void RestoreAfterRun() override {
+    TTrayIcon& tray = *w_.trayIcon_;
+    tray.SetImages(&w_.ImageList1);
+    tray.SetCycling(false);
+    tray.SetIconIndex(0);
+    tray.Refresh();
+    tray.Tag = 0;
+    w_.RefreshDatabaseList();
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    ShowWindow(w_.Panel1, SW_SHOW);
+    SendMessageW(w_.FSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    w_.snapshot_.reset();
+    ShowWindow(w_.FSnapshot, SW_HIDE);
+    ShowWindow(w_.FlatPanel1, SW_HIDE);
+    tray.SetHint(w_.FSavedHint);
+  }
+  void RunFinished() override {
+    EnableWindow(w_.Handle(), TRUE);
+    w_.UpdateScheduleHint();
+  }
+  void SetBlink(bool on) override { w_.SetTimerError(on); }
+  void PlayErrorSound() override { w_.Wave1.Play(); }
+  void OpenProtocol() override { w_.FlatButton1Click(); }
+  void ShowResult(const TRunResult& result) override {
+    LONG_PTR exStyle = GetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE);
+    SetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
+    if (w_.Signal) w_.Signal->ShowResult(result.Failed);
+  }
+  void AfterResult() override {
+    // Filled again, the list keeps the scroll bar only when it needs one.
+    ShowScrollBar(w_.LBDataBases, SB_VERT, TRUE);
+    w_.SetDatabaseList(SplitLines(w_.DatabaseListText()));
+  }
+  void ShowMessage(const std::string& html) override { ui::ShowHtmlMessage(html, "", ""); }
+  void ShowMainWindow() override {
+    // Shown for the user to act: it does not shrink away after its first showing.
+    w_.Tag = 1;
+    w_.Anzeigen1Click();
+  }
+  void ShowBalloon(const std::string& title, const std::string& text, TBalloonIcon icon) override {
+    w_.trayIcon_->ShowBalloon(title, text, icon, kBalloonTimeoutMs);
+  }
+  std::string TrayHint() override { return w_.trayIcon_->Hint(); }
+
+ private:
+  TVEZivavuvIdazadide& w_;
+};
+
+void TVEZivavuvIdazadide::CreateRunController() {
+  runSystem_ = std::make_unique<TPoolRunSystem>(*FPool);
+  runView_ = std::make_unique<TWindowRunView>(*this);
+  run_ = std::make_unique<TRunController>(*runSystem_, *runView_);
+}
+
+void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
+  try {
+    run_->StartRun(trigger);
+  } catch (const std::exception& error) {
+    ShowRunFailure(error);
+  }
+}
+
+void TVEZivavuvIdazadide::ShowRunFailure(const std::exception& error) {
+  // The window is usable again; the user learns why the run was not shown in full.
+  trayIcon_->ShowBalloon(kErrorBalloonTitle, error.what(), TBalloonIcon::Error, kBalloonTimeoutMs);
+}
+
+void TVEZivavuvIdazadide::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
+
+void TVEZivavuvIdazadide::fmaClick() { StartRun(TRunTrigger::Manual); }
+
+void TVEZivavuvIdazadide::JobReported(const TBackupItem* report, int activeBackups) {
+  try {
+    run_->JobReported(report, activeBackups);
+  } catch (const std::exception& error) {
+    ShowRunFailure(error);
+  }
+}
+
+void TVEZivavuvIdazadide::CacheTick() { run_->CacheTick(); }
+
+void TVEZivavuvIdazadide::NetworkTick() { run_->NetworkTick(); }
+
+THourSet TVEZivavuvIdazadide::CheckedHours() const {
+  THourSet hours{};
+  for (int hour = 0; hour < 24; ++hour) hours[hour] = ui::IsCheckListItemChecked(DCListCron, hour);
+  return hours;
+}
+
+void TVEZivavuvIdazadide::LoadHours() {
+  cronListReady_ = false;
+  THourSet hours = ParseHoursText(ReadModeString(kCronKey));
+  for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(DCListCron, hour, hours[hour]);
+  FBackupSchedule->SetExpression(HoursExpression(CheckedHours()));
+  UpdateScheduleHint();
+  cronListReady_ = true;
+}
+
+void TVEZivavuvIdazadide::DCListCronChange() {
+  if (!cronListReady_) return;
+  THourSet hours = CheckedHours();
+  FBackupSchedule->SetExpression(HoursExpression(hours));
+  WriteModeString(kCronKey, HoursText(hours));
+  UpdateScheduleHint();
+}
+
+void TVEZivavuvIdazadide::UpdateScheduleHint() { trayIcon_->SetHint(ScheduleHint(CheckedHours())); }
+
+void TVEZivavuvIdazadide::dglobalpathButtonClick() {
+  std::string chosen = Shell().ChooseFolder(TargetText(), kFolderDialogTitle,
+                                            reinterpret_cast<std::uintptr_t>(window_));
+  if (!chosen.empty()) SetWindowTextW(dglobalpath, Widen(chosen).c_str());
+  std::string target = ExpandUncFileName(TargetText());
+  SetWindowTextW(dglobalpath, Widen(target).c_str());
+  bool exists = !target.empty() && IsExistingFolder(target);
+  if (exists) WriteModeString(kTargetKey, target);
+  run_->TargetChosen(exists);
+}
+
+void TVEZivavuvIdazadide::SetTimerError(bool enabled) {
+  if (enabled)
+    SetTimer(window_, kTimerErrorId, kTimerErrorIntervalMs, nullptr);
+  else
+    KillTimer(window_, kTimerErrorId);
+  timerErrorEnabled_ = enabled;
+  trayIcon_->SetIconIndex(0);
+  trayIcon_->Refresh();
+  trayIcon_->Tag = 0;
+}
+
+void TVEZivavuvIdazadide::TimerErrorTimer() {
+  TTrayIcon& tray = *trayIcon_;
+  if (tray.Tag != 0) {
+    tray.SetIconIndex(2);
+    tray.Tag = 0;
+  } else {
+    tray.SetIconIndex(1);
+    tray.Tag = 1;
+  }
+  tray.Refresh();
+}
+
+}  // namespace qv

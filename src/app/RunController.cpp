@@ -1,0 +1,160 @@
+#include "app/RunController.h"
+
+#include <exception>
+
+#include "app/ProtocolText.h"
+
+namespace qv {
+
+TStartResult TRunController::StartRun(TRunTrigger trigger) {
+  if (running_ || system_.ActiveBackups() != 0) return TStartResult::Refused;
+  if (!system_.AcquireRunLock()) {
+    // Another program's run: nothing starts, nothing waits.
+    if (trigger == TRunTrigger::Schedule) system_.WriteProtocol({}, std::string(kRunLockedLine));
+    view_.RunLocked(trigger);
+    return TStartResult::Locked;
+  }
+  running_ = true;
+  view_.RunningChanged(true);
+  system_.KeepAwake(true);
+  std::string target = WithTrailingBackslash(view_.TargetText());
+  bool exists = false;
+  TStringList existing;
+  try {
+    if (target.rfind("\\\\", 0) == 0) system_.ConnectNetworkPath(target);
+    exists = system_.FolderExists(target);
+    view_.ShowTargetState(exists);
+    if (!exists) {
+      ReleaseRun();
+      system_.WriteProtocol({}, std::string(kTargetMissingLine));
+      view_.TargetMissing(target);
+      return TStartResult::TargetMissing;
+    }
+    for (const std::string& folder : view_.Databases()) {
+      if (system_.FolderExists(folder))
+        existing.push_back(folder);
+      else
+        view_.DatabaseSkipped(folder);
+    }
+  } catch (...) {
+    if (running_) ReleaseRun();
+    throw;
+  }
+  state_ = TRunState::Running;
+  errors_.clear();
+  finishedJobs_ = 0;
+  runStart_ = LocalNow();
+  if (existing.empty()) {
+    // No job would ever report: the run ends here, with the error shown.
+    errors_.push_back(kNothingToBackUp);
+    view_.NothingToBackUp();
+    EndRun(false, std::string(kNothingToBackUp));
+    return TStartResult::NothingToBackUp;
+  }
+  view_.SetBlink(false);
+  try {
+    view_.RunStarted(target);
+    system_.StartBackups(target, JoinLines(existing));
+  } catch (...) {
+    // Whatever stopped the start, the window comes back and the next run can start.
+    state_ = TRunState::Idle;
+    try {
+      view_.RestoreAfterRun();
+    } catch (...) {
+    }
+    ReleaseRun();
+    throw;
+  }
+  if (system_.ActiveBackups() == 0) {
+    // The folders went away meanwhile, or the pool takes no more work.
+    errors_.push_back(kNothingToBackUp);
+    view_.NothingToBackUp();
+    EndRun(true, std::string(kNothingToBackUp));
+    return TStartResult::NothingToBackUp;
+  }
+  return TStartResult::Started;
+}
+
+void TRunController::JobReported(const TBackupItem* report, int activeBackups) {
+  if (!report) return;
+  if (report->Failed) errors_.push_back(report->Text);
+  if (report->Final) ++finishedJobs_;
+  std::string elapsed = ElapsedText(
+      runStart_, LocalNow(), [this](const TLocalTime& time) { return system_.LongTimeText(time); });
+  if (auto status = StatusAfterReport(elapsed, report->Text, report->Final, activeBackups)) {
+    status_ = *status;
+    view_.SetStatus(status_);
+  }
+  view_.Reported(*report);
+  if (running_ && activeBackups == 0) EndRun(true, std::nullopt);
+}
+
+void TRunController::EndRun(bool restoreView, const std::optional<std::string>& onlyLine) {
+  std::exception_ptr failure;
+  try {
+    system_.WriteProtocol(onlyLine ? TStringList{} : system_.RunProtocol(), onlyLine);
+    if (restoreView) {
+      view_.SetBlink(false);
+      view_.RestoreAfterRun();
+    }
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  ReleaseRun();
+  state_ = errors_.empty() ? TRunState::Idle : TRunState::ErrorsShown;
+  if (failure) std::rethrow_exception(failure);
+  TRunResult result{!errors_.empty(), finishedJobs_};
+  if (result.Failed) {
+    view_.SetBlink(true);
+    view_.PlayErrorSound();
+    view_.OpenProtocol();
+  }
+  view_.ShowResult(result);
+  errors_.clear();
+  view_.AfterResult();
+}
+
+void TRunController::ReleaseRun() {
+  running_ = false;
+  view_.RunningChanged(false);
+  system_.KeepAwake(false);
+  system_.ReleaseRunLock();
+  view_.RunFinished();
+}
+
+void TRunController::CacheTick() {
+  if (!running_) system_.StartCacheCopies(JoinLines(view_.Databases()));
+}
+
+void TRunController::NetworkTick() {
+  if (!running_) system_.StartNetworkWork(JoinLines(view_.Databases()));
+}
+
+void TRunController::StartUpChecks(bool targetExists) {
+  if (!targetExists) {
+    state_ = TRunState::TargetMissing;
+    view_.SetBlink(true);
+    view_.ShowMessage(kStartUpMessage);
+    view_.ShowMainWindow();
+  }
+  CacheTick();
+  NetworkTick();
+  if (targetExists)
+    view_.ShowBalloon(kBalloonTitle, view_.TrayHint(), TBalloonIcon::Info);
+  else
+    view_.ShowBalloon(kErrorBalloonTitle, kTargetMissingText, TBalloonIcon::Error);
+}
+
+bool TRunController::TargetChosen(bool exists) {
+  view_.ShowTargetState(exists);
+  view_.SetBlink(!exists);
+  if (exists) {
+    if (state_ != TRunState::Running) state_ = TRunState::Idle;
+    return true;
+  }
+  view_.ShowBalloon(kErrorBalloonTitle, kFolderMissingText, TBalloonIcon::Error);
+  if (state_ != TRunState::Running) state_ = TRunState::TargetMissing;
+  return false;
+}
+
+}  // namespace qv

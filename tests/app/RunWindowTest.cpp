@@ -1,0 +1,406 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "AdtGen.h"
+#include "ShellRecorder.h"
+#include "TestClock.h"
+#include "WinTestSupport.h"
+#include "app/MainWindow.h"
+#include "app/RunLock.h"
+#include "app/UserMode.h"
+#include "ui/FsbBox.h"
+#include "ui/HtmlView.h"
+#include "ui/UiTestSeams.h"
+#include "ui/controls/CheckListCombo.h"
+#include "ui/controls/Panel.h"
+#include "util/WinText.h"
+
+namespace qv {
+namespace {
+
+using test::MakeTime;
+using test::TShellRecorder;
+using test::TTempDir;
+
+// The local time of a hand-set clock, the monotonic time of the real one (the
+// window's animations wait on it).
+class THandSetTime final : public IClock {
+ public:
+  explicit THandSetTime(test::TFakeClock& wall) : wall_(wall) { SetClockForTest(this); }
+  ~THandSetTime() override { SetClockForTest(nullptr); }
+  THandSetTime(const THandSetTime&) = delete;
+  THandSetTime& operator=(const THandSetTime&) = delete;
+  TLocalTime LocalNow() override { return wall_.LocalNow(); }
+  std::uint64_t MonotonicMs() override { return SystemClock().MonotonicMs(); }
+
+ private:
+  test::TFakeClock& wall_;
+};
+
+// Holds the run lock from another thread, as a running quorvel-cli would.
+class TForeignRun {
+ public:
+  TForeignRun() {
+    thread_ = std::thread([this] {
+      TRunLock lock;
+      held_ = lock.Acquired();
+      ready_.store(true);
+      while (!release_.load()) Sleep(5);
+    });
+    while (!ready_.load()) Sleep(1);
+  }
+  ~TForeignRun() {
+    release_.store(true);
+    thread_.join();
+  }
+  bool Held() const { return held_; }
+
+ private:
+  std::thread thread_;
+  std::atomic<bool> ready_{false}, release_{false};
+  bool held_ = false;
+};
+
+// What the start-up's message box said; it is closed as a user would.
+std::string g_boxText;
+void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowW(ui::kBoxClassName, nullptr);
+  if (!box || !IsWindowVisible(box) || !g_boxText.empty()) return;
+  g_boxText = ui::THtmlView::FromHandle(GetDlgItem(box, ui::kIdMessageView))->Html();
+  SendMessageW(GetDlgItem(box, ui::kIdCloseButton), BM_CLICK, 0, 0);
+}
+
+std::wstring WindowText(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+class RunWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetProgramFolderForTest(dir_.Path());
+    target_ = dir_ / "Ziel\\";
+    CreateDirectoryW(Widen(target_).c_str(), nullptr);
+    sound_ = dir_ / "Daten\\Gut\\";
+    damaged_ = dir_ / "Daten\\Kaputt\\";
+    adtgen::TTableFiles good = adtgen::Build(adtgen::ArticleTable(5, false));
+    test::WriteBytes(sound_ + "ARTIKEL.ADT", good.Adt);
+    adtgen::TTableFiles bad = adtgen::Build(adtgen::ArticleTable(5, false));
+    adtgen::ApplyDamage(bad, adtgen::TDamage::BadSignature);
+    test::WriteBytes(damaged_ + "ARTIKEL.ADT", bad.Adt);
+  }
+  void TearDown() override {
+    window_.reset();
+    SetProgramFolderForTest("");
+  }
+
+  void Settings(const std::string& target, const std::string& hours,
+                const std::vector<std::string>& databases) {
+    test::WriteBytes(dir_ / "UserMode.INI",
+                     "[MODE]\r\nTVEZivavuvIdazadide.TVEZivavuvIdazadide=\"" + ToAnsi(target) +
+                         "\"\r\nTVEZivavuvIdazadide.Cron=\"" + hours + "\"\r\n");
+    std::string list;
+    for (const std::string& db : databases) list += ToAnsi(db) + "\r\n";
+    test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", list);
+  }
+
+  TVEZivavuvIdazadide& Create() {
+    TMainWindowOptions options;
+    options.EndsProgram = false;
+    window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+    EXPECT_TRUE(Pump([&] { return window_->Tag == 1 && !Visible(); }));
+    return *window_;
+  }
+
+  // The program's message loop, one message at a time, until pred holds.
+  template <class Pred>
+  bool Pump(Pred pred) {
+    DWORD start = GetTickCount();
+    MSG msg;
+    for (;;) {
+      if (pred()) return true;
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (window_ && window_->PreviewKey(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+        continue;
+      }
+      if (GetTickCount() - start > 60000) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+  }
+
+  bool Visible() const { return IsWindowVisible(window_->Handle()) != FALSE; }
+  std::string Log() const { return test::ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG"); }
+  std::string FirstLogLine() const {
+    std::string log = Log();
+    return log.substr(0, log.find("\r\n"));
+  }
+  std::vector<TShellRecorder::TIconCall> Balloons() const {
+    std::vector<TShellRecorder::TIconCall> balloons;
+    for (const auto& call : shell_.IconCalls)
+      if (call.Data.Balloon) balloons.push_back(call);
+    return balloons;
+  }
+  bool PopupShown() const { return IsWindowVisible(window_->Signal->Handle()) != FALSE; }
+
+  // The window while a run is in progress.
+  void ExpectRunning(TVEZivavuvIdazadide& w) {
+    EXPECT_TRUE(w.FRunning);
+    EXPECT_FALSE(IsWindowEnabled(w.Handle()));
+    EXPECT_EQ(w.TrayIcon().Hint(), "Quorvel, überprüft..");
+    EXPECT_TRUE(w.TrayIcon().Cycling());
+    EXPECT_EQ(w.TrayIcon().Images(), &w.ImagesListWork);
+    EXPECT_TRUE(GetWindowLongPtrW(w.FlatPanel1, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.FSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.Panel1, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(ui::PanelColor(w.FlatPanel1), RGB(255, 225, 121));
+    EXPECT_EQ(w.RunController().State(), TRunState::Running);
+  }
+  // The window after a run: as before it, the status label at "Fertig!".
+  void ExpectEnded(TVEZivavuvIdazadide& w, const std::string& hint) {
+    EXPECT_FALSE(w.FRunning);
+    EXPECT_TRUE(IsWindowEnabled(w.Handle()));
+    EXPECT_EQ(w.TrayIcon().Hint(), hint);
+    EXPECT_FALSE(w.TrayIcon().Cycling());
+    EXPECT_EQ(w.TrayIcon().Images(), &w.ImageList1);
+    EXPECT_FALSE(GetWindowLongPtrW(w.FlatPanel1, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.FSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.Panel1, GWL_STYLE) & WS_VISIBLE);
+    std::string status = ui::THtmlView::FromHandle(w.StatusLabel)->Html();
+    EXPECT_EQ(status.rfind("Gesamt: <b>", 0), 0u) << status;
+    EXPECT_NE(status.find(" </b> Fertig!"), std::string::npos) << status;
+    // The run lock is free again.
+    TForeignRun other;
+    EXPECT_TRUE(other.Held());
+  }
+
+  TTempDir dir_;
+  test::TPrivateTempFolder temp_{dir_ / "tmp"};
+  TShellRecorder shell_;
+  test::TRecordingSoundPlayer player_;
+  std::string target_, sound_, damaged_;
+  std::unique_ptr<TVEZivavuvIdazadide> window_;
+};
+
+TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtItsEnd) {
+  Settings(target_, "14", {sound_, damaged_});
+  test::TFakeClock wall;
+  wall.Set(MakeTime(2026, 12, 8, 13, 59, 58));
+  THandSetTime time(wall);
+  auto& w = Create();
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 14 * * *");
+  const std::string hint = "Sicherungen erfolgen: \r\n14 Uhr";
+  EXPECT_EQ(w.TrayIcon().Hint(), hint);
+
+  wall.Advance(MakeTime(2026, 12, 8, 13, 59, 59));
+  EXPECT_TRUE(Pump([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
+  EXPECT_FALSE(w.FRunning);
+  wall.Advance(MakeTime(2026, 12, 8, 14, 0, 0));
+  ASSERT_TRUE(Pump([&] { return w.FRunning; }));
+  ExpectRunning(w);
+
+  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  ExpectEnded(w, hint);
+  std::string log = Log();
+  EXPECT_NE(log.find(ToAnsi(sound_)), std::string::npos);
+  EXPECT_NE(log.find(ToAnsi(damaged_)), std::string::npos);
+  EXPECT_NE(log.find("#FF0000"), std::string::npos);
+  EXPECT_NE(test::ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.htm").find(ToAnsi(damaged_)),
+            std::string::npos);
+
+  // Errors: the sound once, the page opened, the red popup, the blink.
+  ASSERT_EQ(player_.played.size(), 1u);
+  EXPECT_EQ(player_.played[0].rfind("RIFF", 0), 0u);
+  ASSERT_EQ(shell_.ExecuteCalls.size(), 1u);
+  EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "open");
+  EXPECT_EQ(shell_.ExecuteCalls[0].Path, dir_.Path() + "DATABASEUTIL\\QUORVEL.htm");
+  EXPECT_TRUE(PopupShown());
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.RunController().State(), TRunState::ErrorsShown);
+  ASSERT_TRUE(w.TimerErrorEnabled());
+  std::vector<std::uintptr_t> shown;
+  for (int i = 0; i < 4; ++i) {
+    SendMessageW(w.Handle(), WM_TIMER, kTimerErrorId, 0);
+    shown.push_back(shell_.IconCalls.back().Data.Icon);
+  }
+  auto icon = [&](int i) { return reinterpret_cast<std::uintptr_t>(w.ImageList1[i]); };
+  EXPECT_EQ(shown, (std::vector<std::uintptr_t>{icon(1), icon(2), icon(1), icon(2)}));
+}
+
+TEST_F(RunWindowTest, ManuellRunsWithoutErrorsAndEndsWithTheWhitePopupOnly) {
+  Settings(target_, "8,9", {sound_});
+  auto& w = Create();
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  ExpectRunning(w);
+  // Nothing starts beside a run.
+  w.StartRun();
+  w.ScheduledRun();
+  EXPECT_EQ(w.Pool().ActiveBackups(), 1);
+
+  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  ExpectEnded(w, "Sicherungen erfolgen: \r\n08 Uhr - 09 Uhr");
+  EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
+  EXPECT_EQ(Log().find("#FF0000"), std::string::npos);
+  EXPECT_TRUE(test::Exists(dir_ / "DATABASEUTIL\\QUORVEL.htm"));
+  EXPECT_TRUE(PopupShown());
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_TRUE(player_.played.empty());
+  EXPECT_TRUE(shell_.ExecuteCalls.empty());
+  EXPECT_FALSE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.RunController().State(), TRunState::Idle);
+}
+
+TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
+  std::string missing = dir_ / "Fehlt\\";
+  Settings(missing, "", {sound_});
+  // The box is modal inside the window's creation: a timer reads and closes it.
+  g_boxText.clear();
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseBox);
+  TMainWindowOptions options;
+  options.EndsProgram = false;
+  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  KillTimer(nullptr, timer);
+  auto& w = *window_;
+  // The box shows the message's lines (a line break at the end makes no line).
+  EXPECT_EQ(g_boxText,
+            "<b>Quorvel</b> benötigt noch einige Angaben:<br><br>"
+            "<b>Zielverzeichnis für Sicherungen fehlt.");
+  // Shown for the user to choose, and it does not shrink away.
+  EXPECT_TRUE(Visible());
+  MSG pending;
+  EXPECT_FALSE(PeekMessageW(&pending, w.Handle(), WM_SHRINKAWAY, WM_SHRINKAWAY, PM_NOREMOVE));
+  EXPECT_TRUE(w.TargetShownMissing());
+  EXPECT_EQ(WindowText(w.dglobalpath), Widen(missing));
+  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].Data.BalloonTitle, "Quorvel Fehler!");
+  EXPECT_EQ(balloons[0].Data.BalloonText, "Zielverzeichnis für Sicherungen fehlt.");
+  EXPECT_EQ(balloons[0].Data.BalloonIcon, TBalloonIcon::Error);
+  EXPECT_EQ(balloons[0].Data.BalloonTimeoutMs, 10000u);
+  // The empty hours text brought the default hours.
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
+
+  // A run start with the target still missing: only the protocol line.
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.FRunning);
+  EXPECT_TRUE(IsWindowEnabled(w.Handle()));
+  EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
+  EXPECT_EQ(w.Pool().ActiveBackups(), 0);
+  EXPECT_FALSE(PopupShown());
+  EXPECT_TRUE(player_.played.empty());
+  EXPECT_TRUE(shell_.ExecuteCalls.empty());
+  EXPECT_EQ(Balloons().size(), 1u);
+}
+
+TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne) {
+  Settings(target_, "8", {sound_});
+  auto& w = Create();
+  std::string chosen = dir_ / "Neu";
+  CreateDirectoryW(Widen(chosen).c_str(), nullptr);
+  shell_.FolderAnswer = chosen;
+  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  ASSERT_EQ(shell_.FolderDialogs.size(), 1u);
+  EXPECT_EQ(shell_.FolderDialogs[0].Preset, target_);
+  EXPECT_EQ(shell_.FolderDialogs[0].Title, "Zielverzeichnis");
+  EXPECT_EQ(WindowText(w.dglobalpath), Widen(chosen));
+  EXPECT_EQ(ReadModeString(kTargetKey), chosen);
+  EXPECT_FALSE(w.TargetShownMissing());
+  EXPECT_FALSE(w.TimerErrorEnabled());
+  size_t balloonsBefore = Balloons().size();
+
+  std::string gone = dir_ / "Weg";
+  shell_.FolderAnswer = gone;
+  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  EXPECT_EQ(shell_.FolderDialogs.back().Preset, chosen);
+  EXPECT_EQ(WindowText(w.dglobalpath), Widen(gone));
+  EXPECT_EQ(ReadModeString(kTargetKey), chosen);  // not saved
+  EXPECT_TRUE(w.TargetShownMissing());
+  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), balloonsBefore + 1);
+  EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel Fehler!");
+  EXPECT_EQ(balloons.back().Data.BalloonText, "Verzeichnis nicht vorhanden.");
+  EXPECT_EQ(balloons.back().Data.BalloonIcon, TBalloonIcon::Error);
+
+  // Cancelled: the shown text is taken as it stands; choosing again ends the blink.
+  shell_.FolderAnswer = chosen;
+  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  shell_.FolderAnswer.clear();
+  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  EXPECT_EQ(WindowText(w.dglobalpath), Widen(chosen));
+  EXPECT_FALSE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.RunController().State(), TRunState::Idle);
+}
+
+TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
+  Settings(target_, "8", {sound_});
+  auto& w = Create();
+  TForeignRun cli;
+  ASSERT_TRUE(cli.Held());
+  size_t balloonsBefore = Balloons().size();
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.FRunning);
+  EXPECT_TRUE(IsWindowEnabled(w.Handle()));
+  EXPECT_EQ(w.Pool().ActiveBackups(), 0);
+  EXPECT_EQ(Log(), "<missing>");  // a manual start tells only the user
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), balloonsBefore + 1);
+  EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel");
+  EXPECT_EQ(balloons.back().Data.BalloonText,
+            "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
+
+  w.FBackupSchedule->ManualCall();
+  EXPECT_FALSE(w.FRunning);
+  EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
+                                   "Sicherung auf diesem Rechner."));
+  EXPECT_EQ(Balloons().size(), balloonsBefore + 2);
+}
+
+TEST_F(RunWindowTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
+  Settings(target_, "8", {dir_ / "Daten\\Fehlt\\"});
+  auto& w = Create();
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.FRunning);
+  EXPECT_TRUE(IsWindowEnabled(w.Handle()));
+  EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
+  EXPECT_EQ(player_.played.size(), 1u);
+  EXPECT_EQ(shell_.ExecuteCalls.size(), 1u);
+  EXPECT_TRUE(PopupShown());
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
+  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n08 Uhr");
+}
+
+TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
+  Settings(target_, "8,25,x,3", {sound_});
+  auto& w = Create();
+  EXPECT_EQ(HoursText(w.CheckedHours()), "3,8");
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 3,8 * * *");
+  EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr");
+  EXPECT_EQ(ReadModeString(kCronKey), "8,25,x,3");  // rewritten only at a change
+
+  ui::ToggleCheckListItem(w.DCListCron, 14);
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 3,8,14 * * *");
+  EXPECT_EQ(ReadModeString(kCronKey), "3,8,14");
+  EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr - 14 Uhr");
+
+  for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.DCListCron, hour);
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0  * * *");
+  EXPECT_EQ(ReadModeString(kCronKey), "");
+  // At the next start the empty text brings the default hours again.
+  window_.reset();
+  auto& again = Create();
+  EXPECT_EQ(HoursText(again.CheckedHours()), kDefaultHours);
+}
+
+}  // namespace
+}  // namespace qv
