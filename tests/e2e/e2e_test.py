@@ -9,6 +9,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import unittest
 import zipfile
 
@@ -25,8 +26,19 @@ def clean_path_name(windows_path):
     return "".join("_" if c in '\\?|><:/*"' else c for c in d)[:100].rstrip(". ")
 
 
+def run_captured(command, **kwargs):
+    """Runs a program with its output in files, not pipes: wine's desktop process,
+    started by the first program that makes a window, inherits that program's
+    handles and would keep a pipe open long after the program ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(command, stdout=out, stderr=err, timeout=600, **kwargs)
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
+
+
 def run_wine(exe, *args, stdin=None):
-    return subprocess.run([ARGS.wine, exe, *args], capture_output=True, stdin=stdin, timeout=600)
+    return run_captured([ARGS.wine, exe, *args], stdin=stdin)
 
 
 def without_stamp(line):

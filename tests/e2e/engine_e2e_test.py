@@ -12,7 +12,7 @@ import sys
 import unittest
 
 import e2e_test
-from e2e_test import Installation, red, winpath, without_stamp
+from e2e_test import Installation, red, run_captured, winpath, without_stamp
 
 ARGS = None
 SETTINGS = ["AdsCacheOpenCursors", "AdsSetDateFormat", "AdsSetDecimals", "AdsShowDeleted", "AdsSetServerType"]
@@ -65,7 +65,7 @@ class EngineInstallation(Installation):
         env = dict(os.environ, QV_ACE_SCRIPT=winpath(self.script), QV_ACE_LOG=winpath(self.record))
         if extra_path:
             env["WINEPATH"] = extra_path
-        return subprocess.run([ARGS.wine, self.exe, *args], capture_output=True, env=env, cwd=cwd, timeout=600)
+        return run_captured([ARGS.wine, self.exe, *args], env=env, cwd=cwd)
 
     def calls(self):
         if not os.path.exists(self.record):

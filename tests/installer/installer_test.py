@@ -11,6 +11,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
@@ -36,7 +37,14 @@ class Wine:
         subprocess.run(["wine", "cmd", "/c", "exit"], timeout=120, **quiet)
 
     def run(self, *args, timeout=300):
-        return subprocess.run(["wine", *args], env=self.env, capture_output=True, timeout=timeout)
+        # Output in files, not pipes: wine's desktop process, started by the first
+        # program that makes a window, inherits its handles and outlives it.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run(["wine", *args], env=self.env, stdout=out, stderr=err,
+                                  timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return subprocess.CompletedProcess(done.args, done.returncode, out.read(), err.read())
 
     def start(self, *args, output=subprocess.DEVNULL):
         return subprocess.Popen(["wine", *args], env=self.env, stdin=subprocess.PIPE,
