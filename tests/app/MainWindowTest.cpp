@@ -56,8 +56,12 @@ class MainWindowTest : public testing::Test {
   void SetUp() override {
     SetProgramFolderForTest(dir_.Path());
     // The target lies in the test's folder (else the shared documents folder).
-    test::WriteBytes(dir_ / "UserMode.INI", "[MODE]\r\nTVEZivavuvIdazadide.TVEZivavuvIdazadide=\"" +
-                                                ToAnsi(dir_.Path()) + "\"\r\n");
+    // No hour is checked: the schedule runs on the real clock here, and a run
+    // at the full hour would reach into the window's tests.
+    test::WriteBytes(dir_ / "UserMode.INI",
+                     "[MODE]\r\nTVEZivavuvIdazadide.Cron=\"-\"\r\n"
+                     "TVEZivavuvIdazadide.TVEZivavuvIdazadide=\"" +
+                         ToAnsi(dir_.Path()) + "\"\r\n");
   }
   void TearDown() override {
     window_.reset();
