@@ -37,7 +37,9 @@ class IArchiveWriter {
   // Ends an open archive first; raises when the file cannot be made.
   virtual void CreateArchive(const std::string& path) = 0;
   virtual void SetBaseFolder(const std::string& folder) = 0;
-  virtual void AddFile(const std::string& path) = 0;
+  // False when the file is gone (removed since its folder was listed): no
+  // entry is made. Raises when the file is there but cannot be read.
+  virtual bool AddFile(const std::string& path) = 0;
   // Ends the open archive; nothing happens when none is open.
   virtual void Close() = 0;
 };

@@ -5,6 +5,7 @@
 
 #include "backup/JobPorts.h"
 #include "backup/TableCheck.h"
+#include "util/FileErrors.h"
 #include "util/FileUtils.h"
 #include "util/LocaleText.h"
 #include "util/PathCalls.h"
@@ -24,7 +25,16 @@ class TZipArchiveWriter final : public IArchiveWriter {
   TZipArchiveWriter() { zip_.OpenSharedWithRetry = true; }
   void CreateArchive(const std::string& path) override { zip_.CreateArchive(path); }
   void SetBaseFolder(const std::string& folder) override { zip_.SetBaseFolder(folder); }
-  void AddFile(const std::string& path) override { zip_.AddFile(path); }
+  bool AddFile(const std::string& path) override {
+    try {
+      zip_.AddFile(path);
+      return true;
+    } catch (const EFOpenError& e) {
+      // Temporary files of the office application come and go during a run.
+      if (!IsMissingError(e.Code()) || qv::IsExistingFile(path)) throw;
+      return false;
+    }
+  }
   void Close() override { zip_.Close(); }
 
  private:

@@ -13,12 +13,12 @@
 #include "util/WinText.h"
 
 namespace qv {
-namespace {
-
-bool IsMissingError(DWORD error) {
+bool IsMissingError(unsigned long error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
          error == ERROR_INVALID_NAME;
 }
+
+namespace {
 
 // Looks the path up in its folder's listing (for files whose attributes
 // cannot be read while another process holds them).

@@ -18,6 +18,8 @@ namespace qv {
 inline constexpr std::size_t kCopyBlockSize = 61440;
 
 bool IsExistingFile(const std::string& path);
+// Whether a failed call's error code says the file or its folder is not there.
+bool IsMissingError(unsigned long error);
 bool IsExistingFolder(const std::string& path);
 
 // Creates the folder and its missing parents; raises EInOutError for an

@@ -16,12 +16,23 @@
 namespace qv {
 namespace {
 
+// A file that another program holds is waited for; one that is gone (removed
+// since its folder was listed) is not: it raises at once.
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
   if (!sharedWithRetry)
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
-  return WithRetry<EFileError>(kZipSourceRetry, [&] {
-    return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
+  unsigned long goneError = 0;
+  auto source = WithRetry<EFileError>(kZipSourceRetry, [&]() -> std::unique_ptr<TFileStream> {
+    try {
+      return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
+    } catch (const EFOpenError& e) {
+      if (!IsMissingError(e.Code()) || IsExistingFile(fileName)) throw;
+      goneError = e.Code();
+      return nullptr;
+    }
   });
+  if (!source) throw EFOpenError(fileName, goneError);
+  return source;
 }
 
 std::uint32_t LastWriteDosTime(HANDLE file) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 
 #include "AdtGen.h"
@@ -283,12 +284,13 @@ class TKilledWriter final : public IArchiveWriter {
     throw TKilled{};
   }
   void SetBaseFolder(const std::string&) override {}
-  void AddFile(const std::string&) override {}
+  bool AddFile(const std::string&) override { return true; }
   void Close() override {}
 };
-class TKillingFiles final : public IJobFiles {
+// The real files, with one step changed by a subclass.
+class TFilesAround : public IJobFiles {
  public:
-  explicit TKillingFiles(std::shared_ptr<IJobFiles> real) : real_(std::move(real)) {}
+  explicit TFilesAround(std::shared_ptr<IJobFiles> real) : real_(std::move(real)) {}
   bool ForceFolders(const std::string& f) override { return real_->ForceFolders(f); }
   bool IsExistingFile(const std::string& p) override { return real_->IsExistingFile(p); }
   void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
@@ -302,12 +304,32 @@ class TKillingFiles final : public IJobFiles {
   void RenameFolder(const std::string& a, const std::string& b) override {
     real_->RenameFolder(a, b);
   }
-  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override {
-    return std::make_unique<TKilledWriter>();
-  }
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override { return real_->NewArchiveWriter(); }
 
  private:
   std::shared_ptr<IJobFiles> real_;
+};
+
+class TKillingFiles final : public TFilesAround {
+ public:
+  using TFilesAround::TFilesAround;
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override {
+    return std::make_unique<TKilledWriter>();
+  }
+};
+
+// A temporary file that its program removes after the archive step listed it.
+class TVanishingFiles final : public TFilesAround {
+ public:
+  TVanishingFiles(std::shared_ptr<IJobFiles> real, std::string vanishing)
+      : TFilesAround(std::move(real)), vanishing_(std::move(vanishing)) {}
+  void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
+    TFilesAround::Walk(f, r, v);
+    if (r) ::DeleteFileW(Widen(vanishing_).c_str());
+  }
+
+ private:
+  std::string vanishing_;
 };
 
 TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
@@ -340,6 +362,32 @@ TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
     }
   }
   EXPECT_EQ(archives, 2);
+}
+
+TEST_F(ArchiveSetTest, FileRemovedAfterTheListingIsLeftOutWithoutWaiting) {
+  test::TRecordingSleeper sleeper;
+  adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(5, false));
+  WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
+  WriteBytes(db_ + "ARTIKEL.ADT.~tmp.adi", "x");  // taken by the database set
+  WriteBytes(db_ + "Brief.txt", "b");
+  TJobSystem system = DefaultJobSystem();
+  system.Files = std::make_shared<TVanishingFiles>(system.Files, db_ + "ARTIKEL.ADT.~tmp.adi");
+  TBackupJob job(dir_ / "Ziel", harness_.Channel(), db_, system);
+  job.Run();
+  TBackupItem final = harness_.FinalFor(db_);
+  EXPECT_FALSE(final.Failed) << final.Text;
+  EXPECT_TRUE(sleeper.pauses.empty()) << "a file that is gone is not waited for";
+  std::map<std::string, std::vector<std::string>> expected = {{ZipBase(job), {"ARTIKEL.ADT"}},
+                                                              {OtherBase(job), {"Brief.txt"}}};
+  for (const auto& [base, names] : expected) {
+    auto sets = FilesIn(base);
+    ASSERT_EQ(sets.size(), 1u) << base;
+    auto parts = FilesIn(base + sets[0] + "\\");
+    ASSERT_EQ(parts.size(), 1u) << base;
+    std::string part = base + sets[0] + "\\" + parts[0];
+    EXPECT_EQ(ListZip(ReadBytes(part)).Names, names) << part;
+    KeepForReaders(part, "vanished-" + parts[0]);
+  }
 }
 
 TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {

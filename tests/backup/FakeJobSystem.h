@@ -170,10 +170,12 @@ class TFakeArchiveWriter final : public IArchiveWriter {
     files_.Archives[path];
   }
   void SetBaseFolder(const std::string& folder) override { base_ = folder; }
-  void AddFile(const std::string& path) override {
+  bool AddFile(const std::string& path) override {
     auto failing = files_.FailingAdds.find(path);
     if (failing != files_.FailingAdds.end()) throw EStreamError(failing->second);
+    if (!files_.Files.count(path)) return false;
     files_.Archives[current_].push_back(path.substr(base_.size()));
+    return true;
   }
   void Close() override { current_.clear(); }
 
