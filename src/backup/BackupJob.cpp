@@ -2,6 +2,7 @@
 // sound ones in DATA and DATA2, then the daily archive sets.
 #include "backup/BackupJob.h"
 
+#include "backup/BackupFolders.h"
 #include "backup/ReportText.h"
 #include "backup/TableNames.h"
 
@@ -17,18 +18,14 @@ constexpr char kExplanation[] =
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
 
-std::string FolderOf(const std::string& databaseDir) {
-  std::string d = WithTrailingBackslash(databaseDir);
-  if (!d.empty()) d.pop_back();
-  return d;
-}
-
 }  // namespace
 
 TBackupJob::TBackupJob(const std::string& target, std::shared_ptr<IJobReports> reports,
-                       const std::string& databaseDir, TJobSystem system)
-    : BackupRoot(WithTrailingBackslash(target) + CleanPathName(FolderOf(databaseDir)) + "\\"),
-      DatabaseDir(WithTrailingBackslash(FolderOf(databaseDir))),
+                       const std::string& databaseDir, TJobSystem system,
+                       const std::string& folderName)
+    : BackupRoot(WithTrailingBackslash(target) +
+                 (folderName.empty() ? BackupFolderName(databaseDir) : folderName) + "\\"),
+      DatabaseDir(WithTrailingBackslash(DatabaseFolderOf(databaseDir))),
       reports_(std::move(reports)),
       system_(std::move(system)),
       files_(*system_.Files) {}

@@ -34,8 +34,10 @@ inline constexpr int kOtherSetsKept = 10;
 
 class TBackupJob : public TWorkerThreadJob {
  public:
+  // folderName: below target; empty gives the database's cleaned path.
   TBackupJob(const std::string& target, std::shared_ptr<IJobReports> reports,
-             const std::string& databaseDir, TJobSystem system = DefaultJobSystem());
+             const std::string& databaseDir, TJobSystem system = DefaultJobSystem(),
+             const std::string& folderName = "");
 
   void Run() override;
 

@@ -1,5 +1,6 @@
 #include "backup/BackupPooled.h"
 
+#include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
 #include "backup/OtherJobs.h"
 #include "util/FileUtils.h"
@@ -19,8 +20,10 @@ TBackupPooled::TBackupPooled(TReportEvent onReport) : OnReport(std::move(onRepor
   pool_ = std::make_unique<TWorkerThreadPool>(2, 2, ProcessPendingMessages);
   window_ = AllocWnd(BindWndMethod<TBackupPooled, &TBackupPooled::WndProc>(this));
   channel_ = std::make_shared<TJobChannel>(window_);
-  MakeBackupJob = [this](const std::string& target, const std::string& databaseDir) -> TJobPtr {
-    return std::make_unique<TBackupJob>(target, channel_, databaseDir);
+  MakeBackupJob = [this](const std::string& target, const std::string& databaseDir,
+                         const std::string& folderName) -> TJobPtr {
+    return std::make_unique<TBackupJob>(target, channel_, databaseDir, DefaultJobSystem(),
+                                        folderName);
   };
   MakeNetworkJob = [this](const std::string& databases) -> TJobPtr {
     return std::make_unique<TNetWorkJob>(databases, channel_);
@@ -42,10 +45,12 @@ void TBackupPooled::StartBackups(const std::string& target, const std::string& d
   std::lock_guard<std::mutex> guard(lock_);
   RunProtocol.clear();
   if (activeBackups_.load() != 0) return;
-  for (const std::string& line : SplitLines(databases)) {
-    if (!IsExistingFolder(line)) continue;
+  TStringList existing;
+  for (const std::string& line : SplitLines(databases))
+    if (IsExistingFolder(line)) existing.push_back(line);
+  for (const TBackupStart& start : PlanBackupFolders(existing)) {
     ++activeBackups_;
-    pool_->AddJob(MakeBackupJob(target, line));
+    pool_->AddJob(MakeBackupJob(target, start.DatabaseDir, start.FolderName));
   }
   WatchForLostEnds();
 }

@@ -23,8 +23,8 @@ class TBackupPooled {
   // Receives each report (or nullptr when an auxiliary job ended) and the
   // number of backup jobs still running.
   using TReportEvent = std::function<void(const TBackupItem* item, int activeBackups)>;
-  using TBackupJobFactory =
-      std::function<TJobPtr(const std::string& target, const std::string& databaseDir)>;
+  using TBackupJobFactory = std::function<TJobPtr(
+      const std::string& target, const std::string& databaseDir, const std::string& folderName)>;
   using TNetworkJobFactory = std::function<TJobPtr(const std::string& databases)>;
   using TCacheJobFactory = std::function<TJobPtr(const std::string& databaseDir, int index)>;
 

@@ -23,12 +23,12 @@ std::string FileLink(std::string_view path) {
   return "<a href=\"file://" + std::string(path) + "\">" + std::string(path) + "</a>";
 }
 
-std::string CleanPathName(std::string_view path) {
+std::string CleanPathName(std::string_view path, size_t maxCharacters) {
   static constexpr std::string_view kReplaced = "\\?|><:/*\"";
   std::string text = ReplaceTextAll(ReplaceTextAll(path, "\r\n", ""), "\t", "");
   std::string out;
-  int characters = 0;
-  for (size_t pos = 0; pos < text.size() && characters < 100; ++characters) {
+  size_t characters = 0;
+  for (size_t pos = 0; pos < text.size() && characters < maxCharacters; ++characters) {
     size_t start = pos;
     char32_t cp = DecodeUtf8(text, pos);
     if (cp < 0x80 && kReplaced.find(static_cast<char>(cp)) != std::string_view::npos)

@@ -19,7 +19,7 @@ std::string ItemText(std::string_view text, bool failed);
 std::string FileLink(std::string_view path);
 
 // CR LF pairs and tabs removed, \ ? | > < : / * " turned into "_", at most
-// 100 characters.
-std::string CleanPathName(std::string_view path);
+// maxCharacters characters, never ending in a dot or blank.
+std::string CleanPathName(std::string_view path, size_t maxCharacters = 100);
 
 }  // namespace qv

@@ -313,8 +313,9 @@ TEST_F(MainWindowTest, TheMenuHasItsOrderAndEnablesItsItemsOnlyWhileHiddenAndIdl
   HMENU menu = w.PopupMenu().Handle();
   ASSERT_EQ(GetMenuItemCount(menu), 6);
   const UINT order[] = {ID_MNU_PRO, ID_AUSFHREN1, ID_MNU_SHOW, 0, ID_BEENDEN2, ID_MNU_VER};
-  for (int i = 0; i < 6; ++i)
+  for (int i = 0; i < 6; ++i) {
     if (order[i] != 0) EXPECT_EQ(GetMenuItemID(menu, i), order[i]) << i;
+  }
   EXPECT_TRUE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_EQ(w.PopupMenu().Text(ID_MNU_PRO), L"Protokoll und Hilfe");
   EXPECT_EQ(w.PopupMenu().Text(ID_AUSFHREN1), L"Ausführen");
@@ -428,7 +429,8 @@ TEST_F(MainWindowTest, ProtokollRewritesThePageAndOpensIt) {
 TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing) {
   auto& w = Create();
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  w.Pool().MakeBackupJob = [&](const std::string& target, const std::string& dir) -> TJobPtr {
+  w.Pool().MakeBackupJob = [&](const std::string& target, const std::string& dir,
+                               const std::string&) -> TJobPtr {
     return std::make_unique<TGatedJob>(target, w.Pool().Channel(), dir, gate);
   };
   w.Pool().StartBackups(dir_.Path(), dir_.Path() + "\r\n");

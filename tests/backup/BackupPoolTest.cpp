@@ -8,6 +8,7 @@
 #include "WinTestSupport.h"
 #include "backup/BackupJob.h"
 #include "backup/BackupPooled.h"
+#include "backup/ReportText.h"
 
 namespace qv {
 namespace {
@@ -53,7 +54,9 @@ class BackupPoolTest : public testing::Test {
       else
         ++otherEnds_;
     });
-    pool_->MakeBackupJob = [this](const std::string& target, const std::string& dir) -> TJobPtr {
+    pool_->MakeBackupJob = [this](const std::string& target, const std::string& dir,
+                                  const std::string& folder) -> TJobPtr {
+      folders_.push_back(folder);
       ++made_;
       return std::make_unique<TScriptedJob>(target, pool_->Channel(), dir, gate_);
     };
@@ -77,6 +80,7 @@ class BackupPoolTest : public testing::Test {
   std::vector<TReport> reports_;
   int otherEnds_ = 0;
   int made_ = 0;
+  std::vector<std::string> folders_;
 };
 
 TEST_F(BackupPoolTest, ReportsArriveOnTheMainThreadInOrder) {
@@ -99,6 +103,22 @@ TEST_F(BackupPoolTest, ReportsArriveOnTheMainThreadInOrder) {
   }
   EXPECT_EQ(reports_.back().Active, 0);
   ASSERT_EQ(pool_->RunProtocol.size(), 2u);
+}
+
+TEST_F(BackupPoolTest, EveryDatabaseGetsABackupFolderOfItsOwn) {
+  CreateDirectoryW(Widen(dir_ / "Firma").c_str(), nullptr);
+  CreateDirectoryW(Widen(dir_ / "Firma\\Daten").c_str(), nullptr);
+  CreateDirectoryW(Widen(dir_ / "Firma_Daten").c_str(), nullptr);
+  std::string lowerA = dir_ / "a";  // the same folder as A, written otherwise
+  pool_->StartBackups(dir_ / "Ziel", dbA_ + "\r\n" + lowerA + "\r\n" + (dir_ / "Firma\\Daten") +
+                                         "\r\n" + (dir_ / "Firma_Daten"));
+  ASSERT_TRUE(WaitForIdle());
+  EXPECT_EQ(made_, 3) << "a database listed twice is backed up once";
+  ASSERT_EQ(folders_.size(), 3u);
+  EXPECT_EQ(folders_[0], CleanPathName(dir_ / "A"));
+  EXPECT_EQ(folders_[1], CleanPathName(dir_ / "Firma\\Daten"));
+  EXPECT_NE(folders_[2], folders_[1]);
+  EXPECT_EQ(folders_[2].rfind(folders_[1] + "~", 0), 0u) << folders_[2];
 }
 
 TEST_F(BackupPoolTest, FinalItemCarriesTheLoggedLinesAndClosesWithRule) {

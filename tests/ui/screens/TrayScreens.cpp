@@ -119,7 +119,8 @@ class TPictureJob final : public TWorkerThreadJob {
 std::unique_ptr<TVEZivavuvIdazadide> RunningWindow(HANDLE gate, bool fails) {
   auto window = StartedWindow();
   TBackupPooled& pool = window->Pool();
-  pool.MakeBackupJob = [&pool, gate, fails](const std::string&, const std::string& dir) -> TJobPtr {
+  pool.MakeBackupJob = [&pool, gate, fails](const std::string&, const std::string& dir,
+                                            const std::string&) -> TJobPtr {
     return std::make_unique<TPictureJob>(pool.Channel(), dir, gate, fails);
   };
   window->Anzeigen1Click();
