@@ -32,7 +32,7 @@ void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::st
     if (!IsExistingFile(source)) continue;
     // A scratch copy that cannot be written would let the engine judge a
     // missing or partial file, so it counts as a failure of the table.
-    if (!CopyFileRetry(source, checkDir_ + base + extension))
+    if (!CopyFileRetry(source, checkDir_ + base + extension, nullptr, TCopyKind::Scratch))
       throw EFCreateError(checkDir_ + base + extension, 0);
   }
   table_.Close();

@@ -197,13 +197,18 @@ bool DeleteFileRetry(const std::string& path) {
       [](bool gone) { return gone; });
 }
 
-bool CopyFileRetry(const std::string& source, const std::string& target, std::string* reason) {
+bool CopyFileRetry(const std::string& source, const std::string& target, std::string* reason,
+                   TCopyKind kind) {
   ForceFolders(ExtractFilePath(target));
   TFileStream input(source, TFileAccess::Read, TFileShare::DenyNone);
   try {
-    // The target is replaced only by a complete copy: a copy that breaks off
-    // leaves the last good one in place.
     WithRetry<std::exception>(kCopyRetry, [&] {
+      if (kind == TCopyKind::Scratch) {
+        TFileStream output(target, TFileAccess::Create, TFileShare::Exclusive);
+        CopyStreamData(input, output);
+        return;
+      }
+      // A kept copy that breaks off leaves the last good one in place.
       WriteReplacing(
           target, [&](TFileStream& output) { CopyStreamData(input, output); }, false);
     });

@@ -29,11 +29,14 @@ void ForceFileFolder(const std::string& filePath);
 void DeleteFolderTree(const std::string& folder, bool withRoot);
 
 bool DeleteFileRetry(const std::string& path);
+// What a copy is for: a kept copy replaces the old one only when it is whole
+// and on the disk; a scratch copy (private, thrown away after use) is written
+// in place and left to the system's cache.
+enum class TCopyKind { Kept, Scratch };
 // True when the target was written whole; raises when the source cannot be
-// opened. The old target stays until a complete copy replaces it.
-// reason receives the last failure's text.
+// opened. reason receives the last failure's text.
 bool CopyFileRetry(const std::string& source, const std::string& target,
-                   std::string* reason = nullptr);
+                   std::string* reason = nullptr, TCopyKind kind = TCopyKind::Kept);
 std::unique_ptr<TFileStream> OpenFileStreamRetry(const std::string& path, TFileAccess access,
                                                  TFileShare share);
 

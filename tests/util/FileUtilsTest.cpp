@@ -134,6 +134,16 @@ TEST(Copying, EmptyAndHeldSources) {
   ASSERT_TRUE(writer.Held());
   EXPECT_TRUE(CopyFileRetry(dir / "live.adt", dir / "copy.adt"));
   EXPECT_EQ(ReadBytes(dir / "copy.adt"), content);
+
+  // A scratch copy over a longer one of an earlier table holds the new bytes only.
+  WriteBytes(dir / "scratch\\kurz.adt", std::string(300000, 'x'));
+  WriteBytes(dir / "kurz.adt", "kurz");
+  EXPECT_TRUE(
+      CopyFileRetry(dir / "kurz.adt", dir / "scratch\\kurz.adt", nullptr, TCopyKind::Scratch));
+  EXPECT_EQ(ReadBytes(dir / "scratch\\kurz.adt"), "kurz");
+  EXPECT_TRUE(
+      CopyFileRetry(dir / "live.adt", dir / "scratch\\new\\live.adt", nullptr, TCopyKind::Scratch));
+  EXPECT_EQ(ReadBytes(dir / "scratch\\new\\live.adt"), content);
 }
 
 TEST(Copying, UnreadableSourceRaisesAtOnce) {
