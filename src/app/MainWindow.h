@@ -83,6 +83,8 @@ class TVEZivavuvIdazadide {
   TacCronJob* FNetSchedule = nullptr;
   bool FRunning = false;
   TStringList FUserDefined;
+  // Why UserDefined.txt could not be read (empty when it could).
+  std::string FUserListProblem;
   std::string FSavedHint;
   TWave Wave1;
   RECT FWorkArea = {};

@@ -77,7 +77,12 @@ class TWindowRunView final : public IRunView {
   explicit TWindowRunView(TVEZivavuvIdazadide& w) : w_(w) {}
 
   std::string TargetText() override { return w_.TargetText(); }
-  TStringList Databases() override { return SplitLines(w_.DatabaseListText()); }
+  // A user list that could not be read is tried again before every run.
+  TStringList Databases() override {
+    if (!w_.FUserListProblem.empty()) w_.FillDatabaseList();
+    return SplitLines(w_.DatabaseListText());
+  }
+  std::string DatabaseListProblem() override { return w_.FUserListProblem; }
   void ShowTargetState(bool exists) override { w_.SetTargetState(exists); }
   void RunningChanged(bool running) override { w_.FRunning = running; }
   void RunLocked(TRunTrigger) override {

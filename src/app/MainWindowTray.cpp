@@ -93,7 +93,8 @@ void TVEZivavuvIdazadide::SetDatabaseList(const TStringList& lines) {
 
 void TVEZivavuvIdazadide::FillDatabaseList() {
   SetDatabaseList(InstalledDatabaseList());
-  FUserDefined = LoadUserDefinedList();
+  FUserListProblem.clear();
+  FUserDefined = LoadUserDefinedList(&FUserListProblem);
   if (FUserDefined.empty()) return;
   SetDatabaseList(FUserDefined);
   SetWindowTextW(Label4, L" Quorvel - Datensicherung (Userdef)");

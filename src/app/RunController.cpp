@@ -3,6 +3,8 @@
 #include <exception>
 
 #include "app/ProtocolText.h"
+#include "backup/ReportText.h"
+#include "util/DateTimeText.h"
 
 namespace qv {
 
@@ -20,6 +22,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   std::string target = WithTrailingBackslash(view_.TargetText());
   bool exists = false;
   TStringList existing;
+  std::string listProblem;
   try {
     if (target.rfind("\\\\", 0) == 0) system_.ConnectNetworkPath(target);
     exists = system_.FolderExists(target);
@@ -36,12 +39,21 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
       else
         view_.DatabaseSkipped(folder);
     }
+    listProblem = view_.DatabaseListProblem();
+    if (!listProblem.empty()) {
+      TLocalTime now = LocalNow();
+      system_.WriteProtocol(
+          {LoggedLine(listProblem, true, DateTimeText(now, system_.LongTimeText(now))) + "\r\n" +
+           kRuleLine},
+          std::nullopt);
+    }
   } catch (...) {
     if (running_) ReleaseRun();
     throw;
   }
   state_ = TRunState::Running;
   errors_.clear();
+  if (!listProblem.empty()) errors_.push_back(listProblem);
   finishedJobs_ = 0;
   runStart_ = LocalNow();
   if (existing.empty()) {

@@ -50,6 +50,10 @@ class IRunView {
   virtual ~IRunView() = default;
   virtual std::string TargetText() = 0;
   virtual TStringList Databases() = 0;
+  // Why the user's own database list could not be read (empty when it
+  // could): asked right after Databases(). The run then backs up what is
+  // known and ends with errors.
+  virtual std::string DatabaseListProblem() { return {}; }
 
   virtual void ShowTargetState(bool /*exists*/) {}
   virtual void RunningChanged(bool /*running*/) {}

@@ -8,10 +8,8 @@
 #include "app/RunController.h"
 #include "app/RunSettings.h"
 #include "backup/BackupPooled.h"
-#include "backup/ReportText.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"
-#include "util/LocaleText.h"
 
 namespace qv {
 namespace {
@@ -24,19 +22,16 @@ class TConsoleRunView final : public IRunView {
 
   // The settings are read only when the options leave them open.
   std::string TargetText() override { return target_.empty() ? TargetDirectorySetting() : target_; }
-  // A user list that cannot be read is named (console and protocol) and the
-  // run ends with errors; what can still be known is backed up.
+  // A user list that cannot be read is named here; the run puts it into the
+  // protocol and ends with errors.
   TStringList Databases() override {
     if (!databases_.empty()) return databases_;
-    std::string problem;
-    TStringList list = CurrentDatabaseList(&problem);
-    if (!problem.empty()) {
-      console_.Error("FEHLER: " + problem);
-      WriteProtocol({LoggedLine(problem, true, NowDateTimeText()) + "\r\n" + kRuleLine});
-      listProblem_ = true;
-    }
+    listProblem_.clear();
+    TStringList list = CurrentDatabaseList(&listProblem_);
+    if (!listProblem_.empty()) console_.Error("FEHLER: " + listProblem_);
     return list;
   }
+  std::string DatabaseListProblem() override { return listProblem_; }
   void RunLocked(TRunTrigger) override {
     console_.Error(kRunLockedText);
     exitCode_ = kExitRunLocked;
@@ -61,7 +56,7 @@ class TConsoleRunView final : public IRunView {
       console_.Progress(ConsoleLine(item.Text, item.Failed));
   }
   void ShowResult(const TRunResult& result) override {
-    exitCode_ = result.Failed || listProblem_ ? kExitProblems : kExitOk;
+    exitCode_ = result.Failed ? kExitProblems : kExitOk;
     if (nothing_) return;
     int n = result.FinishedJobs;
     console_.Line(std::to_string(n) + (n == 1 ? " Datenbank" : " Datenbanken") +
@@ -75,7 +70,7 @@ class TConsoleRunView final : public IRunView {
   std::string target_;
   TStringList databases_;
   bool nothing_ = false;
-  bool listProblem_ = false;
+  std::string listProblem_;
   int exitCode_ = kExitProblems;
 };
 

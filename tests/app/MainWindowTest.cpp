@@ -314,7 +314,9 @@ TEST_F(MainWindowTest, TheMenuHasItsOrderAndEnablesItsItemsOnlyWhileHiddenAndIdl
   ASSERT_EQ(GetMenuItemCount(menu), 6);
   const UINT order[] = {ID_MNU_PRO, ID_AUSFHREN1, ID_MNU_SHOW, 0, ID_BEENDEN2, ID_MNU_VER};
   for (int i = 0; i < 6; ++i) {
-    if (order[i] != 0) EXPECT_EQ(GetMenuItemID(menu, i), order[i]) << i;
+    if (order[i] != 0) {
+      EXPECT_EQ(GetMenuItemID(menu, i), order[i]) << i;
+    }
   }
   EXPECT_TRUE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_EQ(w.PopupMenu().Text(ID_MNU_PRO), L"Protokoll und Hilfe");

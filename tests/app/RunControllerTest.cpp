@@ -19,6 +19,7 @@ struct TRecorder final : IRunSystem, IRunView {
   std::set<std::string> Folders;
   std::string Target = "C:\\Sicherung";
   TStringList Dbs = {"C:\\Kontorix\\A\\", "C:\\Kontorix\\B\\"};
+  std::string ListProblem;
   bool LockFree = true;
   bool LockHeld = false;
   int Awake = 0;
@@ -64,6 +65,7 @@ struct TRecorder final : IRunSystem, IRunView {
 
   std::string TargetText() override { return Target; }
   TStringList Databases() override { return Dbs; }
+  std::string DatabaseListProblem() override { return ListProblem; }
   void ShowTargetState(bool exists) override { Log.push_back(exists ? "white" : "red"); }
   void RunLocked(TRunTrigger t) override {
     Log.push_back(t == TRunTrigger::Schedule ? "locked scheduled" : "locked manual");
@@ -167,6 +169,35 @@ TEST_F(RunControllerTest, ErrorsEndWithBlinkSoundPageAndRedPopupUntilTheNextRun)
   ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
   EXPECT_EQ(run_.State(), TRunState::Running);
   EXPECT_TRUE(io_.Has("no blink"));
+}
+
+TEST_F(RunControllerTest, AnUnreadableUserListIsProtocolledAndTheRunEndsRed) {
+  io_.ListProblem = "Die Datenbankliste C:\\Q\\UserDefined.txt kann nicht gelesen werden";
+  ASSERT_EQ(run_.StartRun(TRunTrigger::Schedule), TStartResult::Started);
+  EXPECT_EQ(io_.TakeLog(),
+            (std::vector<std::string>{
+                "white",
+                "protocol </b>08.12.2026 14h0m0<b>: <FONT color=\"#FF0000\">Die Datenbankliste "
+                "C:\\Q\\UserDefined.txt kann nicht gelesen werden</FONT>\r\n<hr>\r\n",
+                "no blink", "greyed C:\\Sicherung\\ awake locked",
+                "start C:\\Sicherung\\ | C:\\Kontorix\\A\\\r\nC:\\Kontorix\\B\\\r\n"}));
+  Report("Ende A", false, true);
+  Report("Ende B", false, true);
+  std::vector<std::string> log = io_.TakeLog();
+  std::vector<std::string> tail(log.end() - 5, log.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"blink", "sound", "open", "popup red 2", "after"}));
+  EXPECT_EQ(run_.State(), TRunState::ErrorsShown);
+
+  // With no database left to back up, the run still names the list.
+  io_.Dbs.clear();
+  EXPECT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::NothingToBackUp);
+  log = io_.TakeLog();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                          [](const std::string& l) {
+                            return l.find("UserDefined.txt kann nicht") != std::string::npos;
+                          }),
+            1);
+  EXPECT_NE(std::find(log.begin(), log.end(), "popup red 0"), log.end());
 }
 
 TEST_F(RunControllerTest, AMissingTargetAtARunStartOnlyWritesTheProtocolLine) {

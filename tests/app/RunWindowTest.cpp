@@ -380,6 +380,31 @@ TEST_F(RunWindowTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n08 Uhr");
 }
 
+TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNext) {
+  Settings(target_, "8", {sound_});
+  test::TRecordingSleeper sleeper;  // its reading is retried without waiting
+  test::THeldFile held(dir_ / "DATABASEUTIL\\UserDefined.txt", GENERIC_READ, 0);
+  ASSERT_TRUE(held.Held());
+  auto& w = Create();
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  std::string problem = "Die Datenbankliste " + ToAnsi(dir_ / "DATABASEUTIL\\UserDefined.txt") +
+                        " kann nicht gelesen werden";
+  EXPECT_NE(Log().find(problem), std::string::npos) << Log();
+  EXPECT_EQ(Log().find(ToAnsi(sound_)), std::string::npos) << "the user's database is unknown";
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(player_.played.size(), 1u);
+  EXPECT_TRUE(w.TimerErrorEnabled());
+
+  held.Release();
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  EXPECT_EQ(FirstLogLine().find("#FF0000"), std::string::npos) << FirstLogLine();
+  EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung (Userdef)");
+}
+
 TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   Settings(target_, "8,25,x,3", {sound_});
   auto& w = Create();
