@@ -72,7 +72,12 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       return DefWindowProcW(window, message, wParam, lParam);
     }
     case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      // A failure must not cross the window procedure: it would end the program.
+      try {
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+      } catch (const std::exception& error) {
+        ShowFailure(error);
+      }
       return 0;
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);

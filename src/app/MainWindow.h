@@ -150,7 +150,8 @@ class TVEZivavuvIdazadide {
   void LoadHours();
   void SetTargetState(bool exists);
   void SetTimerError(bool enabled);
-  void ShowRunFailure(const std::exception& error);
+  void ShowFailure(const std::exception& error);
+  void StoreSetting(const std::string& key, const std::string& value);
   void LoadImages();
   void LoadTarget();
   void Layout();

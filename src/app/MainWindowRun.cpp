@@ -172,12 +172,13 @@ void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
   try {
     run_->StartRun(trigger);
   } catch (const std::exception& error) {
-    ShowRunFailure(error);
+    ShowFailure(error);
   }
 }
 
-void TVEZivavuvIdazadide::ShowRunFailure(const std::exception& error) {
-  // The window is usable again; the user learns why the run was not shown in full.
+void TVEZivavuvIdazadide::ShowFailure(const std::exception& error) {
+  // The window stays usable; the user learns why a run or a step of theirs
+  // did not complete (a settings file held by another program, say).
   trayIcon_->ShowBalloon(kErrorBalloonTitle, error.what(), TBalloonIcon::Error, kBalloonTimeoutMs);
 }
 
@@ -189,7 +190,7 @@ void TVEZivavuvIdazadide::JobReported(const TBackupItem* report, int activeBacku
   try {
     run_->JobReported(report, activeBackups);
   } catch (const std::exception& error) {
-    ShowRunFailure(error);
+    ShowFailure(error);
   }
 }
 
@@ -216,8 +217,18 @@ void TVEZivavuvIdazadide::DCListCronChange() {
   if (!cronListReady_) return;
   THourSet hours = CheckedHours();
   FBackupSchedule->SetExpression(HoursExpression(hours));
-  WriteModeString(kCronKey, HoursText(hours));
+  StoreSetting(kCronKey, HoursText(hours));
   UpdateScheduleHint();
+}
+
+void TVEZivavuvIdazadide::StoreSetting(const std::string& key, const std::string& value) {
+  // The choice holds until the program ends; the user learns that it will
+  // not outlive it (the settings file is held or write-protected, say).
+  if (WriteModeString(key, value)) return;
+  trayIcon_->ShowBalloon(kErrorBalloonTitle,
+                         "Die Einstellung kann nicht in " + UserModeFileName() +
+                             " gespeichert werden. Sie gilt nur bis zum Programmende.",
+                         TBalloonIcon::Error, kBalloonTimeoutMs);
 }
 
 void TVEZivavuvIdazadide::UpdateScheduleHint() { trayIcon_->SetHint(ScheduleHint(CheckedHours())); }
@@ -229,7 +240,7 @@ void TVEZivavuvIdazadide::dglobalpathButtonClick() {
   std::string target = ExpandUncFileName(TargetText());
   SetWindowTextW(dglobalpath, Widen(target).c_str());
   bool exists = !target.empty() && IsExistingFolder(target);
-  if (exists) WriteModeString(kTargetKey, target);
+  if (exists) StoreSetting(kTargetKey, target);
   run_->TargetChosen(exists);
 }
 

@@ -13,11 +13,15 @@ const std::string& UserModeDirectory() {
   return directory;
 }
 
-std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {
+std::string UserModeFileName(const std::string& directory) {
   std::string folder = directory;
   if (folder.empty()) folder = UserModeDirectory();
   if (folder.empty()) folder = ProgramFolder();
-  return OpenIniFile(WithTrailingBackslash(folder) + "UserMode.INI");
+  return WithTrailingBackslash(folder) + "UserMode.INI";
+}
+
+std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {
+  return OpenIniFile(UserModeFileName(directory));
 }
 
 namespace {
@@ -38,16 +42,18 @@ bool WithUserMode(const std::string& directory, Action action) {
 
 }  // namespace
 
-void WriteModeString(const std::string& key, const std::string& value,
+bool WriteModeString(const std::string& key, const std::string& value,
                      const std::string& directory) {
-  if (key.empty()) return;
-  WithUserMode(directory,
-               [&](TFastIniFile& ini) { ini.WriteString(kModeSection, key, QuotedString(value)); });
+  if (key.empty()) return false;
+  return WithUserMode(directory, [&](TFastIniFile& ini) {
+    ini.WriteString(kModeSection, key, QuotedString(value));
+  });
 }
 
-void WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
-  if (key.empty()) return;
-  WithUserMode(directory, [&](TFastIniFile& ini) { ini.WriteInteger(kModeSection, key, value); });
+bool WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
+  if (key.empty()) return false;
+  return WithUserMode(directory,
+                      [&](TFastIniFile& ini) { ini.WriteInteger(kModeSection, key, value); });
 }
 
 std::string ReadModeString(const std::string& key, const std::string& defaultValue,

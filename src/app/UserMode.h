@@ -1,7 +1,8 @@
 #pragma once
 // The program's settings in UserMode.INI, section "MODE", beside the program
 // file. Every operation opens the store, does one read or write and
-// releases it; every failure is swallowed (a read then gives its default).
+// releases it; no failure raises: a read then gives its default, a write
+// tells whether it was stored.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,10 +21,12 @@ const std::string& UserModeDirectory();
 
 // The store for directory + "UserMode.INI" (the program's folder when empty).
 std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory = "");
-void WriteModeString(const std::string& key, const std::string& value,
+bool WriteModeString(const std::string& key, const std::string& value,
                      const std::string& directory = "");
-void WriteModeInteger(const std::string& key, std::int32_t value,
+bool WriteModeInteger(const std::string& key, std::int32_t value,
                       const std::string& directory = "");
+// directory + "UserMode.INI" as the user would look for it.
+std::string UserModeFileName(const std::string& directory = "");
 std::string ReadModeString(const std::string& key, const std::string& defaultValue = "",
                            const std::string& directory = "", bool writeBack = false);
 std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue,

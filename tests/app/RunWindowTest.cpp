@@ -405,6 +405,28 @@ TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNe
   EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung (Userdef)");
 }
 
+TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
+  Settings(target_, "8", {sound_});
+  auto& w = Create();
+  test::THeldFile held(dir_ / "UserMode.INI", GENERIC_READ | GENERIC_WRITE, 0);
+  ASSERT_TRUE(held.Held());
+  {
+    test::TFakeTime time;  // the settings file's ten seconds of retries pass at once
+    ui::ToggleCheckListItem(w.DCListCron, 14);
+  }
+  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,14 * * *") << "the hour counts until the end";
+  auto balloons = Balloons();
+  ASSERT_FALSE(balloons.empty());
+  EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel Fehler!");
+  EXPECT_EQ(balloons.back().Data.BalloonText,
+            "Die Einstellung kann nicht in " + (dir_ / "UserMode.INI") +
+                " gespeichert werden. Sie gilt nur bis zum Programmende.");
+
+  held.Release();
+  ui::ToggleCheckListItem(w.DCListCron, 15);
+  EXPECT_EQ(ReadModeString(kCronKey), "8,14,15");
+}
+
 TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   Settings(target_, "8,25,x,3", {sound_});
   auto& w = Create();
