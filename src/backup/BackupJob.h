@@ -27,6 +27,9 @@ struct TArchiveSetResult {
 // carries this suffix, and a folder with it is the leftover of a run that
 // was interrupted.
 inline constexpr char kUnfinishedSetSuffix[] = ".unfertig";
+// Whether a folder's name is a set's stamp ("dd-mm-yyyy-hh-nn-ss"): only such
+// folders are sets; others in a kind folder are the user's and stay untouched.
+bool IsSetFolderName(const std::string& name);
 
 // Set folders kept per kind.
 inline constexpr int kDatabaseSetsKept = 50;

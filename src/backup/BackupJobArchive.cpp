@@ -72,6 +72,8 @@ bool InsideABackupTree(const std::string& databaseDir, const std::string& path) 
 
 // The set folders of a kind folder: how many, the oldest, and whether one
 // was made today. Leftovers of interrupted runs are removed, not counted.
+// Only folders with a stamp's name are sets: a folder the user put there is
+// never counted, never taken for today's set and never removed.
 struct TSetFolders {
   int Count = 0;
   std::string Oldest;
@@ -85,10 +87,13 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
   std::vector<std::string> leftovers;
   files.Walk(base, false, [&](const TWalkItem& item) {
     if (!item.Folder) return;
-    if (EndsWith(WithoutTrailingBackslash(item.Path), kUnfinishedSetSuffix)) {
+    std::string name = ExtractFileName(WithoutTrailingBackslash(item.Path));
+    if (EndsWith(name, kUnfinishedSetSuffix) &&
+        IsSetFolderName(name.substr(0, name.size() - std::string(kUnfinishedSetSuffix).size()))) {
       leftovers.push_back(item.Path);
       return;
     }
+    if (!IsSetFolderName(name)) return;
     if (result.Count++ == 0 || item.CreationTicks < oldestTicks) {
       oldestTicks = item.CreationTicks;
       result.Oldest = item.Path;
@@ -100,6 +105,16 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
 }
 
 }  // namespace
+
+bool IsSetFolderName(const std::string& name) {
+  static const char kPattern[] = "00-00-0000-00-00-00";
+  if (name.size() != sizeof kPattern - 1) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    bool digit = name[i] >= '0' && name[i] <= '9';
+    if (kPattern[i] == '0' ? !digit : name[i] != '-') return false;
+  }
+  return true;
+}
 
 void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
   if (MonotonicMs() - lastProgressMs_ < kProgressIntervalMs) return;

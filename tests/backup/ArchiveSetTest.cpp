@@ -179,15 +179,16 @@ TEST_F(ArchiveSetTest, OldestSetFolderGoesWhenFiftyExist) {
   auto job = Job();
   std::string base = ZipBase(*job);
   for (int i = 0; i < 50; ++i) {
-    char name[16];
-    std::snprintf(name, sizeof name, "set-%02d", i);
+    char name[32];
+    std::snprintf(name, sizeof name, "01-01-2031-10-00-%02d", i);
     ASSERT_TRUE(ForceFolders(base + name));
     Sleep(2);
   }
   job->BuildArchiveSet(TArchiveKind::Database, 50);
   auto folders = FilesIn(base);
   EXPECT_EQ(folders.size(), 50u);
-  EXPECT_EQ(std::count(folders.begin(), folders.end(), "set-00"), 0) << "the earliest made is gone";
+  EXPECT_EQ(std::count(folders.begin(), folders.end(), "01-01-2031-10-00-00"), 0)
+      << "the earliest made is gone";
   EXPECT_EQ(std::count(folders.begin(), folders.end(), "04-05-2031-10-11-12"), 1);
 }
 

@@ -24,6 +24,10 @@ std::string Link(const std::string& path) {
   return "<a href=\"file://" + path + "\">" + path + "</a>";
 }
 std::string Plain(const std::string& text) { return "<b></b>: " + text; }
+// The stamp name of an earlier day's set, i from 0 to 59.
+std::string OldSet(int i) {
+  return "01-01-2031-10-00-" + std::string(i < 10 ? "0" : "") + std::to_string(i);
+}
 std::string Red(const std::string& text) {
   return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>";
 }
@@ -192,20 +196,20 @@ TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
   AddDatabase();
   TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
   for (int i = 0; i < kOtherSetsKept - 1; ++i)
-    world_.Files->AddFolder(Other() + "alt-" + std::to_string(i) + "\\", old, 10 + i);
+    world_.Files->AddFolder(Other() + OldSet(i) + "\\", old, 10 + i);
   world_.Files->AddFolder(Other() + "01-05-2031-10-00-00" + kUnfinishedSetSuffix + "\\", old, 1);
   auto job = world_.Job(kTarget, kDb);
   job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
   auto folders = SetFolders(Other());
   EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
-  EXPECT_TRUE(Has(folders, "alt-0\\")) << "the oldest real set stays: only nine existed";
+  EXPECT_TRUE(Has(folders, OldSet(0) + "\\")) << "the oldest real set stays: only nine existed";
   EXPECT_FALSE(Has(folders, std::string("01-05-2031-10-00-00") + kUnfinishedSetSuffix + "\\"));
 
   clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
   job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
   folders = SetFolders(Other());
   EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
-  EXPECT_FALSE(Has(folders, "alt-0\\")) << "the earliest made goes";
+  EXPECT_FALSE(Has(folders, OldSet(0) + "\\")) << "the earliest made goes";
 }
 
 TEST_F(BackupJobTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
@@ -283,14 +287,37 @@ TEST_F(BackupJobTest, FailedSetKeepsTheOldestSet) {
   AddDatabase();
   TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
   for (int i = 0; i < kOtherSetsKept; ++i)
-    world_.Files->AddFolder(Other() + "alt-" + std::to_string(i) + "\\", old, 10 + i);
+    world_.Files->AddFolder(Other() + OldSet(i) + "\\", old, 10 + i);
   world_.Files->FailingAdds[std::string(kDb) + "Brief.txt"] = "Stream-Write-Fehler in Datei X: weg";
   world_.Files->AddFile(std::string(kDb) + "Brief.txt", "b");
   auto job = world_.Job(kTarget, kDb);
   job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
   auto folders = SetFolders(Other());
   EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
-  EXPECT_TRUE(Has(folders, "alt-0\\")) << "the oldest set stays when no new set replaced it";
+  EXPECT_TRUE(Has(folders, OldSet(0) + "\\")) << "the oldest set stays when no new set replaced it";
+}
+
+TEST_F(BackupJobTest, FoldersOfTheUserInAKindFolderAreNeitherSetsNorRemoved) {
+  AddDatabase();
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  // Made before every set, and one of them today: neither is a set.
+  world_.Files->AddFolder(Other() + "Wichtig\\", old, 1);
+  world_.Files->AddFolder(Other() + "Kopie von 01-01-2031-10-00-00\\", clock_.LocalNow(), 2);
+  world_.Files->AddFolder(Other() + "Wichtig" + kUnfinishedSetSuffix + "\\", old, 3);
+  for (int i = 0; i < kOtherSetsKept - 1; ++i)
+    world_.Files->AddFolder(Other() + OldSet(i) + "\\", old, 10 + i);
+  auto job = world_.Job(kTarget, kDb);
+  EXPECT_TRUE(job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept).Created);
+  auto folders = SetFolders(Other());
+  EXPECT_TRUE(Has(folders, OldSet(0) + "\\")) << "nine sets and three other folders are no ten";
+  EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept) + 3);
+
+  clock_.Set(test::MakeTime(2031, 5, 5, 10, 0, 0));
+  EXPECT_TRUE(job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept).Created);
+  folders = SetFolders(Other());
+  EXPECT_FALSE(Has(folders, OldSet(0) + "\\")) << "the earliest set goes";
+  for (const char* mine : {"Wichtig\\", "Kopie von 01-01-2031-10-00-00\\", "Wichtig.unfertig\\"})
+    EXPECT_TRUE(Has(folders, mine)) << mine;
 }
 
 TEST_F(BackupJobTest, ProgressLinesAtMostEveryFiveSeconds) {
