@@ -61,6 +61,9 @@ void TBackupJob::ReportCheckResult(TCheckFlags flags) {
   if (!(flags & TableFound)) {
     hasErrors_ = true;
     Report("Datenbank nicht gefunden in " + DatabaseDir, true, true);
+    // Without the engine no table can be told apart: the user learns why.
+    if (!connectProblem_.empty())
+      Report("Die Datenbank-Engine ist nicht erreichbar: " + connectProblem_, true, true);
     return;
   }
   if (flags & TableProblem) return;
@@ -81,10 +84,15 @@ TBackupJob::TCheckFlags TBackupJob::CheckTables() {
   std::unique_ptr<ITableChecker> checker = system_.NewChecker();
   files_.ForceFolders(BackupRoot + kDataFolder);
   files_.ForceFolders(BackupRoot + kData2Folder);
+  connectProblem_.clear();
   try {
     checker->Connect();
+  } catch (const std::exception& e) {
+    connectProblem_ = e.what();
+    return flags_;  // no engine: reported as a database that was not found, with the reason
   } catch (...) {
-    return flags_;  // no engine: reported as a database that was not found
+    connectProblem_ = "unbekannter Fehler";
+    return flags_;
   }
   try {
     files_.Walk(DatabaseDir, false, [&](const TWalkItem& item) {

@@ -98,6 +98,7 @@ class TBackupJob : public TWorkerThreadJob {
   TStringList logLines_;
   bool hasErrors_ = false;
   TCheckFlags flags_ = 0;
+  std::string connectProblem_;  // why the engine could not be reached
   bool dataCopyFailed_ = false;
   bool data2CopyFailed_ = false;
   std::uint64_t lastProgressMs_ = 0;

@@ -129,12 +129,18 @@ TEST_F(BackupJobTest, NoEngineAndNoTablesAreADatabaseNotFound) {
   EXPECT_TRUE(world_.Reports->Final()->Failed);
   EXPECT_EQ(Lines(*world_.Reports)[1], Red("Datenbank nicht gefunden in " + std::string(kDb)));
 
+  EXPECT_EQ(Lines(*world_.Reports)[2], Plain("Datenbank \"" + std::string(kDb) + "\" fertig."));
+
   AddDatabase();
   world_.Connects = false;
   world_.Reports->Items.clear();
   Run();
   EXPECT_TRUE(world_.Reports->Final()->Failed);
-  EXPECT_EQ(Lines(*world_.Reports)[1], Red("Datenbank nicht gefunden in " + std::string(kDb)));
+  auto lines = Lines(*world_.Reports);
+  EXPECT_EQ(lines[1], Red("Datenbank nicht gefunden in " + std::string(kDb)));
+  EXPECT_EQ(lines[2],
+            Red("Die Datenbank-Engine ist nicht erreichbar: " +
+                std::string(EADSDatabaseError(6420, "Der Server ist nicht erreichbar").what())));
 }
 
 TEST_F(BackupJobTest, CopyThatCannotBeWrittenNamesTheReasonAndIsNotClaimed) {
