@@ -17,15 +17,7 @@ cmake --build --preset "$preset" --target qv-screens >/dev/null
 driver="$build/tests/ui/qv-screens.exe"
 mkdir -p "$out"
 
-# A display of our own unless one is given.
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null' EXIT
-  export DISPLAY="$display"
-  sleep 1
-fi
+. scripts/lib/virtual-display.sh
 
 # Each DPI gets a prefix of its own (wine reads LogPixels when a program
 # starts). Windows are not left to a window manager (the virtual display has

@@ -56,14 +56,7 @@ else
 fi
 
 # One virtual display for every Windows test of this run.
-if [ -z "${DISPLAY:-}" ]; then
-  display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  trap 'kill $xvfb_pid 2>/dev/null' EXIT
-  export DISPLAY="$display"
-  sleep 1
-fi
+. scripts/lib/virtual-display.sh
 
 for preset in "${presets[@]}"; do
   echo "=== $preset: configure and build"
