@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "app/AppResources.h"
@@ -77,6 +78,8 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
         OnCommand(LOWORD(wParam), HIWORD(wParam));
       } catch (const std::exception& error) {
         ShowFailure(error);
+      } catch (...) {
+        ShowFailure(std::runtime_error("unbekannter Fehler"));
       }
       return 0;
     case WM_MEASUREITEM: {

@@ -77,11 +77,7 @@ class TWindowRunView final : public IRunView {
   explicit TWindowRunView(TVEZivavuvIdazadide& w) : w_(w) {}
 
   std::string TargetText() override { return w_.TargetText(); }
-  // A user list that could not be read is tried again before every run.
-  TStringList Databases() override {
-    if (!w_.FUserListProblem.empty()) w_.FillDatabaseList();
-    return SplitLines(w_.DatabaseListText());
-  }
+  TStringList Databases() override { return SplitLines(w_.DatabaseListText()); }
   std::string DatabaseListProblem() override { return w_.FUserListProblem; }
   void ShowTargetState(bool exists) override { w_.SetTargetState(exists); }
   void RunningChanged(bool running) override { w_.FRunning = running; }
@@ -170,6 +166,9 @@ void TVEZivavuvIdazadide::CreateRunController() {
 
 void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
   try {
+    // A user list that could not be read is tried again before every run (only
+    // then: its reading may wait ten seconds).
+    if (!FUserListProblem.empty() && !FRunning) FillDatabaseList();
     run_->StartRun(trigger);
   } catch (const std::exception& error) {
     ShowFailure(error);

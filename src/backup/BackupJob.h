@@ -30,6 +30,8 @@ inline constexpr char kUnfinishedSetSuffix[] = ".unfertig";
 // Whether a folder's name is a set's stamp ("dd-mm-yyyy-hh-nn-ss"): only such
 // folders are sets; others in a kind folder are the user's and stay untouched.
 bool IsSetFolderName(const std::string& name);
+// A stamp with kUnfinishedSetSuffix: what an interrupted run left behind.
+bool IsUnfinishedSetFolderName(const std::string& name);
 
 // Set folders kept per kind.
 inline constexpr int kDatabaseSetsKept = 50;

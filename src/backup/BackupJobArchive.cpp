@@ -88,8 +88,7 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
   files.Walk(base, false, [&](const TWalkItem& item) {
     if (!item.Folder) return;
     std::string name = ExtractFileName(WithoutTrailingBackslash(item.Path));
-    if (EndsWith(name, kUnfinishedSetSuffix) &&
-        IsSetFolderName(name.substr(0, name.size() - std::string(kUnfinishedSetSuffix).size()))) {
+    if (IsUnfinishedSetFolderName(name)) {
       leftovers.push_back(item.Path);
       return;
     }
@@ -114,6 +113,11 @@ bool IsSetFolderName(const std::string& name) {
     if (kPattern[i] == '0' ? !digit : name[i] != '-') return false;
   }
   return true;
+}
+
+bool IsUnfinishedSetFolderName(const std::string& name) {
+  std::string suffix = kUnfinishedSetSuffix;
+  return EndsWith(name, suffix) && IsSetFolderName(name.substr(0, name.size() - suffix.size()));
 }
 
 void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {

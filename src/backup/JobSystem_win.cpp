@@ -30,8 +30,9 @@ class TZipArchiveWriter final : public IArchiveWriter {
       zip_.AddFile(path);
       return true;
     } catch (const EFOpenError& e) {
-      // Temporary files of the office application come and go during a run.
-      if (!IsMissingError(e.Code()) || qv::IsExistingFile(path)) throw;
+      // Temporary files of the office application come and go during a run;
+      // a folder, drive or share that went away fails the set.
+      if (!WasRemoved(path, e.Code())) throw;
       return false;
     }
   }

@@ -130,9 +130,11 @@ bool VerifyBackupTree(TConsole& console, const std::string& tree) {
   for (const char* kind : kSetKinds) {
     std::string base = tree + kind;
     if (!IsExistingFolder(base)) continue;
-    for (const std::string& set : Items(base, false))
-      if (IsSetFolderName(ExtractFileName(WithoutTrailingBackslash(set))))
+    for (const std::string& set : Items(base, false)) {
+      std::string name = ExtractFileName(WithoutTrailingBackslash(set));
+      if (IsSetFolderName(name) || IsUnfinishedSetFolderName(name))
         sound = VerifySet(console, set) && sound;
+    }
   }
   for (const char* copies : kCopyFolders) sound = VerifyCopies(console, tree + copies) && sound;
   return sound;

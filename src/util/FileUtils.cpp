@@ -13,12 +13,12 @@
 #include "util/WinText.h"
 
 namespace qv {
-bool IsMissingError(unsigned long error) {
+namespace {
+
+bool IsMissingError(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
          error == ERROR_INVALID_NAME;
 }
-
-namespace {
 
 // Looks the path up in its folder's listing (for files whose attributes
 // cannot be read while another process holds them).
@@ -161,6 +161,11 @@ bool IsExistingFile(const std::string& path) {
   TFileHandle target(
       OpenFileHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL));
   return target.valid() || GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool WasRemoved(const std::string& path, unsigned long openError) {
+  return openError == ERROR_FILE_NOT_FOUND && !IsExistingFile(path) &&
+         IsExistingFolder(ExtractFilePath(path));
 }
 
 bool IsExistingFolder(const std::string& path) {

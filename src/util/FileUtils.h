@@ -18,8 +18,9 @@ namespace qv {
 inline constexpr std::size_t kCopyBlockSize = 61440;
 
 bool IsExistingFile(const std::string& path);
-// Whether a failed call's error code says the file or its folder is not there.
-bool IsMissingError(unsigned long error);
+// Whether a file that failed to open with openError was removed from a folder
+// that is still there (not: its folder, drive or share went away).
+bool WasRemoved(const std::string& path, unsigned long openError);
 bool IsExistingFolder(const std::string& path);
 
 // Creates the folder and its missing parents; raises EInOutError for an

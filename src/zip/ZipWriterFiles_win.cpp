@@ -16,8 +16,8 @@
 namespace qv {
 namespace {
 
-// A file that another program holds is waited for; one that is gone (removed
-// since its folder was listed) is not: it raises at once.
+// A file that another program holds is waited for; one that was removed since
+// its folder was listed is not: it raises at once.
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
   if (!sharedWithRetry)
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
@@ -26,7 +26,7 @@ std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool shared
     try {
       return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
     } catch (const EFOpenError& e) {
-      if (!IsMissingError(e.Code()) || IsExistingFile(fileName)) throw;
+      if (!WasRemoved(fileName, e.Code())) throw;
       goneError = e.Code();
       return nullptr;
     }

@@ -386,6 +386,10 @@ TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNe
   test::THeldFile held(dir_ / "DATABASEUTIL\\UserDefined.txt", GENERIC_READ, 0);
   ASSERT_TRUE(held.Held());
   auto& w = Create();
+  size_t reads = sleeper.pauses.size();
+  w.NetworkTick();
+  w.CacheTick();
+  EXPECT_EQ(sleeper.pauses.size(), reads) << "the list is read again for a run only";
   SendMessageW(w.fma, BM_CLICK, 0, 0);
   ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
   std::string problem = "Die Datenbankliste " + ToAnsi(dir_ / "DATABASEUTIL\\UserDefined.txt") +

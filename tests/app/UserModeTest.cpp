@@ -67,21 +67,23 @@ TEST(UserModeSettings, UnchangedWriteLeavesTheFileUntouched) {
   EXPECT_EQ(CompareFileTime(&time, &after), 0);
 }
 
-TEST(UserModeSettings, FailuresAreSwallowed) {
+TEST(UserModeSettings, FailuresRaiseNothingAndWritesSaySo) {
   test::TFakeTime time;
   TTempDir dir;
   WriteBytes(dir / "blocked", "a file where the folder should be");
-  WriteModeString(kCronKey, "8", dir / "blocked\\sub");
+  EXPECT_FALSE(WriteModeString(kCronKey, "8", dir / "blocked\\sub"));
   EXPECT_EQ(ReadModeString(kCronKey, "", dir / "blocked\\sub"), "");
-  WriteModeString("", "x", dir.Path());
+  EXPECT_FALSE(WriteModeString("", "x", dir.Path()));
   EXPECT_FALSE(Exists(dir / "UserMode.INI"));
   WriteBytes(dir / "UserMode.INI", "[MODE]\r\nA=1\r\n");
   auto locked = std::make_unique<THeldFile>(dir / "UserMode.INI", GENERIC_READ | GENERIC_WRITE, 0);
   EXPECT_EQ(ReadModeInteger("A", 9, dir.Path()), 9);
-  WriteModeString("B", "2", dir.Path());  // swallowed after its retries
+  EXPECT_FALSE(WriteModeString("B", "2", dir.Path()));  // after its retries
   locked.reset();
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"), "[MODE]\r\nA=1\r\n") << "nothing lost, nothing half";
   EXPECT_GT(time.Elapsed(), 10000u) << "the retries ran on the sleep seam";
+  EXPECT_TRUE(WriteModeInteger("B", 2, dir.Path()));
+  EXPECT_EQ(ReadModeInteger("B", 0, dir.Path()), 2);
 }
 
 TEST(IniFileLayer, LockedFileIsRetriedForTenSecondsThenFails) {

@@ -319,14 +319,14 @@ class TKillingFiles final : public TFilesAround {
   }
 };
 
-// A temporary file that its program removes after the archive step listed it.
+// Files or folders that go away after the archive step listed them.
 class TVanishingFiles final : public TFilesAround {
  public:
   TVanishingFiles(std::shared_ptr<IJobFiles> real, std::string vanishing)
       : TFilesAround(std::move(real)), vanishing_(std::move(vanishing)) {}
   void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
     TFilesAround::Walk(f, r, v);
-    if (r) ::DeleteFileW(Widen(vanishing_).c_str());
+    if (r) std::filesystem::remove_all(std::filesystem::path(Widen(vanishing_)));
   }
 
  private:
@@ -389,6 +389,20 @@ TEST_F(ArchiveSetTest, FileRemovedAfterTheListingIsLeftOutWithoutWaiting) {
     EXPECT_EQ(ListZip(ReadBytes(part)).Names, names) << part;
     KeepForReaders(part, "vanished-" + parts[0]);
   }
+}
+
+TEST_F(ArchiveSetTest, DatabaseFolderGoneDuringTheArchiveStepFailsTheSet) {
+  test::TRecordingSleeper sleeper;
+  WriteBytes(db_ + "A.ADT", "a");
+  WriteBytes(db_ + "Brief.txt", "b");
+  TJobSystem system = DefaultJobSystem();
+  system.Files = std::make_shared<TVanishingFiles>(system.Files, db_);  // a share that went away
+  TBackupJob job(dir_ / "Ziel", harness_.Channel(), db_, system);
+  ForceFolders(job.BackupRoot);
+  TArchiveSetResult result = job.BuildArchiveSet(TArchiveKind::Other, 10);
+  EXPECT_TRUE(result.Created);
+  EXPECT_NE(result.Error.find("Brief.txt"), std::string::npos) << result.Error;
+  EXPECT_TRUE(FilesIn(OtherBase(job)).empty()) << "no empty set stands for the day";
 }
 
 TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {

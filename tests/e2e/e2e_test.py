@@ -271,6 +271,17 @@ class CliEndToEnd(unittest.TestCase):
         empty = inst.cli("verify", "--target", winpath(inst.target))
         self.assertEqual(empty.returncode, 0, empty.stdout.decode("utf-8"))
         self.assertIn("(leer: keine Dateien dieser Art)", empty.stdout.decode("utf-8"))
+        # A folder of the user's is no set; the leftover of an interrupted run is named.
+        os.makedirs(os.path.join(tree, "ZIP", "Eigene Ablage"))
+        leftover = os.path.join(tree, "ZIPOTHER", "02-02-2026-08-00-00.unfertig")
+        os.makedirs(leftover)
+        mixed = inst.cli("verify", "--target", winpath(inst.target))
+        mixed_out = mixed.stdout.decode("utf-8")
+        self.assertEqual(mixed.returncode, 1, mixed_out)
+        self.assertNotIn("Eigene Ablage", mixed_out)
+        self.assertIn("FEHLER  " + winpath(leftover) + "\\: unvollständig (abgebrochene Sicherung)",
+                      mixed_out)
+        os.rmdir(leftover)
         # A missing part is named, not taken for a smaller set.
         moved = os.path.join(zip_set, "datenbank Teil[2].zip")
         os.rename(archive, moved)
