@@ -44,12 +44,16 @@ std::string BackupFolderName(const std::string& databaseDir) {
   return CleanPathName(DatabaseFolderOf(databaseDir));
 }
 
-std::vector<TBackupStart> PlanBackupFolders(const TStringList& databaseDirs) {
+std::vector<TBackupStart> PlanBackupFolders(const TStringList& databaseDirs,
+                                            const TFolderOwner& ownerOf) {
   std::vector<TBackupStart> starts;
   for (const std::string& dir : databaseDirs) {
     if (Contains(starts, DatabaseFolderOf(dir), false)) continue;
     std::string name = BackupFolderName(dir);
-    if (Contains(starts, name, true)) {
+    std::string owner = ownerOf ? ownerOf(name) : std::string();
+    bool ownedByAnother =
+        !owner.empty() && !SameText1252(DatabaseFolderOf(owner), DatabaseFolderOf(dir));
+    if (ownedByAnother || Contains(starts, name, true)) {
       std::string mark = PathMark(dir);
       name = CleanPathName(DatabaseFolderOf(dir), 100 - mark.size()) + mark;
     }

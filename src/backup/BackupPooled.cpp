@@ -3,6 +3,7 @@
 #include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
 #include "backup/OtherJobs.h"
+#include "util/FileStream.h"
 #include "util/FileUtils.h"
 #include "util/Messages.h"
 
@@ -13,6 +14,34 @@ namespace {
 // queue is looked at, not posted, so it arrives even when posts fail.
 constexpr UINT_PTR kLostEndsTimer = 1;
 constexpr UINT kLostEndsIntervalMs = 500;
+
+std::string OwnerFileOf(const std::string& target, const std::string& folderName) {
+  return WithTrailingBackslash(target) + folderName + "\\" + kOwnerFile;
+}
+
+// The database a backup folder was made for (UTF-8, its first line); empty
+// when none is recorded or the record cannot be read.
+std::string RecordedOwner(const std::string& ownerFile) {
+  try {
+    if (!IsExistingFile(ownerFile)) return {};
+    TFileStream stream(ownerFile, TFileAccess::Read, TFileShare::DenyWrite);
+    TStringList lines = SplitLines(ReadAllBytes(stream));
+    return lines.empty() ? std::string() : TrimBlanks(lines[0]);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+// A folder without a record gets one: from now on it belongs to this database.
+void RecordOwner(const std::string& ownerFile, const std::string& databaseDir) {
+  if (IsExistingFile(ownerFile)) return;
+  try {
+    ForceFileFolder(ownerFile);
+    TrySaveBytes(DatabaseFolderOf(databaseDir) + "\r\n", ownerFile);
+  } catch (const std::exception&) {
+    // Without the record the folder is still the database's by its name.
+  }
+}
 
 }  // namespace
 
@@ -48,7 +77,11 @@ void TBackupPooled::StartBackups(const std::string& target, const std::string& d
   TStringList existing;
   for (const std::string& line : SplitLines(databases))
     if (IsExistingFolder(line)) existing.push_back(line);
-  for (const TBackupStart& start : PlanBackupFolders(existing)) {
+  auto ownerOf = [&](const std::string& folderName) {
+    return RecordedOwner(OwnerFileOf(target, folderName));
+  };
+  for (const TBackupStart& start : PlanBackupFolders(existing, ownerOf)) {
+    RecordOwner(OwnerFileOf(target, start.FolderName), start.DatabaseDir);
     ++activeBackups_;
     pool_->AddJob(MakeBackupJob(target, start.DatabaseDir, start.FolderName));
   }

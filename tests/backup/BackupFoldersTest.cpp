@@ -49,6 +49,22 @@ TEST(BackupFolders, ACleanedPathTakenEarlierGetsTheMarkOfTheOwnPath) {
   EXPECT_EQ(Folders({"D:\\Firma:Daten", "D:\\Firma\\Daten", "D:\\Firma_Daten"})[2], names[1]);
 }
 
+TEST(BackupFolders, AFolderMadeForAnotherDatabaseIsNotTaken) {
+  std::string marked = Folders({"D:\\Firma\\Daten", "D:\\Firma_Daten"})[1];
+  auto owners = [](const std::string& folder) -> std::string {
+    return folder == "D__Firma_Daten" ? "D:\\Firma\\Daten" : "";
+  };
+  // The owner is not in this run (unreachable, or left the list): still its folder.
+  auto starts = PlanBackupFolders({"D:\\Firma_Daten"}, owners);
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].FolderName, marked);
+  // The owner itself, however written, and a database whose folder has no owner.
+  starts = PlanBackupFolders({"d:\\firma\\daten\\", "D:\\Andere"}, owners);
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[0].FolderName, "d__firma_daten");
+  EXPECT_EQ(starts[1].FolderName, "D__Andere");
+}
+
 TEST(BackupFolders, LongPathsCutAlikeStayAtOneHundredCharacters) {
   std::string common = "D:\\Kunden\\" + std::string(85, 'a') + "\\Anlagen \xC3\xA4";
   auto names = Folders({common + "\\Firma 1", common + "\\Firma 2", common + ".\\Firma 3"});

@@ -6,6 +6,7 @@
 #include "TestClock.h"
 #include "WinPump.h"
 #include "WinTestSupport.h"
+#include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
 #include "backup/BackupPooled.h"
 #include "backup/ReportText.h"
@@ -119,6 +120,14 @@ TEST_F(BackupPoolTest, EveryDatabaseGetsABackupFolderOfItsOwn) {
   EXPECT_EQ(folders_[1], CleanPathName(dir_ / "Firma\\Daten"));
   EXPECT_NE(folders_[2], folders_[1]);
   EXPECT_EQ(folders_[2].rfind(folders_[1] + "~", 0), 0u) << folders_[2];
+  // Each folder names its database, and keeps it when that one is not in a run.
+  EXPECT_EQ(test::ReadBytes(dir_ / ("Ziel\\" + folders_[1] + "\\" + kOwnerFile)),
+            (dir_ / "Firma\\Daten") + "\r\n");
+  std::string marked = folders_[2];
+  folders_.clear();
+  pool_->StartBackups(dir_ / "Ziel", dir_ / "Firma_Daten");
+  ASSERT_TRUE(WaitForIdle());
+  EXPECT_EQ(folders_, std::vector<std::string>{marked});
 }
 
 TEST_F(BackupPoolTest, FinalItemCarriesTheLoggedLinesAndClosesWithRule) {
