@@ -82,12 +82,16 @@ TEST(TrayProgram, ASecondStartShowsTheFirstWindowAndEndsAtOnce) {
 
   TProcess first(exe);
   ASSERT_TRUE(first.Started());
-  // The first start shows its window once and lets it shrink away.
+  // The first start shows its window once and lets it shrink away. Before its
+  // showing the window already stands hidden at that place: it must have been
+  // seen on the screen first.
   HWND window = nullptr;
+  bool seen = false;
   ASSERT_TRUE(test::PumpUntil(
       [&] {
         window = FindMainWindow();
-        return ShownAndShrunkAway(window);
+        seen = seen || (window && IsWindowVisible(window));
+        return seen && ShownAndShrunkAway(window);
       },
       60000));
 
