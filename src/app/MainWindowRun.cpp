@@ -26,13 +26,7 @@ constexpr char kFolderDialogTitle[] = "Zielverzeichnis";
 void Grey(HBITMAP picture) {
   BITMAP info = {};
   if (!picture || !GetObjectW(picture, sizeof info, &info) || info.bmWidth <= 0) return;
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = info.bmWidth;
-  format.bmiHeader.biHeight = info.bmHeight;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 24;
-  format.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO format = ui::Rgb24Format(info.bmWidth, info.bmHeight);
   std::size_t stride = (static_cast<std::size_t>(info.bmWidth) * 3 + 3) & ~std::size_t{3};
   std::vector<std::uint8_t> bits(stride * static_cast<std::size_t>(info.bmHeight));
   HDC screen = GetDC(nullptr);
@@ -49,12 +43,7 @@ ui::TBitmap PanelPicture(HWND panel) {
   if (!IsWindowVisible(panel)) return ui::CaptureWindow(panel);
   RECT r;
   GetClientRect(panel, &r);
-  BITMAPINFO format = {};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = r.right;
-  format.bmiHeader.biHeight = r.bottom;
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 24;
+  BITMAPINFO format = ui::Rgb24Format(r.right, r.bottom);
   void* bits = nullptr;
   HDC source = GetDC(panel);
   ui::TBitmap picture(CreateDIBSection(source, &format, DIB_RGB_COLORS, &bits, nullptr, 0));

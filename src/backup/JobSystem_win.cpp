@@ -29,10 +29,9 @@ class TZipArchiveWriter final : public IArchiveWriter {
     try {
       zip_.AddFile(path);
       return true;
-    } catch (const EFOpenError& e) {
+    } catch (const EFileRemoved&) {
       // Temporary files of the office application come and go during a run;
-      // a folder, drive or share that went away fails the set.
-      if (!WasRemoved(path, e.Code())) throw;
+      // a folder, drive or share that went away still fails the set.
       return false;
     }
   }

@@ -25,6 +25,13 @@ class EFOpenError : public EFileError {
                    code) {}
 };
 
+// A file that could not be opened because it was removed after its folder
+// was listed.
+class EFileRemoved : public EFOpenError {
+ public:
+  using EFOpenError::EFOpenError;
+};
+
 class EFCreateError : public EFileError {
  public:
   EFCreateError(const std::string& path, unsigned long code)

@@ -17,7 +17,7 @@ namespace qv {
 namespace {
 
 // A file that another program holds is waited for; one that was removed since
-// its folder was listed is not: it raises at once.
+// its folder was listed is not: it raises EFileRemoved at once.
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
   if (!sharedWithRetry)
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
@@ -31,7 +31,7 @@ std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool shared
       return nullptr;
     }
   });
-  if (!source) throw EFOpenError(fileName, goneError);
+  if (!source) throw EFileRemoved(fileName, goneError);
   return source;
 }
 

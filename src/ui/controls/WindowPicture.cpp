@@ -40,18 +40,24 @@ class TPicture {
 
 }  // namespace
 
+BITMAPINFO Rgb24Format(int width, int height) {
+  BITMAPINFO format = {};
+  format.bmiHeader.biSize = sizeof format.bmiHeader;
+  format.bmiHeader.biWidth = width;
+  format.bmiHeader.biHeight = height;
+  format.bmiHeader.biPlanes = 1;
+  format.bmiHeader.biBitCount = 24;
+  format.bmiHeader.biCompression = BI_RGB;
+  return format;
+}
+
 TBitmap CaptureWindow(HWND window) {
   RECT r;
   if (!IsWindow(window) || !GetWindowRect(window, &r)) return TBitmap();
   using TPrintWindow = BOOL(WINAPI*)(HWND, HDC, UINT);
   auto print = reinterpret_cast<TPrintWindow>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "PrintWindow")));
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = r.right - r.left;
-  bi.bmiHeader.biHeight = r.bottom - r.top;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 24;
+  BITMAPINFO bi = Rgb24Format(r.right - r.left, r.bottom - r.top);
   void* bits = nullptr;
   HDC screen = GetDC(nullptr);
   TBitmap bitmap(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));

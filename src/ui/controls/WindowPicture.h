@@ -10,6 +10,9 @@ namespace qv::ui {
 
 inline constexpr wchar_t kPictureWindowClass[] = L"QvPictureWindow";
 
+// The format of a 24-bit, bottom-up, uncompressed picture of that size.
+BITMAPINFO Rgb24Format(int width, int height);
+
 // The window's current image as a 24-bit bitmap through the system's window
 // printing (looked up at run time); an empty bitmap where it is missing.
 TBitmap CaptureWindow(HWND window);
