@@ -16,5 +16,5 @@ function(qv_test name)
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QV_BUILD_DIR=${CMAKE_BINARY_DIR}"
     LABELS "${T_LABELS}"
-    TIMEOUT 900)
+    TIMEOUT 300)
 endfunction()

@@ -8,6 +8,8 @@ scripts/setup.sh || { echo "setup failed"; exit 1; }
 
 presets=(${QV_PRESETS:-native native-tsan win32 win64})
 fuzz_seconds=${QV_FUZZ_SECONDS:-5}
+# A configuration's tests take a few minutes; a hang must not eat CI's time.
+ctest_minutes=${QV_CTEST_MINUTES:-20}
 summary=()
 passed_total=0
 failed_total=0
@@ -25,6 +27,14 @@ failed_test_output() {  # ctest log
   grep -A30 "tests failed out of" "$1" | tail -n +2
 }
 
+# The tests ctest started and never finished (when it was stopped).
+unfinished_tests() {  # ctest log
+  awk '/^ +Start +[0-9]+: / { running[$3] = 1 }
+       /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / { name = $0; sub(/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: /, "", name)
+         sub(/ .*/, "", name); delete running[name] }
+       END { for (t in running) print "  still running: " t }' "$1"
+}
+
 # Starts the one wine server that serves every test program of a prefix,
 # with wine's own services (a program that connects while an idle server
 # shuts down fails). The server a prefix's first program brings up
@@ -37,10 +47,18 @@ start_wine_server() {  # preset
   build_dir="$(pwd)/build/$1"
   prefix="$build_dir/wineprefix"
   probe="$build_dir/tests/util/strutils_test.exe"
-  QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
+  QV_BUILD_DIR="$build_dir" timeout 300 cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
   timeout 120 env WINEPREFIX="$prefix" wineserver -w || WINEPREFIX="$prefix" wineserver -k
   WINEPREFIX="$prefix" WINEDEBUG=-all wineserver -p >/dev/null 2>&1 || return 1
-  QV_BUILD_DIR="$build_dir" cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
+  QV_BUILD_DIR="$build_dir" timeout 300 cmake/wine-run.sh "$probe" --gtest_filter=none >/dev/null 2>&1
+}
+
+# Every wine prefix of a configuration takes more than a gigabyte; they are
+# made again by the next run, so they go once the configuration is tested.
+remove_wine_prefixes() {  # preset
+  local build_dir="build/$1"
+  [ -d "$build_dir/wineprefix" ] && WINEPREFIX="$(pwd)/$build_dir/wineprefix" wineserver -k 2>/dev/null
+  rm -rf "$build_dir/wineprefix" "$build_dir/dpi144/wineprefix" "$build_dir/tests/installer/work"
 }
 
 # Formatting: every tracked source file as .clang-format wants it.
@@ -54,6 +72,9 @@ else
   passed_total=$((passed_total + 1))
   summary+=("$(printf '%-12s %s' format "all files formatted")")
 fi
+
+# Builds and wine prefixes need several gigabytes; a full disk shows as hangs.
+echo "disk: $(df -h --output=avail . | tail -1 | tr -d ' ') free"
 
 # One virtual display for every Windows test of this run.
 . scripts/lib/virtual-display.sh
@@ -69,16 +90,21 @@ for preset in "${presets[@]}"; do
   fi
   echo "=== $preset: tests"
   log="build/$preset/ctest.log"
-  prefix="$(pwd)/build/$preset/wineprefix"
   if [[ "$preset" == win* ]]; then
     if ! start_wine_server "$preset"; then
+      remove_wine_prefixes "$preset"
       count_failure "$preset" "wine server did not start"
       continue
     fi
   fi
-  (cd "build/$preset" && ctest -j2 --output-on-failure) >"$log" 2>&1
+  (cd "build/$preset" && timeout -k 30 "${ctest_minutes}m" ctest -j2 --output-on-failure) >"$log" 2>&1
   status=$?
-  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+  if [ $status -eq 124 ] || [ $status -eq 137 ]; then
+    echo "ctest stopped after $ctest_minutes minutes"
+    unfinished_tests "$log"
+    tail -n 30 "$log"
+  fi
+  [[ "$preset" == win* ]] && remove_wine_prefixes "$preset"
   line=$(grep -Eo '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   echo "${line:-no test result}"
   if [ $status -ne 0 ]; then
