@@ -24,8 +24,19 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     wineserver -w
   fi
 ) 9>"$build_dir/.wineprefix.lock"
+# The program's stderr goes into a file that is passed on when it has ended.
+# Wine's desktop process, started by whichever program first makes a window,
+# inherits that program's stderr and lives on after it: were that a pipe of
+# the caller (ctest's), the caller would wait for the desktop process to end.
+# Stdout stays live (tests read a helper's lines while it runs).
+err=$(mktemp "${TMPDIR:-/tmp}/qv-wine-err.XXXXXX")
+trap 'rm -f "$err"' EXIT
 # Windows (hidden ones too) need a display; without one, bring a virtual one.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@" 2> >(grep -v '^X connection to' >&2)
+  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@" 2>"$err"
+else
+  wine "$exe" "$@" 2>"$err"
 fi
-exec wine "$exe" "$@"
+status=$?
+grep -v '^X connection to' "$err" >&2
+exit $status
