@@ -28,12 +28,14 @@ void TWorkerSignals::Signal(bool TWorkerSignals::*flag) {
 TWorkerSignals::TWake TWorkerSignals::Wait() {
   std::unique_lock<std::mutex> guard(lock_);
   changed_.wait(guard, [&] { return stop_ || work_; });
-  if (stop_) {
-    stop_ = false;
-    return Stop;
+  // Work comes first: a job given to this worker counts as running, and the
+  // pool's end waits for it; dropped here, that end would wait forever.
+  if (work_) {
+    work_ = false;
+    return Work;
   }
-  work_ = false;
-  return Work;
+  stop_ = false;
+  return Stop;
 }
 
 // --- TWorkerThread ------------------------------------------------------------

@@ -181,6 +181,35 @@ TEST(WorkerPoolShutdown, DestructionDropsQueuedAndAwaitsRunningJobs) {
   EXPECT_EQ(log.freed, 4);
 }
 
+// A worker told to stop before it first woke up still runs the job it was
+// given: the pool counts it as running and waits for it to end.
+TEST(WorkerSignals, WorkGivenBeforeAStopIsTakenFirst) {
+  TWorkerSignals signals;
+  signals.SignalWork();
+  signals.SignalStop();
+  EXPECT_EQ(signals.Wait(), TWorkerSignals::Work);
+  EXPECT_EQ(signals.Wait(), TWorkerSignals::Stop);
+}
+
+TEST(WorkerPoolShutdown, AJobGivenJustBeforeTheEndRunsAndTheEndComes) {
+  constexpr int kRounds = 300;
+  std::atomic<int> runs{0};
+  std::atomic<int> freed{0};
+  struct TCountingJob final : TWorkerThreadJob {
+    TCountingJob(std::atomic<int>& runs, std::atomic<int>& freed) : runs_(runs), freed_(freed) {}
+    ~TCountingJob() override { ++freed_; }
+    void Run() override { ++runs_; }
+    std::atomic<int>& runs_;
+    std::atomic<int>& freed_;
+  };
+  for (int round = 0; round < kRounds; ++round) {
+    TWorkerThreadPool pool(2, 2);
+    pool.AddJob(std::make_unique<TCountingJob>(runs, freed));
+  }
+  EXPECT_EQ(runs.load(), kRounds);
+  EXPECT_EQ(freed.load(), kRounds);
+}
+
 TEST(WorkerPoolStress, EveryJobRunsOnceAndIsFreedOnce) {
   constexpr int kJobs = 4000;
   struct TCountingJob final : TWorkerThreadJob {
