@@ -50,9 +50,19 @@ void TBackupJob::Run() {
 void TBackupJob::RunSteps() {
   files_.ForceFolders(BackupRoot);
   Report("Datenbank \"" + DatabaseDir + "\" überprüfen..", true, false);
+  StartEarlyDatabaseSet();
+  // Whatever ends the steps, the early set is awaited and, unless it became
+  // the day's set, removed.
+  struct TEarlySetEnd {
+    TBackupJob& Job;
+    ~TEarlySetEnd() { Job.DiscardEarlyDatabaseSet(); }
+  } earlySetEnd{*this};
   TCheckFlags flags = CheckTables();
   ReportCheckResult(flags);
-  if ((flags & TableFound) && !(flags & TableProblem)) BuildArchivesAndReport();
+  if ((flags & TableFound) && !(flags & TableProblem))
+    BuildArchivesAndReport();
+  else
+    DiscardEarlyDatabaseSet();
   Report("Datenbank \"" + DatabaseDir + "\" fertig.", true, false);
   Report(kRuleLine, true, false);
 }

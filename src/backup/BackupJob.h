@@ -3,10 +3,15 @@
 // copy, keeps the sound ones in DATA and DATA2, builds the daily archive sets
 // and reports every step. Portable: the file work, the engine and the way
 // reports travel come in through JobPorts.h.
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "backup/JobPorts.h"
 #include "backup/PartPlan.h"
@@ -21,6 +26,16 @@ enum class TArchiveKind { Database, Other };
 struct TArchiveSetResult {
   bool Created = false;
   std::string Error;
+};
+
+// An archive set written under its working name, not yet made the day's set.
+struct TPreparedSet {
+  bool OneOfToday = false;  // nothing written: today's set exists
+  int Count = 0;            // sets of the kind before this one
+  std::string Oldest;       // the oldest of them
+  std::string Working;      // the set's folder under its working name
+  std::string Set;          // its folder under the stamp name
+  std::string Error;        // why writing failed
 };
 
 // A set folder gets its stamp name only when it is complete; until then it
@@ -48,6 +63,10 @@ class TBackupJob : public TWorkerThreadJob {
 
   // Today's archive set of one kind, once per day, keeping `keep` set folders.
   TArchiveSetResult BuildArchiveSet(TArchiveKind kind, int keep);
+  // Its two halves: the set written under its working name, then made the
+  // day's set (or removed after an error), the oldest set giving way.
+  TPreparedSet PrepareArchiveSet(TArchiveKind kind);
+  TArchiveSetResult CompleteArchiveSet(const TPreparedSet& prepared, int keep);
   // The parts of the last set, in order, with their final paths.
   const TStringList& ArchiveFiles() const { return archiveFiles_; }
 
@@ -84,6 +103,15 @@ class TBackupJob : public TWorkerThreadJob {
                       const std::string& base);
 
   void BuildArchivesAndReport();
+
+  // The database's set is written while the tables are checked, and made the
+  // day's set only after a sound check; its lines wait for the check's.
+  void StartEarlyDatabaseSet();
+  TArchiveSetResult FinishEarlyDatabaseSet();
+  void DiscardEarlyDatabaseSet() noexcept;
+  // Takes a line of the early set while the check runs; false when the line
+  // is to be sent as usual.
+  bool HoldEarlyLine(const std::string& text, bool addToLog, bool failed);
   // Writes the parts into setFolder; the error text, empty when all went well.
   std::string WriteArchiveParts(const std::string& setFolder, const std::string& archiveName,
                                 TArchiveKind kind);
@@ -105,6 +133,19 @@ class TBackupJob : public TWorkerThreadJob {
   bool data2CopyFailed_ = false;
   std::uint64_t lastProgressMs_ = 0;
   std::uint64_t partLimit_ = kArchivePartLimit;
+
+  struct THeldLine {
+    std::string Text;
+    bool Failed;
+  };
+  std::thread earlyThread_;
+  std::atomic<std::thread::id> earlyThreadId_{};
+  std::mutex earlyLock_;
+  bool earlyLinesFlow_ = false;       // under earlyLock_
+  std::vector<THeldLine> heldLines_;  // under earlyLock_
+  TPreparedSet earlySet_;
+  std::exception_ptr earlyFailure_;
+  std::atomic<bool> archiveCancelled_{false};
 };
 
 }  // namespace qv

@@ -4,6 +4,7 @@
 // working name and gets its stamp name only when every part is complete.
 #include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
@@ -13,6 +14,7 @@ namespace qv {
 namespace {
 
 constexpr std::uint64_t kProgressIntervalMs = 5000;
+constexpr char kArchiveCancelled[] = "Ziparchiv abgebrochen: eine Tabelle ist nicht in Ordnung";
 
 struct TKindInfo {
   const char* Folder;
@@ -127,38 +129,53 @@ void TBackupJob::ThrottledProgress(const std::function<std::string()>& text) {
 }
 
 TArchiveSetResult TBackupJob::BuildArchiveSet(TArchiveKind kind, int keep) {
+  return CompleteArchiveSet(PrepareArchiveSet(kind), keep);
+}
+
+TPreparedSet TBackupJob::PrepareArchiveSet(TArchiveKind kind) {
   const TKindInfo& info = Info(kind);
-  TArchiveSetResult result;
+  TPreparedSet prepared;
   archiveFiles_.clear();
   std::string base = WithTrailingBackslash(BackupRoot + info.Folder);
   files_.ForceFolders(base);
   TSetFolders folders = ScanSetFolders(files_, base);
+  prepared.Count = folders.Count;
+  prepared.Oldest = folders.Oldest;
   if (folders.OneOfToday) {
     Report(std::string(info.AllSetsLine) + FileLink(base) + ".", true, false);
-    return result;
+    prepared.OneOfToday = true;
+    return prepared;
   }
-  result.Created = true;
   Report(info.StartLine, true, false);
   std::string stamp = Stamp(LocalNow());
-  std::string working = base + stamp + kUnfinishedSetSuffix + "\\";
-  std::string set = base + stamp + "\\";
-  files_.ForceFolders(working);
-  result.Error = WriteArchiveParts(working, info.ArchiveName, kind);
+  prepared.Working = base + stamp + kUnfinishedSetSuffix + "\\";
+  prepared.Set = base + stamp + "\\";
+  files_.ForceFolders(prepared.Working);
+  prepared.Error = WriteArchiveParts(prepared.Working, info.ArchiveName, kind);
+  return prepared;
+}
+
+TArchiveSetResult TBackupJob::CompleteArchiveSet(const TPreparedSet& prepared, int keep) {
+  TArchiveSetResult result;
+  if (prepared.OneOfToday) return result;
+  result.Created = true;
+  result.Error = prepared.Error;
   if (result.Error.empty()) {
     try {
-      files_.RenameFolder(working, set);
-      for (std::string& part : archiveFiles_) part = set + part.substr(working.size());
+      files_.RenameFolder(prepared.Working, prepared.Set);
+      for (std::string& part : archiveFiles_)
+        part = prepared.Set + part.substr(prepared.Working.size());
     } catch (const std::exception& e) {
       result.Error = e.what();
     }
   }
   if (!result.Error.empty()) {
     archiveFiles_.clear();
-    files_.DeleteFolderTree(working);
+    files_.DeleteFolderTree(prepared.Working);
   }
   // Only a new set takes the oldest one's place: a failed day keeps every old set.
-  if (result.Error.empty() && folders.Count >= keep && !folders.Oldest.empty())
-    files_.DeleteFolderTree(folders.Oldest);
+  if (result.Error.empty() && prepared.Count >= keep && !prepared.Oldest.empty())
+    files_.DeleteFolderTree(prepared.Oldest);
   return result;
 }
 
@@ -206,6 +223,7 @@ void TBackupJob::WritePart(IArchiveWriter& writer, const std::string& path,
         return "<b>" + system_.Thousands(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
                " </b>zippen.. [" + DatabaseDir + "]";
       });
+    if (archiveCancelled_) throw std::runtime_error(kArchiveCancelled);
     writer.AddFile(files[j]);
   }
 }
@@ -230,8 +248,7 @@ void TBackupJob::ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& re
 }
 
 void TBackupJob::BuildArchivesAndReport() {
-  ReportArchiveSet(TArchiveKind::Database,
-                   BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept));
+  ReportArchiveSet(TArchiveKind::Database, FinishEarlyDatabaseSet());
   ReportArchiveSet(TArchiveKind::Other, BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept));
 }
 

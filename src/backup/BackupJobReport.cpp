@@ -5,6 +5,7 @@
 
 namespace qv {
 void TBackupJob::Report(const std::string& text, bool addToLog, bool failed) {
+  if (HoldEarlyLine(text, addToLog, failed)) return;
   auto item = std::make_unique<TBackupItem>();
   item->Text = ItemText(text, failed);
   item->DatabaseDir = DatabaseDir;

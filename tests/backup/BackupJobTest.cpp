@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <thread>
 
 #include "FakeJobSystem.h"
 #include "TestClock.h"
@@ -121,6 +124,61 @@ TEST_F(BackupJobTest, DamagedTableStopsTheArchivesButNotTheOtherTables) {
             1u);
   EXPECT_TRUE(SetFolders(Zip()).empty());
   EXPECT_TRUE(world_.Files->Archives.empty());
+}
+
+// Whether the file comes into being within 20 s (written by another thread).
+bool AppearsSoon(test::TFakeFiles& files, const std::string& path) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  for (;;) {
+    {
+      std::lock_guard<std::recursive_mutex> guard(files.Lock);
+      if (files.Files.count(path)) return true;
+    }
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+// The database's set is written while the tables are checked: the check of
+// the table waits until the set's part exists.
+TEST_F(BackupJobTest, DatabaseSetIsWrittenBesideTheCheck) {
+  AddDatabase();
+  std::string part = Zip() + kStamp + kUnfinishedSetSuffix + "\\datenbank.zip";
+  bool partSeenDuringCheck = false;
+  world_.OnCheck = [&] { partSeenDuringCheck = AppearsSoon(*world_.Files, part); };
+  Run();
+  EXPECT_TRUE(partSeenDuringCheck);
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(SetFolders(Zip()), std::vector<std::string>{std::string(kStamp) + "\\"});
+  EXPECT_EQ(world_.Files->Archives.at(Zip() + kStamp + "\\datenbank.zip"),
+            (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT"}));
+}
+
+// A set written beside a check that fails is removed, and no old set gives
+// way for it, even at the number of sets kept.
+TEST_F(BackupJobTest, SetWrittenBesideAFailedCheckLeavesNothingAndKeepsEveryOldSet) {
+  AddDatabase();
+  world_.Files->AddFile(std::string(kDb) + "ARTIKEL.ADT", "artikel");
+  world_.Damaged = {"ARTIKEL.ADT"};
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  std::vector<std::string> oldSets;
+  for (int i = 0; i < kDatabaseSetsKept; ++i) {
+    std::string name =
+        "01-01-2031-10-" + std::string(i < 10 ? "0" : "") + std::to_string(i) + "-00";
+    world_.Files->AddFolder(Zip() + name + "\\", old, 10 + i);
+    oldSets.push_back(name + "\\");
+  }
+  std::string working = Zip() + kStamp + kUnfinishedSetSuffix + "\\";
+  bool writtenWhenTheCheckFailed = false;
+  world_.OnCheck = [&] {
+    writtenWhenTheCheckFailed = AppearsSoon(*world_.Files, working + "datenbank.zip");
+  };
+  Run();
+  EXPECT_TRUE(writtenWhenTheCheckFailed);
+  EXPECT_TRUE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(SetFolders(Zip()), oldSets);
+  EXPECT_FALSE(Has(Lines(*world_.Reports), Plain("Daten-Ziparchiv erstellen..")));
+  EXPECT_EQ(world_.Files->Deleted, std::vector<std::string>{working});
 }
 
 TEST_F(BackupJobTest, NoEngineAndNoTablesAreADatabaseNotFound) {

@@ -2,8 +2,11 @@
 // A backup job's world in memory: files and folders, archives as lists of
 // entry names, a table check that finds the tables named damaged, and the
 // reports a job posted. Portable, so the job's logic runs under the
-// sanitizers.
+// sanitizers. A job writes its database set beside the table check: every
+// access to the files takes their lock.
+#include <functional>
 #include <map>
+#include <mutex>
 #include <memory>
 #include <set>
 #include <string>
@@ -37,12 +40,15 @@ class TFakeFiles final : public IJobFiles {
   std::map<std::string, std::string> FailingAdds;            // source -> what the writer raises
   std::set<std::string> KillAtCreate;                        // parts whose creation "kills" the job
   std::vector<std::string> Deleted;                          // folders removed, in order
+  std::recursive_mutex Lock;
 
   void AddFile(const std::string& path, const std::string& content) {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
     ForceFolders(path.substr(0, path.rfind('\\') + 1));
     Files[path] = content;
   }
   void AddFolder(const std::string& path, const TLocalTime& created, std::uint64_t ticks) {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
     ForceFolders(path);
     Folders[path] = {ticks, created};
   }
@@ -51,7 +57,8 @@ class TFakeFiles final : public IJobFiles {
     return s != Sizes.end() ? s->second : Files.at(path).size();
   }
   // Names directly below a folder.
-  std::vector<std::string> Below(const std::string& folder) const {
+  std::vector<std::string> Below(const std::string& folder) {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
     std::vector<std::string> names;
     for (const auto& [path, info] : Folders)
       if (IsChild(folder, path)) names.push_back(path.substr(folder.size()));
@@ -61,6 +68,7 @@ class TFakeFiles final : public IJobFiles {
   }
 
   bool ForceFolders(const std::string& folder) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
     std::string path = folder.back() == '\\' ? folder : folder + "\\";
     for (size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
       std::string level = path.substr(0, at + 1);
@@ -68,10 +76,58 @@ class TFakeFiles final : public IJobFiles {
     }
     return true;
   }
-  bool IsExistingFile(const std::string& path) override { return Files.count(path) > 0; }
+  bool IsExistingFile(const std::string& path) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    return Files.count(path) > 0;
+  }
 
   void Walk(const std::string& folder, bool recurse,
             const std::function<void(const TWalkItem&)>& visit) override {
+    // The visitor runs without the lock, as a real listing leaves the folder
+    // to others between its entries.
+    for (const TWalkItem& item : Listing(folder)) {
+      visit(item);
+      if (item.Folder && recurse) Walk(item.Path, true, visit);
+    }
+  }
+
+  bool CopyFile(const std::string& source, const std::string& target,
+                std::string& reason) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    if (!Files.count(source)) throw std::runtime_error("Datei " + source + " fehlt");
+    auto failing = FailingCopies.find(target);
+    if (failing != FailingCopies.end()) {
+      reason = failing->second;
+      return false;
+    }
+    AddFile(target, Files[source]);
+    return true;
+  }
+  bool DeleteFile(const std::string& path) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    Files.erase(path);
+    Archives.erase(path);
+    return true;
+  }
+  void DeleteFolderTree(const std::string& folder) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    Deleted.push_back(folder);
+    EraseBelow(Folders, folder);
+    EraseBelow(Files, folder);
+    EraseBelow(Archives, folder);
+  }
+  void RenameFolder(const std::string& from, const std::string& to) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    if (Folders.count(to)) throw std::runtime_error(to + " besteht schon");
+    MoveBelow(Folders, from, to);
+    MoveBelow(Files, from, to);
+    MoveBelow(Archives, from, to);
+  }
+  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override;
+
+ private:
+  std::vector<TWalkItem> Listing(const std::string& folder) {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
     if (UnreadableFolders.count(folder)) throw EWalkError(folder, "Zugriff verweigert", 5);
     std::vector<TWalkItem> items;
     for (const auto& [path, info] : Folders)
@@ -91,43 +147,8 @@ class TFakeFiles final : public IJobFiles {
         item.Size = SizeOf(path);
         items.push_back(item);
       }
-    for (const TWalkItem& item : items) {
-      visit(item);
-      if (item.Folder && recurse) Walk(item.Path, true, visit);
-    }
+    return items;
   }
-
-  bool CopyFile(const std::string& source, const std::string& target,
-                std::string& reason) override {
-    if (!Files.count(source)) throw std::runtime_error("Datei " + source + " fehlt");
-    auto failing = FailingCopies.find(target);
-    if (failing != FailingCopies.end()) {
-      reason = failing->second;
-      return false;
-    }
-    AddFile(target, Files[source]);
-    return true;
-  }
-  bool DeleteFile(const std::string& path) override {
-    Files.erase(path);
-    Archives.erase(path);
-    return true;
-  }
-  void DeleteFolderTree(const std::string& folder) override {
-    Deleted.push_back(folder);
-    EraseBelow(Folders, folder);
-    EraseBelow(Files, folder);
-    EraseBelow(Archives, folder);
-  }
-  void RenameFolder(const std::string& from, const std::string& to) override {
-    if (Folders.count(to)) throw std::runtime_error(to + " besteht schon");
-    MoveBelow(Folders, from, to);
-    MoveBelow(Files, from, to);
-    MoveBelow(Archives, from, to);
-  }
-  std::unique_ptr<IArchiveWriter> NewArchiveWriter() override;
-
- private:
   static bool IsChild(const std::string& folder, const std::string& path) {
     if (path.size() <= folder.size() || path.compare(0, folder.size(), folder) != 0) return false;
     size_t slash = path.find('\\', folder.size());
@@ -158,6 +179,7 @@ class TFakeArchiveWriter final : public IArchiveWriter {
  public:
   explicit TFakeArchiveWriter(TFakeFiles& files) : files_(files) {}
   void CreateArchive(const std::string& path) override {
+    std::lock_guard<std::recursive_mutex> guard(files_.Lock);
     if (files_.KillAtCreate.count(path)) {
       files_.Files[path] = "PK\x03\x04";  // what a killed writer leaves: a torn part
       throw TKilled{};
@@ -171,6 +193,7 @@ class TFakeArchiveWriter final : public IArchiveWriter {
   }
   void SetBaseFolder(const std::string& folder) override { base_ = folder; }
   bool AddFile(const std::string& path) override {
+    std::lock_guard<std::recursive_mutex> guard(files_.Lock);
     auto failing = files_.FailingAdds.find(path);
     if (failing != files_.FailingAdds.end()) throw EStreamError(failing->second);
     if (!files_.Files.count(path)) return false;
@@ -193,14 +216,20 @@ inline std::unique_ptr<IArchiveWriter> TFakeFiles::NewArchiveWriter() {
 // does not open.
 class TFakeChecker final : public ITableChecker {
  public:
-  TFakeChecker(TFakeFiles& files, std::set<std::string> damaged, bool connects)
-      : files_(files), damaged_(std::move(damaged)), connects_(connects) {}
+  TFakeChecker(TFakeFiles& files, std::set<std::string> damaged, bool connects,
+               std::function<void()> onCheck = nullptr)
+      : files_(files),
+        damaged_(std::move(damaged)),
+        connects_(connects),
+        onCheck_(std::move(onCheck)) {}
   void Connect() override {
     if (!connects_) throw EADSDatabaseError(6420, "Der Server ist nicht erreichbar");
   }
   const std::string& CheckDir() const override { return dir_; }
   void CheckCopy(const std::string& databaseDir, const std::string& base, const std::string& name,
                  const std::function<void()>& beforeOpen) override {
+    if (onCheck_) onCheck_();  // without the files' lock: it may wait for the archive
+    std::lock_guard<std::recursive_mutex> guard(files_.Lock);
     for (const char* extension : kTableExtensions)
       if (files_.Files.count(databaseDir + base + extension))
         files_.AddFile(dir_ + base + extension, files_.Files[databaseDir + base + extension]);
@@ -212,6 +241,7 @@ class TFakeChecker final : public ITableChecker {
   TFakeFiles& files_;
   std::set<std::string> damaged_;
   bool connects_;
+  std::function<void()> onCheck_;
   std::string dir_ = "T:\\Scratch\\";
 };
 
@@ -232,12 +262,13 @@ struct TFakeWorld {
   std::shared_ptr<TFakeReports> Reports = std::make_shared<TFakeReports>();
   std::set<std::string> Damaged;
   bool Connects = true;
+  std::function<void()> OnCheck;  // runs as each table's check begins
 
   TJobSystem System() {
     TJobSystem system;
     system.Files = Files;
     system.NewChecker = [this] {
-      return std::make_unique<TFakeChecker>(*Files, Damaged, Connects);
+      return std::make_unique<TFakeChecker>(*Files, Damaged, Connects, OnCheck);
     };
     system.NowText = [] { return std::string("08.12.2026 09:00:00"); };
     system.Thousands = [](std::int64_t n) { return std::to_string(n); };
