@@ -29,14 +29,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # inherits that program's stderr and lives on after it: were that a pipe of
 # the caller (ctest's), the caller would wait for the desktop process to end.
 # Stdout stays live (tests read a helper's lines while it runs).
-err=$(mktemp "${TMPDIR:-/tmp}/qv-wine-err.XXXXXX")
-trap 'rm -f "$err"' EXIT
+err=$(mktemp "${TMPDIR:-/tmp}/qv-wine-err.XXXXXX") || err=""
+[ -n "$err" ] && trap 'rm -f "$err"' EXIT
 # Windows (hidden ones too) need a display; without one, bring a virtual one.
-if [ -z "${DISPLAY:-}" ]; then
-  xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@" 2>"$err"
-else
-  wine "$exe" "$@" 2>"$err"
-fi
+run=(wine "$exe" "$@")
+[ -z "${DISPLAY:-}" ] && run=(xvfb-run -a -s "-screen 0 1280x1024x24" "${run[@]}")
+[ -z "$err" ] && exec "${run[@]}"
+"${run[@]}" 2>"$err"
 status=$?
-grep -v '^X connection to' "$err" >&2
+grep -av '^X connection to' "$err" >&2
 exit $status

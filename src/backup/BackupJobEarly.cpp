@@ -4,6 +4,8 @@
 // failed check it is removed, so nothing changes for the day's sets.
 #include "backup/BackupJob.h"
 
+#include <system_error>
+
 namespace qv {
 
 void TBackupJob::StartEarlyDatabaseSet() {
@@ -12,14 +14,18 @@ void TBackupJob::StartEarlyDatabaseSet() {
   earlySet_ = TPreparedSet();
   earlyLinesFlow_ = false;
   heldLines_.clear();
-  earlyThread_ = std::thread([this] {
-    earlyThreadId_ = std::this_thread::get_id();
-    try {
-      earlySet_ = PrepareArchiveSet(TArchiveKind::Database);
-    } catch (...) {
-      earlyFailure_ = std::current_exception();
-    }
-  });
+  try {
+    earlyThread_ = std::thread([this] {
+      earlyThreadId_ = std::this_thread::get_id();
+      try {
+        earlySet_ = PrepareArchiveSet(TArchiveKind::Database);
+      } catch (...) {
+        earlyFailure_ = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: the set is written after the check instead.
+  }
 }
 
 bool TBackupJob::HoldEarlyLine(const std::string& text, bool addToLog, bool failed) {
@@ -32,6 +38,7 @@ bool TBackupJob::HoldEarlyLine(const std::string& text, bool addToLog, bool fail
 }
 
 TArchiveSetResult TBackupJob::FinishEarlyDatabaseSet() {
+  if (!earlyThread_.joinable()) return BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
   {
     // The held lines go out in their order; later ones of the archive follow
     // them directly while this thread waits for it.
@@ -53,7 +60,8 @@ void TBackupJob::DiscardEarlyDatabaseSet() noexcept {
   earlyThreadId_ = std::thread::id();
   heldLines_.clear();
   archiveFiles_.clear();
-  if (earlyFailure_ || earlySet_.Working.empty()) return;
+  // A set that was not prepared to its end has nothing of its own to remove.
+  if (earlySet_.Working.empty()) return;
   try {
     files_.DeleteFolderTree(earlySet_.Working);
   } catch (...) {

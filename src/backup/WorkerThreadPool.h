@@ -41,7 +41,8 @@ class TQueue final : public TOrderedList {
   void Store(TJobPtr job) override { items_.push_front(std::move(job)); }
 };
 
-// Two auto-reset signals a worker sleeps on; stop wins when both are set.
+// Two auto-reset signals a worker sleeps on; work given before a stop is
+// taken first, the stop at the next wait.
 class TWorkerSignals {
  public:
   enum TWake { Stop, Work };
