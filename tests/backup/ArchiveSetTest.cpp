@@ -8,6 +8,7 @@
 
 #include "AdtGen.h"
 #include "JobHarness.h"
+#include "ProtocolLines.h"
 #include "TestClock.h"
 #include "WinTestSupport.h"
 #include "ZipListing.h"
@@ -17,17 +18,14 @@ namespace qv {
 namespace {
 
 using test::Exists;
+using test::Link;
 using test::ListZip;
+using test::Plain;
 using test::ReadBytes;
 using test::TJobHarness;
 using test::TTempDir;
 using test::WithoutTimes;
 using test::WriteBytes;
-
-std::string Plain(const std::string& text) { return "<b></b>: " + text; }
-std::string Link(const std::string& path) {
-  return "<a href=\"file://" + path + "\">" + path + "</a>";
-}
 
 // Hands every archive written by a test to the host's readers.
 void KeepForReaders(const std::string& archive, const std::string& label) {
@@ -241,22 +239,8 @@ TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
   auto job = Job();
   std::string zipSet = ZipBase(*job) + "04-05-2031-10-11-12\\";
   std::string otherSet = OtherBase(*job) + "04-05-2031-10-11-12\\";
-  std::string data2 = job->BackupRoot + "DATABASEBACKUP\\DATA2\\";
   EXPECT_EQ(WithoutTimes(final.Text),
-            (TStringList{
-                Plain("Datenbank \"" + db_ + "\" überprüfen.."),
-                Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende "
-                      "Sicherung finden Sie in " +
-                      Link(data2) + "."),
-                Plain("Daten-Ziparchiv erstellen.."),
-                Plain("Das Ziparchiv der Datenbank finden Sie hier " + Link(zipSet) + "."),
-                Plain("Datei 1 von 1 : " + Link(zipSet + "datenbank.zip") + "."),
-                Plain("Datei-Ziparchiv erstellen.."),
-                Plain("Das Ziparchiv der anderen Dateien finden Sie hier " + Link(otherSet) + "."),
-                Plain("Datei 1 von 1 : " + Link(otherSet + "andere.zip") + "."),
-                Plain("Datenbank \"" + db_ + "\" fertig."),
-                "<hr>",
-            }));
+            test::SoundRunLines(db_, job->BackupRoot, "04-05-2031-10-11-12"));
   KeepForReaders(zipSet + "datenbank.zip", "job-data");
   KeepForReaders(otherSet + "andere.zip", "job-other");
 }

@@ -8,12 +8,16 @@
 #include <thread>
 
 #include "FakeJobSystem.h"
+#include "ProtocolLines.h"
 #include "TestClock.h"
 #include "backup/BackupJob.h"
 
 namespace qv {
 namespace {
 
+using test::Link;
+using test::Plain;
+using test::Red;
 using test::TFakeWorld;
 
 constexpr char kDb[] = "D:\\Firma\\Daten\\";
@@ -23,16 +27,9 @@ constexpr char kStamp[] = "04-05-2031-10-11-12";
 
 std::string Zip() { return std::string(kRoot) + "DATABASEBACKUP\\ZIP\\"; }
 std::string Other() { return std::string(kRoot) + "DATABASEBACKUP\\ZIPOTHER\\"; }
-std::string Link(const std::string& path) {
-  return "<a href=\"file://" + path + "\">" + path + "</a>";
-}
-std::string Plain(const std::string& text) { return "<b></b>: " + text; }
 // The stamp name of an earlier day's set, i from 0 to 59.
 std::string OldSet(int i) {
   return "01-01-2031-10-00-" + std::string(i < 10 ? "0" : "") + std::to_string(i);
-}
-std::string Red(const std::string& text) {
-  return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>";
 }
 
 // The logged lines of the final item, without their time stamps.
@@ -57,24 +54,7 @@ bool Has(const std::vector<std::string>& lines, const std::string& line) {
 }
 
 // The logged lines of a sound run of AddDatabase()'s database.
-std::vector<std::string> SoundRunLines() {
-  std::string zipSet = Zip() + kStamp + "\\";
-  std::string otherSet = Other() + kStamp + "\\";
-  return {
-      Plain("Datenbank \"" + std::string(kDb) + "\" überprüfen.."),
-      Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte funktionierende "
-            "Sicherung finden Sie in " +
-            Link(std::string(kRoot) + "DATABASEBACKUP\\DATA2\\") + "."),
-      Plain("Daten-Ziparchiv erstellen.."),
-      Plain("Das Ziparchiv der Datenbank finden Sie hier " + Link(zipSet) + "."),
-      Plain("Datei 1 von 1 : " + Link(zipSet + "datenbank.zip") + "."),
-      Plain("Datei-Ziparchiv erstellen.."),
-      Plain("Das Ziparchiv der anderen Dateien finden Sie hier " + Link(otherSet) + "."),
-      Plain("Datei 1 von 1 : " + Link(otherSet + "andere.zip") + "."),
-      Plain("Datenbank \"" + std::string(kDb) + "\" fertig."),
-      "<hr>",
-  };
-}
+std::vector<std::string> SoundRunLines() { return test::SoundRunLines(kDb, kRoot, kStamp); }
 
 class BackupJobTest : public testing::Test {
  protected:

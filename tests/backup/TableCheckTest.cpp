@@ -4,6 +4,7 @@
 
 #include "AdtGen.h"
 #include "JobHarness.h"
+#include "ProtocolLines.h"
 #include "WinTestSupport.h"
 #include "util/FileUtils.h"
 
@@ -26,10 +27,8 @@ constexpr char kExplanation[] =
     "Sicherungsverzeichnis ersetzen. Erstellen Sie aber vorher eine Sicherheitskopie der "
     "Orignaldatenbank!";
 
-std::string Red(const std::string& text) {
-  return "<b>: <FONT color=\"#FF0000\">" + text + "</FONT>";
-}
-std::string Plain(const std::string& text) { return "<b></b>: " + text; }
+using test::Plain;
+using test::Red;
 
 void WriteTable(const std::string& dir, const std::string& base, const TTableFiles& files,
                 const std::string& memoExt = ".ADM", const std::string& indexExt = ".ADI") {
