@@ -2,7 +2,9 @@
 # Times one backup run of quorvel-cli (under wine: table check, three copies,
 # archive sets) against the same work done serially by the host's tools
 # (cp three times, zip -6 -r) and against pigz -6 as the parallel reference,
-# all in one invocation over the same generated database.
+# all in one invocation over the same generated database. Besides the times it
+# prints the CPU time the machine spent on each, divided by the cores: the
+# least time/serial that work could reach even with every core busy throughout.
 # Usage: bench/run/run.sh [MEGABYTES (300)] [TABLES (30)] [PRESETS ("win32 win64")]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -17,6 +19,8 @@ for preset in $presets; do
   cmake --build --preset "$preset" --target quorvel-cli qv-adtgen >/dev/null
 done
 first=${presets%% *}
+# One display for every run: a display started per run would be timed with it.
+. scripts/lib/virtual-display.sh
 winpath() { echo "Z:${1//\//\\}"; }
 now() { date +%s.%N; }
 
@@ -32,53 +36,78 @@ if [ ! -d "$db" ]; then
   done
   mv "$db.tmp" "$db"
 fi
+# A small database for the warm-up run.
+small="$work/db-small"
+if [ ! -d "$small" ]; then
+  mkdir -p "$small.tmp"
+  cmake/wine-run.sh "build/$first/tools/qv-adtgen.exe" table "$(winpath "$small.tmp")" \
+    TABELLE1 customers 100 >/dev/null
+  mv "$small.tmp" "$small"
+fi
 bytes=$(du -sb "$db" | cut -f1)
 cat "$db"/* >/dev/null  # every tool reads from the page cache
 
 results="$work/results.txt"
 : >"$results"
 load() { cut -d' ' -f1 /proc/loadavg; }
+# Busy CPU time of the whole machine in clock ticks: it counts the wine
+# server and every helper process too, which the run's own times would miss.
+busy() { awk '/^cpu /{print $2 + $3 + $4 + $7 + $8 + $9}' /proc/stat; }
+ticks=$(getconf CLK_TCK)
+# Written data of one measurement is on disk before the next starts.
+settle() { sync; sleep 1; }
+cpu_since() { echo "scale=2; ($(busy) - $1) / $ticks" | bc; }
 
 # Serial baseline: the run's three copies and zip -6 over the database folder.
 rm -rf "$work/serial" && mkdir -p "$work/serial"
-l=$(load); t0=$(now)
+settle; l=$(load); c0=$(busy); t0=$(now)
 for copy in scratch DATA DATA2; do cp -r "$db" "$work/serial/$copy"; done
 (cd "$db" && zip -6 -r -q "$work/serial/datenbank.zip" .)
 t1=$(now)
-echo "serial cp x3 + zip -6 -r|$(echo "$t1 - $t0" | bc)|$(stat -c %s "$work/serial/datenbank.zip")|$l" >>"$results"
+echo "serial cp x3 + zip -6 -r|$(echo "$t1 - $t0" | bc)|$(stat -c %s "$work/serial/datenbank.zip")|$l|$(cpu_since "$c0")" >>"$results"
 rm -rf "$work/serial"/{scratch,DATA,DATA2}
 
 # Parallel reference: pigz -6 over the same files (compression only).
-l=$(load); t0=$(now)
+settle; l=$(load); c0=$(busy); t0=$(now)
 (cd "$db" && tar cf - . | pigz -6 >"$work/serial/pigz.tar.gz")
 t1=$(now)
-echo "pigz -6 over tar|$(echo "$t1 - $t0" | bc)|$(stat -c %s "$work/serial/pigz.tar.gz")|$l" >>"$results"
+echo "pigz -6 over tar|$(echo "$t1 - $t0" | bc)|$(stat -c %s "$work/serial/pigz.tar.gz")|$l|$(cpu_since "$c0")" >>"$results"
 
 for preset in $presets; do
   inst="$work/$preset"
   rm -rf "$inst" && mkdir -p "$inst/Programm" "$inst/Sicherungen"
   cp "build/$preset/src/cli/quorvel-cli.exe" "$inst/Programm/"
-  cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" --version >/dev/null  # wine is up
-  l=$(load); t0=$(now)
+  # Wine is up before the clock starts, as Windows is on an office PC: its
+  # server stays, and a warm-up run has started its desktop process.
+  cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" --version >/dev/null
+  WINEPREFIX="$root/build/$preset/wineprefix" wineserver -p 2>/dev/null || true  # may run already
+  cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" run --target "$(winpath "$inst/Warmup")" \
+    --db "$(winpath "$small")" >/dev/null 2>&1 || true
+  settle; l=$(load); c0=$(busy); t0=$(now)
   if ! cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" run --target "$(winpath "$inst/Sicherungen")" \
     --db "$(winpath "$db")" >"$inst/run.log" 2>&1; then
     echo "quorvel-cli run ($preset) failed:"; tail -20 "$inst/run.log"; exit 1
   fi
   t1=$(now)
+  cpu=$(cpu_since "$c0")
   archive=$(find "$inst/Sicherungen" -path '*DATABASEBACKUP/ZIP/*' -name '*.zip' -printf '%s\n' |
     awk '{s += $1} END {print s}')
   unzip -tqq "$(find "$inst/Sicherungen" -path '*DATABASEBACKUP/ZIP/*' -name 'datenbank.zip')" >/dev/null
-  echo "quorvel-cli run ($preset)|$(echo "$t1 - $t0" | bc)|$archive|$l" >>"$results"
+  WINEPREFIX="$root/build/$preset/wineprefix" wineserver -k || true
+  echo "quorvel-cli run ($preset)|$(echo "$t1 - $t0" | bc)|$archive|$l|$cpu" >>"$results"
 done
 
 python3 - "$bytes" "$results" "$(nproc)" <<'PY'
 import sys
-total, rows, cores = int(sys.argv[1]), [l.rstrip("\n").split("|") for l in open(sys.argv[2])], sys.argv[3]
+total, rows, cores = int(sys.argv[1]), [l.rstrip("\n").split("|") for l in open(sys.argv[2])], int(sys.argv[3])
 mb = total / 1e6
 base_s, base_size = float(rows[0][1]), int(rows[0][2])
 print(f"input: {mb:.0f} MB in the database folder, {cores} cores")
-print(f"{'':<30}{'seconds':>9}{'MB/s':>8}{'archive MB':>12}{'size/zip -6':>13}{'time/serial':>13}{'load at start':>15}")
-for name, secs, size, load in rows:
-    s, z = float(secs), int(size)
-    print(f"{name:<30}{s:9.2f}{mb / s:8.1f}{z / 1e6:12.2f}{z / base_size:13.4f}{s / base_s:13.3f}{load:>15}")
+# cpu/cores: the least time/serial the work allows were every core busy all the time.
+print(f"{'':<30}{'seconds':>9}{'MB/s':>8}{'archive MB':>12}{'size/zip -6':>13}{'time/serial':>13}"
+      f"{'CPU s':>8}{'cpu/cores':>11}{'load at start':>15}")
+for name, secs, size, load, cpu in rows:
+    s, z, c = float(secs), int(size), float(cpu)
+    print(f"{name:<30}{s:9.2f}{mb / s:8.1f}{z / 1e6:12.2f}{z / base_size:13.4f}{s / base_s:13.3f}"
+          f"{c:8.2f}{c / cores / base_s:11.3f}{load:>15}")
 PY
