@@ -26,7 +26,7 @@ class TShellRecorder final : public IShell {
 
   bool NotifyIcon(TNotifyIconOp op, const TNotifyIconData& data) override {
     IconCalls.push_back({op, data});
-    return true;
+    return !NoTaskbarYet;
   }
   bool Execute(const std::string& verb, const std::string& path, std::uintptr_t) override {
     ExecuteCalls.push_back({verb, path});
@@ -58,6 +58,7 @@ class TShellRecorder final : public IShell {
   std::vector<TFolderDialog> FolderDialogs;
   std::string FolderAnswer;  // what the user chooses ("" cancels)
   bool HasTaskbar = false;
+  bool NoTaskbarYet = false;  // every icon call fails, as before the taskbar is there
   TTaskbarPosition Taskbar;
 };
 

@@ -53,7 +53,10 @@ TNotifyIconData TTrayIcon::Data() const {
   return data;
 }
 
-void TTrayIcon::Add() { shown_ = Shell().NotifyIcon(TNotifyIconOp::Add, Data()); }
+void TTrayIcon::Add() {
+  wanted_ = true;
+  shown_ = Shell().NotifyIcon(TNotifyIconOp::Add, Data());
+}
 
 void TTrayIcon::Refresh() {
   if (!shown_ || !Shell().NotifyIcon(TNotifyIconOp::Modify, Data())) Add();
@@ -72,6 +75,7 @@ void TTrayIcon::ShowBalloon(const std::string& title, const std::string& text, T
 }
 
 void TTrayIcon::Remove() {
+  wanted_ = false;
   if (!shown_) return;
   Shell().NotifyIcon(TNotifyIconOp::Delete, Data());
   shown_ = false;
@@ -99,8 +103,9 @@ void TTrayIcon::WndProc(TMessage& message) {
   } else if (message.Msg == WM_TIMER && message.WParam == kCycleTimer) {
     Step();
   } else if (taskbarCreated_ != 0 && message.Msg == taskbarCreated_) {
-    // Explorer restarted and forgot every icon: ours goes back in.
-    if (shown_) Add();
+    // Explorer (re)started and knows no icon: ours goes in, also when the
+    // taskbar was not there yet to take it at the program's start.
+    if (wanted_) Add();
   } else {
     message.Result = DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
   }

@@ -62,6 +62,7 @@ class TTrayIcon {
   unsigned cycleInterval_ = 500;
   bool cycling_ = false;
   bool shown_ = false;
+  bool wanted_ = false;  // asked for and not removed: shown again whenever the taskbar comes
 };
 
 }  // namespace qv

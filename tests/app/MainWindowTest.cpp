@@ -473,6 +473,23 @@ TEST_F(MainWindowTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
   EXPECT_EQ(last.Data.Icon, reinterpret_cast<std::uintptr_t>(w.ImageList1[0]));
 }
 
+TEST_F(MainWindowTest, TheIconComesWhenTheTaskbarArrivesAfterTheProgram) {
+  shell_.NoTaskbarYet = true;  // started at logon before the shell was ready
+  auto& w = Create();
+  ASSERT_GE(shell_.CountOf(TNotifyIconOp::Add), 1);
+  EXPECT_FALSE(w.TrayIcon().Shown());
+  shell_.NoTaskbarYet = false;
+  int adds = shell_.CountOf(TNotifyIconOp::Add);
+  SendMessageW(w.TrayIcon().Window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Add), adds + 1);
+  EXPECT_TRUE(w.TrayIcon().Shown());
+  EXPECT_EQ(shell_.IconCalls.back().Data.Tip, w.TrayIcon().Hint());
+  // An icon taken away on purpose stays away.
+  w.TrayIcon().Remove();
+  SendMessageW(w.TrayIcon().Window(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Add), adds + 1);
+}
+
 TEST_F(MainWindowTest, TrayBalloonsAndIconCycling) {
   auto& w = Create();
   w.TrayIcon().ShowBalloon("Quorvel Fehler!", "Verzeichnis nicht vorhanden.", TBalloonIcon::Error,
