@@ -115,6 +115,7 @@ class TWindowRunView final : public IRunView {
     ShowWindow(w_.FlatPanel1, SW_HIDE);
     tray.SetHint(w_.FSavedHint);
   }
+  void RefreshDatabases() override { w_.RefreshDatabaseList(); }
   void RunFinished() override {
     EnableWindow(w_.Handle(), TRUE);
     w_.UpdateScheduleHint();

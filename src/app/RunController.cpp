@@ -105,25 +105,40 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
   std::exception_ptr failure;
   try {
     system_.WriteProtocol(onlyLine ? TStringList{} : system_.RunProtocol(), onlyLine);
+  } catch (const std::exception& e) {
+    // The run's lines are lost, not its result: that is shown, and red.
+    failure = std::current_exception();
+    errors_.push_back(e.what());
+  } catch (...) {
+    failure = std::current_exception();
+    errors_.push_back("unbekannter Fehler");
+  }
+  try {
     if (restoreView) {
       view_.SetBlink(false);
       view_.RestoreAfterRun();
+    } else {
+      // Never greyed; but the list is read again as after every run, so that
+      // databases moved or made meanwhile are found by the next one.
+      view_.RefreshDatabases();
     }
   } catch (...) {
-    failure = std::current_exception();
+    if (!failure) failure = std::current_exception();
   }
   ReleaseRun();
-  state_ = errors_.empty() ? TRunState::Idle : TRunState::ErrorsShown;
-  if (failure) std::rethrow_exception(failure);
   TRunResult result{!errors_.empty(), finishedJobs_};
+  state_ = result.Failed ? TRunState::ErrorsShown : TRunState::Idle;
+  // Taken before the result is shown: a run started while the popup slides
+  // in keeps its own errors.
+  errors_.clear();
   if (result.Failed) {
     view_.SetBlink(true);
     view_.PlayErrorSound();
     view_.OpenProtocol();
   }
   view_.ShowResult(result);
-  errors_.clear();
-  view_.AfterResult();
+  if (!running_) view_.AfterResult();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TRunController::ReleaseRun() {

@@ -66,6 +66,8 @@ class IRunView {
   virtual void SetStatus(const std::string& /*html*/) {}
   // The window as before the run, the list refreshed (may fail).
   virtual void RestoreAfterRun() {}
+  // Only the list refreshed, after a run that never greyed the window (may fail).
+  virtual void RefreshDatabases() {}
   // Runs also when the steps before failed: the next run can start.
   virtual void RunFinished() {}
   virtual void SetBlink(bool /*on*/) {}

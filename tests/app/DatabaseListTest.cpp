@@ -16,18 +16,6 @@ using test::ReadBytes;
 using test::TTempDir;
 using test::WriteBytes;
 
-std::string BaseList(const std::vector<std::string>& ansiTexts) {
-  auto u32 = [](std::uint32_t v) {
-    std::string b(4, '\0');
-    for (int i = 0; i < 4; ++i) b[static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-    return b;
-  };
-  std::string bytes = u32(static_cast<std::uint32_t>(ansiTexts.size()));
-  for (const auto& text : ansiTexts)
-    bytes += u32(static_cast<std::uint32_t>(39 + text.size())) + std::string(39, '\0') + text;
-  return bytes;
-}
-
 class ProgramFolderTest : public testing::Test {
  protected:
   void SetUp() override { SetProgramFolderForTest(dir_.Path()); }
@@ -40,19 +28,19 @@ class ProgramFolderTest : public testing::Test {
 TEST_F(ProgramFolderTest, InstalledListComesFromTheUninstallEntry) {
   EXPECT_TRUE(InstalledDatabaseList().empty());  // no entry
   std::string install = dir_ / "Kontorix\\";
-  WriteBytes(install + "BASE.LST", BaseList({"C:\\Daten\\[Firma]", "D:\\M\xFCller"}));
+  WriteBytes(install + "BASE.LST", test::BaseListBytes({"C:\\Daten\\[Firma]", "D:\\M\xFCller"}));
   WriteUninstallEntry(&install);
   EXPECT_EQ(InstalledDatabaseList(), (TStringList{"C:\\Daten\\", "D:\\Müller\\"}));
 }
 
 TEST_F(ProgramFolderTest, EmptyInstallLocationMeansTheProgramFolder) {
-  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({"E:\\Eigen"}));
   WriteUninstallEntry(nullptr);
   EXPECT_EQ(InstalledDatabaseList(), TStringList{"E:\\Eigen\\"});
 }
 
 TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
-  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({"E:\\Eigen"}));
   WriteUninstallEntry(nullptr);
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"});
   EXPECT_TRUE(IsExistingFolder(UtilDirectory()));
@@ -64,7 +52,7 @@ TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
 
 TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServes) {
   test::TFakeTime time;  // the 100 attempts pass on the sleep seam
-  WriteBytes(dir_ / "BASE.LST", BaseList({"E:\\Eigen"}));
+  WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({"E:\\Eigen"}));
   WriteUninstallEntry(nullptr);
   std::string path = UtilDirectory() + "UserDefined.txt";
   WriteBytes(path, "C:\\Eigene Daten\r\n");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -28,6 +29,7 @@ struct TRecorder final : IRunSystem, IRunView {
   bool ProtocolFails = false;
   bool StartFails = false;
   TStringList Protocol = {"Ende A<hr>"};
+  std::function<void()> WhilePopupSlides;  // what happens while the result pops up
 
   bool Has(const std::string& entry) const {
     return std::find(Log.begin(), Log.end(), entry) != Log.end();
@@ -78,6 +80,7 @@ struct TRecorder final : IRunSystem, IRunView {
   void NothingToBackUp() override { Log.push_back("nothing"); }
   void SetStatus(const std::string& html) override { Log.push_back("status " + html); }
   void RestoreAfterRun() override { Log.push_back("restored"); }
+  void RefreshDatabases() override { Log.push_back("list read"); }
   void RunFinished() override {
     Log.push_back(std::string("finished") + (Awake == 0 && !LockHeld ? " released" : ""));
   }
@@ -87,6 +90,7 @@ struct TRecorder final : IRunSystem, IRunView {
   void ShowResult(const TRunResult& r) override {
     Log.push_back(std::string(r.Failed ? "popup red " : "popup white ") +
                   std::to_string(r.FinishedJobs));
+    if (WhilePopupSlides) std::exchange(WhilePopupSlides, nullptr)();
   }
   void AfterResult() override { Log.push_back("after"); }
   void ShowMessage(const std::string& html) override { Log.push_back("box " + html); }
@@ -237,8 +241,8 @@ TEST_F(RunControllerTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   EXPECT_EQ(io_.TakeLog(),
             (std::vector<std::string>{
                 "white", "skipped C:\\Kontorix\\A\\", "skipped C:\\Kontorix\\B\\", "nothing",
-                std::string("protocol line ") + kNothingToBackUp, "finished released", "blink",
-                "sound", "open", "popup red 0", "after"}));
+                std::string("protocol line ") + kNothingToBackUp, "list read", "finished released",
+                "blink", "sound", "open", "popup red 0", "after"}));
   EXPECT_EQ(run_.State(), TRunState::ErrorsShown);
   EXPECT_FALSE(run_.Running());
 
@@ -252,18 +256,42 @@ TEST_F(RunControllerTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   EXPECT_EQ(io_.Awake, 0);
 }
 
-TEST_F(RunControllerTest, AFailingEndStillReleasesTheRunSoTheNextOneCanStart) {
+TEST_F(RunControllerTest, AProtocolThatCannotBeWrittenStillEndsTheRunRedAndReleasesIt) {
   ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
   io_.Dbs = {"C:\\Kontorix\\A\\"};
   io_.Active = 1;
   io_.ProtocolFails = true;
   io_.TakeLog();
+  // The reason still reaches the caller, after the result is shown.
   EXPECT_THROW(Report("Ende A", false, true), std::runtime_error);
-  EXPECT_EQ(io_.TakeLog(), (std::vector<std::string>{"status Gesamt: <b>0h0m0 </b> Fertig!",
-                                                     "finished released"}));
+  EXPECT_EQ(io_.TakeLog(),
+            (std::vector<std::string>{"status Gesamt: <b>0h0m0 </b> Fertig!", "no blink",
+                                      "restored", "finished released", "blink", "sound", "open",
+                                      "popup red 1", "after"}));
   EXPECT_FALSE(run_.Running());
+  EXPECT_EQ(run_.State(), TRunState::ErrorsShown);
   io_.ProtocolFails = false;
   EXPECT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
+}
+
+TEST_F(RunControllerTest, ARunStartedWhileTheResultPopsUpKeepsItsOwnErrors) {
+  ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
+  io_.WhilePopupSlides = [&] {
+    // The next hour fires: database A fails at once, B goes on.
+    EXPECT_EQ(run_.StartRun(TRunTrigger::Schedule), TStartResult::Started);
+    Report("</b>A<b>: <FONT color=\"#FF0000\">kaputt</FONT>", true, true);
+  };
+  Report("Ende A", false, true);
+  Report("Ende B", false, true);
+  EXPECT_TRUE(run_.Running());
+  EXPECT_EQ(run_.State(), TRunState::Running);
+  EXPECT_EQ(run_.Errors().size(), 1u);
+  std::vector<std::string> log = io_.TakeLog();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "after"), 0) << "the new run's window stays";
+  Report("Ende B", false, true);
+  log = io_.TakeLog();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+            (std::vector<std::string>{"popup red 2", "after"}));
 }
 
 TEST_F(RunControllerTest, AFailingStartRestoresTheWindowAndReleasesTheRun) {

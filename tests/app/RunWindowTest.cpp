@@ -8,6 +8,7 @@
 #include "AdtGen.h"
 #include "ShellRecorder.h"
 #include "TestClock.h"
+#include "UninstallEntry.h"
 #include "WinTestSupport.h"
 #include "app/MainWindow.h"
 #include "app/RunLock.h"
@@ -378,6 +379,25 @@ TEST_F(RunWindowTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
   EXPECT_TRUE(w.TimerErrorEnabled());
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n08 Uhr");
+}
+
+TEST_F(RunWindowTest, ARunThatFoundNoDatabaseReadsTheOfficeListAgainForTheNext) {
+  Settings(target_, "8", {});
+  DeleteFileW(Widen(dir_ / "DATABASEUTIL\\UserDefined.txt").c_str());
+  test::TUninstallEntry office;
+  ASSERT_TRUE(office.Write(nullptr));  // installed in the program's own folder
+  test::WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({ToAnsi(dir_ / "Daten\\Alt")}));
+  auto& w = Create();
+  ASSERT_EQ(w.DatabaseListText(), dir_ / "Daten\\Alt\\\r\n");
+  // The database moved; the office application wrote its new place.
+  test::WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({ToAnsi(dir_ / "Daten\\Gut")}));
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
+  EXPECT_EQ(w.DatabaseListText(), sound_ + "\r\n");
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos) << Log();
+  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
 }
 
 TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNext) {
