@@ -66,6 +66,8 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "${PUBLISHER}"
 ; backup run is never interrupted: while one is active (the run lock is held,
 ; or the window refuses to close) the user may retry or cancel; a silent
 ; installation cancels.
+Var WasRunning  ; "1" when an update found the tray program running
+
 !macro DEFINE_CLOSE_RUNNING un
 Function ${un}IsRunLockHeld  ; -> $R0 "1" while a backup run holds the lock
   StrCpy $R0 0
@@ -129,6 +131,8 @@ FunctionEnd
 Section "Quorvel" SecMain
   SectionIn RO
   SetShellVarContext current
+  Call IsProgramRunning
+  StrCpy $WasRunning $R0
   Call CloseRunningQuorvel
   SetOutPath "$INSTDIR"
   ; Only the programs are written: UserMode.INI, DATABASEUTIL\ and every
@@ -152,6 +156,13 @@ Section "Quorvel" SecMain
   ${GetSize} "$INSTDIR" "/M=*.exe /S=0K /G=0" $0 $1 $2
   IntFmt $0 "0x%08X" $0
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" "$0"
+
+  ; A silent update has no finish page to start the program again: without
+  ; this, no backup would run until the next logon.
+  ${If} ${Silent}
+  ${AndIf} $WasRunning == 1
+    Exec '"$INSTDIR\${MAIN_EXE}"'
+  ${EndIf}
 SectionEnd
 
 Section "Uninstall"

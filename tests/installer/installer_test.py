@@ -2,7 +2,8 @@
 """The installer under wine, as an administrator rolls it out and a user lives with it.
 
 One fresh wine prefix stands for a new PC: a silent installation, an update over
-it while the tray program runs (settings and protocol kept, the program closed),
+it while the tray program runs (settings and protocol kept, the program closed
+and started again),
 an update refused while a backup run holds the run lock, and a silent uninstall
 that leaves backups and settings where they are. The steps build on each other
 and run in the order of their names."""
@@ -132,7 +133,7 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(out.returncode, 0)
         self.assertEqual(out.stdout.decode().strip(), "Quorvel %s.0" % ARGS.version)
 
-    def test_2_update_closes_the_idle_tray_program_and_keeps_settings_and_protocol(self):
+    def test_2_update_restarts_the_idle_tray_program_and_keeps_settings_and_protocol(self):
         settings = self.installed("UserMode.INI")
         protocol = self.installed(os.path.join("DATABASEUTIL", "QUORVEL.LOG"))
         write(settings, b'[MODE]\r\nglobalpath="C:\\Sicherung\\"\r\nCronHours="8,12,17"\r\n')
@@ -150,6 +151,9 @@ class InstallerTest(unittest.TestCase):
             if tray.poll() is None:
                 tray.kill()
             tray.stdin.close()
+        # The updated program runs again at once: backups go on without a new logon.
+        ready = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60")
+        self.assertEqual(ready.returncode, 0, "the tray program was not started again")
         self.assertEqual(read(settings), settings_before)
         self.assertEqual(read(protocol), protocol_before)
         self.assertTrue(os.path.isfile(self.installed("quorvel.exe")))
