@@ -9,6 +9,7 @@
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
 #include "backup/TableNames.h"
+#include "util/Retry.h"
 
 namespace qv {
 namespace {
@@ -162,7 +163,10 @@ TArchiveSetResult TBackupJob::CompleteArchiveSet(const TPreparedSet& prepared, i
   result.Error = prepared.Error;
   if (result.Error.empty()) {
     try {
-      files_.RenameFolder(prepared.Working, prepared.Set);
+      // A virus scanner or indexer reading the new parts may hold the folder
+      // for a moment; the finished set is not thrown away for that.
+      WithRetry<std::exception>(kSetRenameRetry,
+                                [&] { files_.RenameFolder(prepared.Working, prepared.Set); });
       for (std::string& part : archiveFiles_)
         part = prepared.Set + part.substr(prepared.Working.size());
     } catch (const std::exception& e) {

@@ -31,9 +31,11 @@ void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::st
     std::string source = dbDir + base + extension;
     if (!IsExistingFile(source)) continue;
     // A scratch copy that cannot be written would let the engine judge a
-    // missing or partial file, so it counts as a failure of the table.
-    if (!CopyFileRetry(source, checkDir_ + base + extension, nullptr, TCopyKind::Scratch))
-      throw EFCreateError(checkDir_ + base + extension, 0);
+    // missing or partial file, so it counts as a failure of the table, named
+    // by the copy's own reason (a live file that cannot be read, say).
+    std::string reason;
+    if (!CopyFileRetry(source, checkDir_ + base + extension, &reason, TCopyKind::Scratch))
+      throw EFileError(reason, 0);
   }
   table_.Close();
   table_.TableName = name;

@@ -22,6 +22,8 @@ inline constexpr TRetryPolicy kTextRetry{100, 100, 0, 0, false};
 inline constexpr TRetryPolicy kZipSourceRetry{100, 100, 0, 0, false};
 // Copies: 10 attempts, pauses of 100, 200, ... 1,000 ms.
 inline constexpr TRetryPolicy kCopyRetry{10, 100, 100, 0, true};
+// A finished archive set taking its name: 10 attempts, pauses of 100, 200, ... 900 ms.
+inline constexpr TRetryPolicy kSetRenameRetry{10, 100, 100, 0, false};
 // The INI store: 10 s in 10 ms steps.
 inline constexpr TRetryPolicy kIniRetry{0, 10, 0, 10000, false};
 

@@ -211,6 +211,7 @@ TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
 }
 
 TEST_F(ArchiveSetTest, SetThatCannotTakeItsNameIsReportedAndRemoved) {
+  test::TRecordingSleeper sleeper;
   WriteBytes(db_ + "A.ADT", "a");
   auto job = Job();
   std::string set = ZipBase(*job) + "04-05-2031-10-11-12\\";
@@ -223,6 +224,7 @@ TEST_F(ArchiveSetTest, SetThatCannotTakeItsNameIsReportedAndRemoved) {
                                0),
             0u)
       << result.Error;
+  EXPECT_EQ(sleeper.pauses.size(), 9u) << "ten attempts";
   EXPECT_TRUE(job->ArchiveFiles().empty());
   EXPECT_EQ(FilesIn(ZipBase(*job)), std::vector<std::string>{"04-05-2031-10-11-12"});
   EXPECT_EQ(ReadBytes(set + "datenbank.zip"), "someone else's");
@@ -316,6 +318,40 @@ class TVanishingFiles final : public TFilesAround {
  private:
   std::string vanishing_;
 };
+
+// A set folder held for a moment (a scanner reading the new part) when it takes its name.
+class THeldOnceFolders final : public TFilesAround {
+ public:
+  using TFilesAround::TFilesAround;
+  void RenameFolder(const std::string& a, const std::string& b) override {
+    if (refusals_-- > 0)
+      throw EFileError("Verzeichnis " + a + " kann nicht in " + b + " umbenannt werden", 5);
+    TFilesAround::RenameFolder(a, b);
+  }
+
+ private:
+  int refusals_ = 2;
+};
+
+TEST_F(ArchiveSetTest, SetFolderHeldForAMomentStillBecomesTheDaysSet) {
+  test::TRecordingSleeper sleeper;
+  WriteBytes(db_ + "A.ADT", "tabelle");
+  TJobSystem held = DefaultJobSystem();
+  held.Files = std::make_shared<THeldOnceFolders>(held.Files);
+  TBackupJob job(dir_ / "Ziel", harness_.Channel(), db_, held);
+  TArchiveSetResult result = job.BuildArchiveSet(TArchiveKind::Database, 50);
+  EXPECT_TRUE(result.Created);
+  EXPECT_EQ(result.Error, "");
+  EXPECT_EQ(sleeper.pauses, (std::vector<unsigned>{100, 200}));
+  std::vector<std::string> sets = FilesIn(ZipBase(job));
+  ASSERT_EQ(sets.size(), 1u);
+  EXPECT_EQ(sets[0], "04-05-2031-10-11-12");
+  std::string part = ZipBase(job) + sets[0] + "\\datenbank.zip";
+  ASSERT_EQ(job.ArchiveFiles(), TStringList{part});
+  auto listing = ListZip(ReadBytes(part));
+  EXPECT_EQ(listing.Names, std::vector<std::string>{"A.ADT"});
+  KeepForReaders(part, "held-once");
+}
 
 TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
   clock_.Set(SystemClock().LocalNow());  // folders are made today, by the real clock
