@@ -16,17 +16,22 @@
 namespace qv {
 namespace {
 
-// A file that another program holds is waited for; one that was removed since
-// its folder was listed is not: it raises EFileRemoved at once.
+// Looks for a file found missing, its folder still there: a program that
+// saves a file may remove it for a moment before its new version takes the name.
+constexpr int kMissingSourceLooks = 5;
+
+// A file that another program holds is waited for; one that stays missing
+// for a few looks (removed since its folder was listed) raises EFileRemoved.
 std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool sharedWithRetry) {
   if (!sharedWithRetry)
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
+  int looks = 0;
   unsigned long goneError = 0;
   auto source = WithRetry<EFileError>(kZipSourceRetry, [&]() -> std::unique_ptr<TFileStream> {
     try {
       return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
     } catch (const EFOpenError& e) {
-      if (!WasRemoved(fileName, e.Code())) throw;
+      if (!WasRemoved(fileName, e.Code()) || ++looks < kMissingSourceLooks) throw;
       goneError = e.Code();
       return nullptr;
     }

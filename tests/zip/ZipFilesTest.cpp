@@ -7,6 +7,7 @@
 #include <winioctl.h>
 
 #include "WinTestSupport.h"
+#include "ZipListing.h"
 #include "util/FileErrors.h"
 #include "zip/ZipWriter.h"
 
@@ -158,6 +159,50 @@ TEST_F(ZipFilesTest, FileHeldWithoutSharingIsTriedHundredTimes) {
   EXPECT_THROW(zip.AddFile(src_ + "KUNDEN.ADT"), EFOpenError);
   EXPECT_TRUE(sleeper.pauses.empty());
   zip.Close();
+}
+
+// Puts a file's new version in place during the first pause of a retry, as a
+// program that saves by removing the old file first would.
+class TSavingMeanwhile final : public ISleeper {
+ public:
+  TSavingMeanwhile(std::string path, std::string bytes)
+      : path_(std::move(path)), bytes_(std::move(bytes)) {
+    SetSleeperForTest(this);
+  }
+  ~TSavingMeanwhile() override { SetSleeperForTest(nullptr); }
+  TSavingMeanwhile(const TSavingMeanwhile&) = delete;
+  TSavingMeanwhile& operator=(const TSavingMeanwhile&) = delete;
+  void SleepMs(unsigned ms) override {
+    if (pauses.empty()) WriteBytes(path_, bytes_);
+    pauses.push_back(ms);
+  }
+  std::vector<unsigned> pauses;
+
+ private:
+  std::string path_, bytes_;
+};
+
+TEST_F(ZipFilesTest, FileMissingForAMomentWhileSavedIsArchivedInItsNewVersion) {
+  std::string archive = Output("saved.zip");
+  TZipWriter zip;
+  zip.OpenSharedWithRetry = true;
+  zip.CreateArchive(archive);
+  zip.SetBaseFolder(src_);
+  DeleteFileW(Widen(src_ + "leer.txt").c_str());
+  {
+    TSavingMeanwhile saving(src_ + "leer.txt", "neue Fassung");
+    zip.AddFile(src_ + "leer.txt");
+    EXPECT_EQ(saving.pauses, std::vector<unsigned>{100});
+  }
+  // Still missing after five looks: removed for good, left out.
+  TRecordingSleeper sleeper;
+  EXPECT_THROW(zip.AddFile(src_ + "weg.txt"), EFileRemoved);
+  EXPECT_EQ(sleeper.pauses, std::vector<unsigned>(4, 100));
+  zip.Close();
+  auto listing = test::ListZip(ReadBytes(archive));
+  EXPECT_EQ(listing.Names, std::vector<std::string>{"leer.txt"});
+  EXPECT_EQ(listing.Sizes, std::vector<std::uint64_t>{12});
+  WriteNames(archive, "leer.txt\n");
 }
 
 TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
