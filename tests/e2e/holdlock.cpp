@@ -1,12 +1,16 @@
 // Holds the run lock the way a running backup does, or (with a file name)
-// holds that file open without sharing, until its input closes.
+// holds that file open without sharing, or (with --instance) holds the tray
+// program's instance mutex as a program that closed its window and is still
+// finishing its work; until its input closes.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "app/RunLock.h"
+#include "app/SingleInstance.h"
 #include "util/Handles.h"
 
 int main() {
@@ -14,8 +18,12 @@ int main() {
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::optional<qv::TRunLock> lock;
   qv::TFileHandle file;
+  qv::TKernelHandle instance;
   bool held = false;
-  if (argc > 1) {
+  if (argc > 1 && std::wstring(argv[1]) == L"--instance") {
+    instance.reset(CreateMutexW(nullptr, FALSE, qv::kInstanceMutexName));
+    held = instance.valid();
+  } else if (argc > 1) {
     file.reset(CreateFileW(argv[1], GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     held = file.valid();

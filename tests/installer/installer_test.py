@@ -3,7 +3,7 @@
 
 One fresh wine prefix stands for a new PC: a silent installation, an update over
 it while the tray program runs (settings and protocol kept, the program closed
-and started again),
+and started again, also when it needs a while to end),
 an update refused while a backup run holds the run lock, and a silent uninstall
 that leaves backups and settings where they are. The steps build on each other
 and run in the order of their names."""
@@ -171,6 +171,32 @@ class InstallerTest(unittest.TestCase):
             lock.wait(timeout=60)
             lock.stdout.close()
         self.assertEqual(os.stat(program).st_mtime, 1_000_000_000, "a program was replaced")
+
+    def test_3a_update_waits_for_a_program_that_closed_its_window_and_finishes_copies(self):
+        # The tray program started again by the update of step 2 runs; beside it a
+        # process holds its instance as a program that has closed its window and
+        # still copies for a while.
+        ready = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60")
+        self.assertEqual(ready.returncode, 0, "the tray program of the last update does not run")
+        finishing = self.wine.start(ARGS.holdlock, "--instance", output=subprocess.PIPE)
+        try:
+            self.assertEqual(finishing.stdout.readline().strip(), b"held")
+            with tempfile.TemporaryFile() as out:
+                setup = subprocess.Popen(["wine", ARGS.setup, "/S"], env=self.wine.env,
+                                         stdout=out, stderr=subprocess.STDOUT)
+                # Longer than a window that refuses to close is waited for.
+                time.sleep(20)
+                self.assertIsNone(setup.poll(), "the installer gave up on a closing program")
+                finishing.stdin.close()
+                self.assertEqual(setup.wait(timeout=120), 0)
+        finally:
+            if finishing.poll() is None:
+                if not finishing.stdin.closed:
+                    finishing.stdin.close()
+                finishing.wait(timeout=60)
+            finishing.stdout.close()
+        ready = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60")
+        self.assertEqual(ready.returncode, 0, "the tray program was not started again")
 
     def test_4_silent_uninstall_removes_the_programs_and_keeps_backups_and_settings(self):
         backup = os.path.join(ARGS.work, "prefix", "drive_c", "Sicherung", "C__Daten",
