@@ -67,6 +67,7 @@ class TBackupJob : public TWorkerThreadJob {
   // day's set (or removed after an error), the oldest set giving way.
   TPreparedSet PrepareArchiveSet(TArchiveKind kind);
   TArchiveSetResult CompleteArchiveSet(const TPreparedSet& prepared, int keep);
+  void RenameHeldFolder(const std::string& from, const std::string& to);
   // The parts of the last set, in order, with their final paths.
   const TStringList& ArchiveFiles() const { return archiveFiles_; }
 

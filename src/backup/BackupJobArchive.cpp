@@ -9,12 +9,19 @@
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
 #include "backup/TableNames.h"
+#include "util/FileErrors.h"
 #include "util/Retry.h"
 
 namespace qv {
 namespace {
 
 constexpr std::uint64_t kProgressIntervalMs = 5000;
+// A folder that another program holds for now.
+class EHeldFolder : public EFileError {
+ public:
+  using EFileError::EFileError;
+};
+
 constexpr char kArchiveCancelled[] = "Ziparchiv abgebrochen: eine Tabelle ist nicht in Ordnung";
 
 struct TKindInfo {
@@ -156,6 +163,20 @@ TPreparedSet TBackupJob::PrepareArchiveSet(TArchiveKind kind) {
   return prepared;
 }
 
+void TBackupJob::RenameHeldFolder(const std::string& from, const std::string& to) {
+  // A virus scanner or indexer reading the new parts may hold the folder for
+  // a moment; the finished set is not thrown away for that. Other failures
+  // (the name taken, the folder gone) are not waited for.
+  WithRetry<EHeldFolder>(kSetRenameRetry, [&] {
+    try {
+      files_.RenameFolder(from, to);
+    } catch (const EFileError& e) {
+      if (!IsHeldByAnotherProgram(e.Code())) throw;
+      throw EHeldFolder(e.what(), e.Code());
+    }
+  });
+}
+
 TArchiveSetResult TBackupJob::CompleteArchiveSet(const TPreparedSet& prepared, int keep) {
   TArchiveSetResult result;
   if (prepared.OneOfToday) return result;
@@ -163,10 +184,7 @@ TArchiveSetResult TBackupJob::CompleteArchiveSet(const TPreparedSet& prepared, i
   result.Error = prepared.Error;
   if (result.Error.empty()) {
     try {
-      // A virus scanner or indexer reading the new parts may hold the folder
-      // for a moment; the finished set is not thrown away for that.
-      WithRetry<std::exception>(kSetRenameRetry,
-                                [&] { files_.RenameFolder(prepared.Working, prepared.Set); });
+      RenameHeldFolder(prepared.Working, prepared.Set);
       for (std::string& part : archiveFiles_)
         part = prepared.Set + part.substr(prepared.Working.size());
     } catch (const std::exception& e) {

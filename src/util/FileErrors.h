@@ -53,4 +53,8 @@ class EWalkError : public EFileError {
 
 inline constexpr char kCannotCreateFolder[] = "Verzeichnis kann nicht erstellt werden";
 
+// Whether a failure's platform code says that another program holds the file
+// or folder for now (access denied, sharing violation): worth trying again.
+inline bool IsHeldByAnotherProgram(unsigned long code) { return code == 5 || code == 32; }
+
 }  // namespace qv

@@ -27,15 +27,22 @@ std::unique_ptr<TFileStream> OpenSource(const std::string& fileName, bool shared
     return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyWrite);
   int looks = 0;
   unsigned long goneError = 0;
-  auto source = WithRetry<EFileError>(kZipSourceRetry, [&]() -> std::unique_ptr<TFileStream> {
-    try {
-      return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
-    } catch (const EFOpenError& e) {
-      if (!WasRemoved(fileName, e.Code()) || ++looks < kMissingSourceLooks) throw;
-      goneError = e.Code();
-      return nullptr;
-    }
-  });
+  std::unique_ptr<TFileStream> source;
+  try {
+    source = WithRetry<EFileError>(kZipSourceRetry, [&]() -> std::unique_ptr<TFileStream> {
+      try {
+        return std::make_unique<TFileStream>(fileName, TFileAccess::Read, TFileShare::DenyNone);
+      } catch (const EFOpenError& e) {
+        if (!WasRemoved(fileName, e.Code()) || ++looks < kMissingSourceLooks) throw;
+        goneError = e.Code();
+        return nullptr;
+      }
+    });
+  } catch (const EFOpenError& e) {
+    // Held until the last attempt and removed meanwhile: gone all the same.
+    if (WasRemoved(fileName, e.Code())) throw EFileRemoved(fileName, e.Code());
+    throw;
+  }
   if (!source) throw EFileRemoved(fileName, goneError);
   return source;
 }

@@ -224,7 +224,7 @@ TEST_F(ArchiveSetTest, SetThatCannotTakeItsNameIsReportedAndRemoved) {
                                0),
             0u)
       << result.Error;
-  EXPECT_EQ(sleeper.pauses.size(), 9u) << "ten attempts";
+  EXPECT_TRUE(sleeper.pauses.empty()) << "a name that is taken stays taken";
   EXPECT_TRUE(job->ArchiveFiles().empty());
   EXPECT_EQ(FilesIn(ZipBase(*job)), std::vector<std::string>{"04-05-2031-10-11-12"});
   EXPECT_EQ(ReadBytes(set + "datenbank.zip"), "someone else's");

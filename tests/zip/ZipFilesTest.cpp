@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <memory>
 
 #include <windows.h>
 #include <winioctl.h>
@@ -161,25 +163,25 @@ TEST_F(ZipFilesTest, FileHeldWithoutSharingIsTriedHundredTimes) {
   zip.Close();
 }
 
-// Puts a file's new version in place during the first pause of a retry, as a
-// program that saves by removing the old file first would.
-class TSavingMeanwhile final : public ISleeper {
+// Does what another program does meanwhile, at one pause of a retry.
+class TMeanwhile final : public ISleeper {
  public:
-  TSavingMeanwhile(std::string path, std::string bytes)
-      : path_(std::move(path)), bytes_(std::move(bytes)) {
+  TMeanwhile(size_t atPause, std::function<void()> action)
+      : atPause_(atPause), action_(std::move(action)) {
     SetSleeperForTest(this);
   }
-  ~TSavingMeanwhile() override { SetSleeperForTest(nullptr); }
-  TSavingMeanwhile(const TSavingMeanwhile&) = delete;
-  TSavingMeanwhile& operator=(const TSavingMeanwhile&) = delete;
+  ~TMeanwhile() override { SetSleeperForTest(nullptr); }
+  TMeanwhile(const TMeanwhile&) = delete;
+  TMeanwhile& operator=(const TMeanwhile&) = delete;
   void SleepMs(unsigned ms) override {
-    if (pauses.empty()) WriteBytes(path_, bytes_);
     pauses.push_back(ms);
+    if (pauses.size() == atPause_) action_();
   }
   std::vector<unsigned> pauses;
 
  private:
-  std::string path_, bytes_;
+  size_t atPause_;
+  std::function<void()> action_;
 };
 
 TEST_F(ZipFilesTest, FileMissingForAMomentWhileSavedIsArchivedInItsNewVersion) {
@@ -190,7 +192,7 @@ TEST_F(ZipFilesTest, FileMissingForAMomentWhileSavedIsArchivedInItsNewVersion) {
   zip.SetBaseFolder(src_);
   DeleteFileW(Widen(src_ + "leer.txt").c_str());
   {
-    TSavingMeanwhile saving(src_ + "leer.txt", "neue Fassung");
+    TMeanwhile saving(1, [&] { WriteBytes(src_ + "leer.txt", "neue Fassung"); });
     zip.AddFile(src_ + "leer.txt");
     EXPECT_EQ(saving.pauses, std::vector<unsigned>{100});
   }
@@ -203,6 +205,27 @@ TEST_F(ZipFilesTest, FileMissingForAMomentWhileSavedIsArchivedInItsNewVersion) {
   EXPECT_EQ(listing.Names, std::vector<std::string>{"leer.txt"});
   EXPECT_EQ(listing.Sizes, std::vector<std::uint64_t>{12});
   WriteNames(archive, "leer.txt\n");
+}
+
+TEST_F(ZipFilesTest, FileHeldAndThenRemovedIsLeftOut) {
+  auto held = std::make_unique<THeldFile>(src_ + "KUNDEN.ADT", GENERIC_READ | GENERIC_WRITE, 0);
+  TZipWriter zip;
+  zip.OpenSharedWithRetry = true;
+  zip.CreateArchive(dir_ / "heldgone.zip");
+  zip.SetBaseFolder(src_);
+  {
+    // Its program closes it near the end of the waiting and removes it.
+    TMeanwhile closing(97, [&] {
+      held.reset();
+      DeleteFileW(Widen(src_ + "KUNDEN.ADT").c_str());
+    });
+    EXPECT_THROW(zip.AddFile(src_ + "KUNDEN.ADT"), EFileRemoved);
+    EXPECT_EQ(closing.pauses.size(), 99u);
+  }
+  zip.AddFile(src_ + "leer.txt");
+  zip.Close();
+  EXPECT_EQ(test::ListZip(ReadBytes(dir_ / "heldgone.zip")).Names,
+            std::vector<std::string>{"leer.txt"});
 }
 
 TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
