@@ -109,9 +109,9 @@ Function ${un}CloseRunningQuorvel
   ${If} $1 <> 0
     SendMessage $1 ${WM_CLOSE} 0 0 /TIMEOUT=10000
   ${EndIf}
-  ; The program ends once its window has closed. A window still there after
-  ; 15 s refused to close; without its window the program is finishing its
-  ; copies between runs, which is waited for (at most 10 minutes).
+  ; The program ends once it has closed its window; one that agreed to close
+  ; may still finish its copies between runs, which is waited for (at most
+  ; 10 minutes). A backup run, which holds the run lock, refuses the close.
   DetailPrint "Warte, bis Quorvel beendet ist.."
   StrCpy $3 0
   ${Do}
@@ -119,13 +119,12 @@ Function ${un}CloseRunningQuorvel
     ${If} $R0 == 0
       Return
     ${EndIf}
-    Sleep 250
-    IntOp $3 $3 + 1
-    FindWindow $1 "${WINDOW_CLASS}"
-    ${If} $1 <> 0
-    ${AndIf} $3 >= 60
+    Call ${un}IsRunLockHeld
+    ${If} $R0 == 1
       ${Break}
     ${EndIf}
+    Sleep 250
+    IntOp $3 $3 + 1
   ${LoopUntil} $3 >= 2400
   MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
     "Quorvel lässt sich gerade nicht beenden, vermutlich weil noch eine Sicherung läuft.$\r$\n$\r$\nBitte warten Sie, bis die Sicherung fertig ist, und wählen Sie dann $\"Wiederholen$\"." \

@@ -172,29 +172,28 @@ class InstallerTest(unittest.TestCase):
             lock.stdout.close()
         self.assertEqual(os.stat(program).st_mtime, 1_000_000_000, "a program was replaced")
 
-    def test_3a_update_waits_for_a_program_that_closed_its_window_and_finishes_copies(self):
-        # The tray program started again by the update of step 2 runs; beside it a
-        # process holds its instance as a program that has closed its window and
-        # still copies for a while.
-        ready = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60")
-        self.assertEqual(ready.returncode, 0, "the tray program of the last update does not run")
-        finishing = self.wine.start(ARGS.holdlock, "--instance", output=subprocess.PIPE)
+    def test_3a_update_waits_for_a_program_that_agreed_to_close_and_finishes_copies(self):
+        # The program the last update started gives way to one that, asked to
+        # close, keeps its window and instance a while (its copies between runs).
+        self.wine.run("taskkill", "/f", "/im", "quorvel.exe")
+        self.assertTrue(wait_until(lambda: self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "0")
+                                   .returncode != 0, 60), "the tray program still runs")
+        closing = self.wine.start(ARGS.holdlock, "--closing", output=subprocess.PIPE)
         try:
-            self.assertEqual(finishing.stdout.readline().strip(), b"held")
+            self.assertEqual(closing.stdout.readline().strip(), b"held")
             with tempfile.TemporaryFile() as out:
                 setup = subprocess.Popen(["wine", ARGS.setup, "/S"], env=self.wine.env,
                                          stdout=out, stderr=subprocess.STDOUT)
-                # Longer than a window that refuses to close is waited for.
+                # Longer than a refused close was waited for.
                 time.sleep(20)
                 self.assertIsNone(setup.poll(), "the installer gave up on a closing program")
-                finishing.stdin.close()
+                closing.stdin.close()
                 self.assertEqual(setup.wait(timeout=120), 0)
         finally:
-            if finishing.poll() is None:
-                if not finishing.stdin.closed:
-                    finishing.stdin.close()
-                finishing.wait(timeout=60)
-            finishing.stdout.close()
+            if not closing.stdin.closed:
+                closing.stdin.close()
+            closing.wait(timeout=60)
+            closing.stdout.close()
         ready = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60")
         self.assertEqual(ready.returncode, 0, "the tray program was not started again")
 
