@@ -29,13 +29,20 @@ void TTableCheckSession::CheckCopy(const std::string& databaseDir, const std::st
   std::string dbDir = WithTrailingBackslash(databaseDir);
   for (const char* extension : kTableExtensions) {
     std::string source = dbDir + base + extension;
-    if (!IsExistingFile(source)) continue;
+    std::string copy = checkDir_ + base + extension;
+    if (!IsExistingFile(source)) {
+      // A copy left by a table of the same name in another folder must not
+      // stand in for the file this table lacks.
+      if (!DeleteFileRetry(copy))
+        throw EFileError("Datei " + copy + " kann nicht gelöscht werden", 0);
+      continue;
+    }
     // A scratch copy that cannot be written would let the engine judge a
     // missing or partial file, so it counts as a failure of the table, named
-    // by the copy's own reason (a live file that cannot be read, say).
+    // by the copy's own reason (the scratch file not writable, a live file
+    // breaking off while read).
     std::string reason;
-    if (!CopyFileRetry(source, checkDir_ + base + extension, &reason, TCopyKind::Scratch))
-      throw EFileError(reason, 0);
+    if (!CopyFileRetry(source, copy, &reason, TCopyKind::Scratch)) throw EFileError(reason, 0);
   }
   table_.Close();
   table_.TableName = name;

@@ -251,6 +251,18 @@ class CliEndToEnd(unittest.TestCase):
         self.assertIn("FEHLER  " + winpath(damaged) + "\\RECHNUNG.ADT: Error 7016:", bad.stdout.decode("utf-8"))
         self.assertEqual(os.listdir(inst.target), [], "a check writes no backup")
 
+    def test_check_of_two_folders_judges_each_table_by_its_own_files(self):
+        inst = Installation(ARGS.work, "zweimal")
+        first = inst.database("Erste")
+        second = inst.database("Zweite")
+        memo = sorted(n for n in os.listdir(second) if n.upper().endswith(".ADM"))[0]
+        os.remove(os.path.join(second, memo))
+        result = inst.cli("check", winpath(first), winpath(second))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out)
+        self.assertIn("FEHLER  " + winpath(second) + "\\" + memo[:-4] + ".ADT: Error 7008:", out)
+        self.assertIn("OK      " + winpath(first) + "\\" + memo[:-4] + ".ADT", out)
+
     def test_verify(self):
         inst = Installation(ARGS.work, "verify")
         sound = inst.database("Daten")
