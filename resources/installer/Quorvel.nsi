@@ -92,6 +92,25 @@ Function ${un}IsProgramRunning  ; -> $R0 "1" while quorvel.exe runs
   ${EndIf}
 FunctionEnd
 
+; A program whose instance is gone may still be ending: its file is written
+; or removed only once the system has let go of it (waited for at most 10 s).
+Function ${un}WaitUntilProgramFileFree
+  StrCpy $3 0
+  ${DoWhile} ${FileExists} "$INSTDIR\${MAIN_EXE}"
+    ClearErrors
+    FileOpen $4 "$INSTDIR\${MAIN_EXE}" a
+    ${IfNot} ${Errors}
+      FileClose $4
+      Return
+    ${EndIf}
+    Sleep 250
+    IntOp $3 $3 + 1
+    ${If} $3 >= 40
+      Return
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 Function ${un}CloseRunningQuorvel
   retry:
   Call ${un}IsRunLockHeld
@@ -117,6 +136,7 @@ Function ${un}CloseRunningQuorvel
   ${Do}
     Call ${un}IsProgramRunning
     ${If} $R0 == 0
+      Call ${un}WaitUntilProgramFileFree
       Return
     ${EndIf}
     Call ${un}IsRunLockHeld
