@@ -77,10 +77,13 @@ for preset in $presets; do
   inst="$work/$preset"
   rm -rf "$inst" && mkdir -p "$inst/Programm" "$inst/Sicherungen"
   cp "build/$preset/src/cli/quorvel-cli.exe" "$inst/Programm/"
+  # A wine prefix of the benchmark's own (the tests' servers stay untouched).
   # Wine is up before the clock starts, as Windows is on an office PC: its
   # server stays, and a warm-up run has started its desktop process.
+  export QV_BUILD_DIR="$work/wine-$preset"
+  mkdir -p "$QV_BUILD_DIR" "$inst/Warmup"
   cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" --version >/dev/null
-  WINEPREFIX="$root/build/$preset/wineprefix" wineserver -p 2>/dev/null || true  # may run already
+  WINEPREFIX="$QV_BUILD_DIR/wineprefix" wineserver -p 2>/dev/null || true  # may run already
   cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" run --target "$(winpath "$inst/Warmup")" \
     --db "$(winpath "$small")" >/dev/null 2>&1 || true
   settle; l=$(load); c0=$(busy); t0=$(now)
@@ -93,7 +96,8 @@ for preset in $presets; do
   archive=$(find "$inst/Sicherungen" -path '*DATABASEBACKUP/ZIP/*' -name '*.zip' -printf '%s\n' |
     awk '{s += $1} END {print s}')
   unzip -tqq "$(find "$inst/Sicherungen" -path '*DATABASEBACKUP/ZIP/*' -name 'datenbank.zip')" >/dev/null
-  WINEPREFIX="$root/build/$preset/wineprefix" wineserver -k || true
+  WINEPREFIX="$QV_BUILD_DIR/wineprefix" wineserver -k || true
+  unset QV_BUILD_DIR
   echo "quorvel-cli run ($preset)|$(echo "$t1 - $t0" | bc)|$archive|$l|$cpu" >>"$results"
 done
 
