@@ -2,8 +2,9 @@
 #include <algorithm>
 
 #include "app/RunSettings.h"
-#include "engine/AdsDataset.h"
 #include "backup/BackupJob.h"
+#include "backup/TableCheck.h"
+#include "backup/TableNames.h"
 #include "cli/Commands.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
@@ -97,21 +98,20 @@ bool VerifySet(TConsole& console, const std::string& set) {
 // One copy folder: every table opened through the engine.
 bool VerifyCopies(TConsole& console, const std::string& folder) {
   if (!IsExistingFolder(folder)) return true;  // no sound check yet
-  TAdsConnection connection;
-  connection.ConnectPath = folder;
+  // Each table is opened on a private copy, as in a run: the engine may write
+  // to a table it opens, and these are the last good copies.
   bool sound = true;
   int tables = 0;
   try {
-    connection.Connect();
+    TTableCheckSession session;
+    session.Connect();
     for (const std::string& path : Items(folder, true)) {
-      if (LowerCase1252(ExtractFileExt(path)) != ".adt") continue;
+      std::string name = ExtractFileName(path);
+      std::string base = TableBaseName(name);
+      if (LowerCase1252(ExtractFileExt(name)) != ".adt" || base.empty()) continue;
       ++tables;
-      TAdsTable table;
-      table.Connection = &connection;
-      table.TableName = ExtractFileName(path);
       try {
-        table.Open();
-        table.Close();
+        session.CheckCopy(folder, base, name, nullptr);
       } catch (const std::exception& e) {
         console.Line("FEHLER  " + path + ": " + e.what());
         sound = false;

@@ -139,6 +139,24 @@ class EngineDllEndToEnd(unittest.TestCase):
                           open_args["rights"], open_args["options"]), ("NULL", "3", "1", "1", "1", "0"))
         self.assertEqual(open_args["connection"], calls[-1].args["handle"])
 
+    def test_verify_opens_private_copies_of_the_kept_tables(self):
+        inst = EngineInstallation(ARGS.work, "dll-verify")
+        inst.place_dll(inst.program)
+        db = inst.database("Firma Meier")
+        run = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(db))
+        self.assertEqual(run.returncode, 0, run.stdout.decode("utf-8"))
+        inst.set_script("")
+        verify = inst.cli_with("verify", "--target", winpath(inst.target))
+        out = verify.stdout.decode("utf-8")
+        self.assertEqual(verify.returncode, 0, out)
+        self.assertEqual(out.count(" (3 Tabellen)"), 2, out)
+        opened = [c.args["path"] for c in inst.calls() if c.name == "AdsOpenTable"]
+        self.assertEqual(len(opened), 6, opened)
+        target = winpath(inst.target).lower()
+        for path in opened:
+            self.assertIn("\\quorvel-", path.lower(), "a kept copy was opened itself")
+            self.assertFalse(path.lower().startswith(target), path)
+
     def test_two_jobs_each_own_their_connection(self):
         inst = EngineInstallation(ARGS.work, "dll-zwei")
         inst.place_dll(inst.program)
