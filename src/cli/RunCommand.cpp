@@ -40,8 +40,15 @@ class TConsoleRunView final : public IRunView {
     console_.Error("FEHLER: Sicherungsverzeichnis fehlt! (" + target + ")");
     exitCode_ = kExitTargetMissing;
   }
+  // A folder of the database list may be gone for good; one named with --db
+  // was meant to be backed up, so its absence makes the run fail.
   void DatabaseSkipped(const std::string& folder) override {
-    console_.Line("Hinweis: Datenbankverzeichnis nicht vorhanden, wird übersprungen: " + folder);
+    if (databases_.empty()) {
+      console_.Line("Hinweis: Datenbankverzeichnis nicht vorhanden, wird übersprungen: " + folder);
+      return;
+    }
+    console_.Error("FEHLER: Datenbankverzeichnis nicht vorhanden: " + folder);
+    namedFolderMissing_ = true;
   }
   void RunStarted(const std::string& target) override { console_.Line("Sicherung nach " + target); }
   void NothingToBackUp() override {
@@ -56,11 +63,12 @@ class TConsoleRunView final : public IRunView {
       console_.Progress(ConsoleLine(item.Text, item.Failed));
   }
   void ShowResult(const TRunResult& result) override {
-    exitCode_ = result.Failed ? kExitProblems : kExitOk;
+    bool failed = result.Failed || namedFolderMissing_;
+    exitCode_ = failed ? kExitProblems : kExitOk;
     if (nothing_) return;
     int n = result.FinishedJobs;
     console_.Line(std::to_string(n) + (n == 1 ? " Datenbank" : " Datenbanken") +
-                  (result.Failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
+                  (failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
     console_.Line("Protokoll: " + ProtocolPageName());
   }
   int ExitCode() const { return exitCode_; }
@@ -70,6 +78,7 @@ class TConsoleRunView final : public IRunView {
   std::string target_;
   TStringList databases_;
   bool nothing_ = false;
+  bool namedFolderMissing_ = false;
   std::string listProblem_;
   int exitCode_ = kExitProblems;
 };

@@ -195,10 +195,20 @@ class CliEndToEnd(unittest.TestCase):
 
     def test_database_folder_missing(self):
         inst = Installation(ARGS.work, "ohnedb")
-        result = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(os.path.join(inst.root, "weg")))
+        gone = winpath(os.path.join(inst.root, "weg"))
+        result = inst.cli("run", "--target", winpath(inst.target), "--db", gone)
         self.assertEqual(result.returncode, 1)
-        self.assertIn("nicht vorhanden, wird übersprungen", result.stdout.decode("utf-8"))
+        self.assertIn("FEHLER: Datenbankverzeichnis nicht vorhanden: " + gone + "\r\n",
+                      result.stderr.decode("utf-8"))
         self.assertIn("Keine der Datenbanken ist vorhanden", result.stderr.decode("utf-8"))
+        # A folder named on the command line that is missing fails the run,
+        # also when the others are backed up.
+        sound = inst.database("Daten")
+        result = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound), "--db", gone)
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 1, out)
+        self.assertIn("1 Datenbank bearbeitet, mit Fehlern.", out)
+        self.assertIn("Datenbankverzeichnis nicht vorhanden: " + gone, result.stderr.decode("utf-8"))
 
     def test_run_lock_held(self):
         inst = Installation(ARGS.work, "gesperrt")
