@@ -4,6 +4,7 @@
 // the hours list, the target directory, the buttons and the tray icon.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -151,6 +152,10 @@ class TVEZivavuvIdazadide {
   void SetTargetState(bool exists);
   void SetTimerError(bool enabled);
   void ShowFailure(const std::exception& error);
+  // Calls the run controller; its failures become a balloon. It may pump
+  // messages (the result pops up): a close asked for meanwhile would take its
+  // pool and view from under it, so the close follows when the call returns.
+  void CallRunController(const std::function<void()>& call);
   void StoreSetting(const std::string& key, const std::string& value);
   void LoadImages();
   void LoadTarget();
@@ -174,6 +179,8 @@ class TVEZivavuvIdazadide {
   std::unique_ptr<TPoolRunSystem> runSystem_;
   std::unique_ptr<IRunView> runView_;
   std::unique_ptr<TRunController> run_;
+  int runCallDepth_ = 0;
+  bool closeDeferred_ = false;
   ui::TBitmap snapshot_;
   bool cronListReady_ = false;  // DCListCron's tag
   bool timerErrorEnabled_ = false;

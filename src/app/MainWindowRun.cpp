@@ -155,11 +155,27 @@ void TVEZivavuvIdazadide::CreateRunController() {
 }
 
 void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
-  try {
+  CallRunController([&] {
     // A user list that could not be read is tried again before every run (only
     // then: its reading may wait ten seconds).
     if (!FUserListProblem.empty() && !FRunning) FillDatabaseList();
     run_->StartRun(trigger);
+  });
+}
+
+void TVEZivavuvIdazadide::CallRunController(const std::function<void()>& call) {
+  struct TCallDepth {
+    explicit TCallDepth(TVEZivavuvIdazadide& window) : w(window) { ++w.runCallDepth_; }
+    ~TCallDepth() {
+      if (--w.runCallDepth_ == 0 && w.closeDeferred_) {
+        w.closeDeferred_ = false;
+        PostMessageW(w.window_, WM_CLOSE, 0, 0);
+      }
+    }
+    TVEZivavuvIdazadide& w;
+  } depth(*this);
+  try {
+    call();
   } catch (const std::exception& error) {
     ShowFailure(error);
   }
@@ -176,11 +192,7 @@ void TVEZivavuvIdazadide::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
 void TVEZivavuvIdazadide::fmaClick() { StartRun(TRunTrigger::Manual); }
 
 void TVEZivavuvIdazadide::JobReported(const TBackupItem* report, int activeBackups) {
-  try {
-    run_->JobReported(report, activeBackups);
-  } catch (const std::exception& error) {
-    ShowFailure(error);
-  }
+  CallRunController([&] { run_->JobReported(report, activeBackups); });
 }
 
 void TVEZivavuvIdazadide::CacheTick() { run_->CacheTick(); }

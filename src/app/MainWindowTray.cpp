@@ -56,6 +56,10 @@ void TVEZivavuvIdazadide::LBDataBasesDblClick() {
 }
 
 bool TVEZivavuvIdazadide::FormCloseQuery() {
+  if (runCallDepth_ > 0) {
+    closeDeferred_ = true;
+    return false;
+  }
   bool wasClosing = FPool->Closing;
   FPool->Closing = true;
   TacCronJob* jobs[] = {FBackupSchedule, FCacheSchedule, FNetSchedule};

@@ -400,6 +400,26 @@ TEST_F(RunWindowTest, ARunThatFoundNoDatabaseReadsTheOfficeListAgainForTheNext) 
   EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
 }
 
+TEST_F(RunWindowTest, ACloseAskedForWhileTheResultPopsUpFollowsItsEnd) {
+  Settings(target_, "8", {damaged_});
+  auto& w = Create();
+  HWND handle = w.Handle();
+  // "Beenden" chosen (or an update closing the program) as the error sound plays:
+  // the close arrives while the popup slides in.
+  bool openWhenAsked = false;
+  player_.WhilePlaying = [&] {
+    openWhenAsked = IsWindow(handle) != FALSE;
+    PostMessageW(handle, WM_CLOSE, 0, 0);
+  };
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !IsWindow(handle); })) << "the program did not end";
+  EXPECT_TRUE(openWhenAsked);
+  EXPECT_EQ(player_.played.size(), 1u);
+  EXPECT_EQ(shell_.ExecuteCalls.size(), 1u) << "the protocol page was still opened";
+  EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1) << "the icon went with the program";
+  EXPECT_NE(Log().find(ToAnsi(damaged_)), std::string::npos);
+}
+
 TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNext) {
   Settings(target_, "8", {sound_});
   test::TRecordingSleeper sleeper;  // its reading is retried without waiting

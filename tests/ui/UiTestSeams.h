@@ -2,6 +2,7 @@
 // Seams of the user interface that record instead of acting, installed for
 // the lifetime of the object.
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,11 @@ class TRecordingSoundPlayer final : public ui::ISoundPlayer {
   TRecordingSoundPlayer& operator=(const TRecordingSoundPlayer&) = delete;
   bool PlayMemory(const void* data, std::size_t size) override {
     played.emplace_back(static_cast<const char*>(data), size);
+    if (WhilePlaying) WhilePlaying();
     return true;
   }
   std::vector<std::string> played;
+  std::function<void()> WhilePlaying;  // what the user does as the sound plays
 };
 
 class TFakeTaskbar final : public ui::ITaskbar {
