@@ -36,6 +36,23 @@ bool ToEngineText(const std::string& utf8, std::string& ansi) {
   return false;
 }
 
+// A path the ANSI engine cannot take as it is (the temporary folder below a
+// user name outside the code page, say) may reach it in its short form.
+bool ToEnginePath(const std::string& utf8, std::string& ansi) {
+  if (ToEngineText(utf8, ansi)) return true;
+  TOwnError longPathError = t_ownError;
+  std::wstring wide = Widen(utf8);
+  DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  std::wstring shortPath(size, L'\0');
+  DWORD length = size ? GetShortPathNameW(wide.c_str(), shortPath.data(), size) : 0;
+  if (length > 0 && length < size) {
+    shortPath.resize(length);
+    if (ToEngineText(Narrow(shortPath), ansi)) return true;
+  }
+  t_ownError = longPathError;  // the path as the caller knows it is named
+  return false;
+}
+
 TAceText Text(std::string& ansi) { return reinterpret_cast<TAceText>(ansi.data()); }
 
 // Calls call with the text in the ANSI code page, unless it cannot be represented.
@@ -117,7 +134,7 @@ std::uint32_t TAceDllProvider::Connect60(const std::string& path, std::uint16_t 
                                          std::uint32_t options, TAdsHandle& connection) {
   connection = 0;
   std::string ansiPath, ansiUser, ansiPassword;
-  if (!ToEngineText(path, ansiPath) || !ToEngineText(user, ansiUser) ||
+  if (!ToEnginePath(path, ansiPath) || !ToEngineText(user, ansiUser) ||
       !ToEngineText(password, ansiPassword))
     return t_ownError.Code;
   TAceHandle handle = 0;
@@ -134,7 +151,7 @@ std::uint32_t TAceDllProvider::OpenTable(TAdsHandle connection, const std::strin
                                          TAdsHandle& table) {
   table = 0;
   std::string ansiPath, ansiAlias;
-  if (!ToEngineText(path, ansiPath) || !ToEngineText(alias, ansiAlias)) return t_ownError.Code;
+  if (!ToEnginePath(path, ansiPath) || !ToEngineText(alias, ansiAlias)) return t_ownError.Code;
   TAceHandle handle = 0;
   std::uint32_t result =
       dll_.AdsOpenTable(Handle(connection), Text(ansiPath), OptionalText(ansiAlias), tableType,

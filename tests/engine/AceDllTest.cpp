@@ -212,6 +212,24 @@ TEST_F(AceDllTest, ATextTheAnsiEngineCannotTakeIsRefusedBeforeTheCall) {
   EXPECT_EQ(OpenError("KUNDEN.ADT"), "Error 7041:  File not found") << "no stale own error";
 }
 
+TEST_F(AceDllTest, AFolderTheAnsiEngineCannotTakeReachesItInItsShortForm) {
+  // The scratch folder below the temporary folder of a user "Łukasz".
+  std::string folder = data_ /
+                       "\xC5\x81"
+                       "ukasz\\Temp\\";
+  test::WriteBytes(folder + "KUNDEN.ADT", "tabelle");
+  connection_.ConnectPath = folder;
+  EXPECT_EQ(OpenError("KUNDEN.ADT"), "");
+  std::vector<TEngineCall> connects = CallsNamed("AdsConnect60");
+  std::vector<TEngineCall> opens = CallsNamed("AdsOpenTable");
+  ASSERT_EQ(connects.size(), 1u);
+  ASSERT_EQ(opens.size(), 1u);
+  for (const std::string& path : {connects[0]["path"], opens[0]["path"]}) {
+    EXPECT_EQ(path.find('?'), std::string::npos) << path;
+    EXPECT_NE(path.find('~'), std::string::npos) << "the short form: " << path;
+  }
+}
+
 TEST_F(AceDllTest, StartUpSettingsAreAppliedOnceWithTheirValues) {
   {
     TAdsSettings settings(*dll_);
