@@ -36,19 +36,29 @@ bool ToEngineText(const std::string& utf8, std::string& ansi) {
   return false;
 }
 
+// The short form of an existing folder or file, empty when there is none.
+std::string ShortForm(const std::string& path) {
+  std::wstring wide = Widen(path);
+  DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+  if (size == 0) return {};
+  std::wstring shortPath(size, L'\0');
+  DWORD length = GetShortPathNameW(wide.c_str(), shortPath.data(), size);
+  if (length == 0 || length >= size) return {};
+  shortPath.resize(length);
+  return Narrow(shortPath);
+}
+
 // A path the ANSI engine cannot take as it is (the temporary folder below a
-// user name outside the code page, say) may reach it in its short form.
+// user name outside the code page, say) may reach it with its folder in the
+// short form. The file name stays: the engine finds a table's memo and index
+// files by it.
 bool ToEnginePath(const std::string& utf8, std::string& ansi) {
   if (ToEngineText(utf8, ansi)) return true;
   TOwnError longPathError = t_ownError;
-  std::wstring wide = Widen(utf8);
-  DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
-  std::wstring shortPath(size, L'\0');
-  DWORD length = size ? GetShortPathNameW(wide.c_str(), shortPath.data(), size) : 0;
-  if (length > 0 && length < size) {
-    shortPath.resize(length);
-    if (ToEngineText(Narrow(shortPath), ansi)) return true;
-  }
+  std::string folder = ExtractFilePath(utf8);
+  std::string shortFolder = ShortForm(folder);
+  if (!shortFolder.empty() && ToEngineText(shortFolder + utf8.substr(folder.size()), ansi))
+    return true;
   t_ownError = longPathError;  // the path as the caller knows it is named
   return false;
 }

@@ -217,9 +217,9 @@ TEST_F(AceDllTest, AFolderTheAnsiEngineCannotTakeReachesItInItsShortForm) {
   std::string folder = data_ /
                        "\xC5\x81"
                        "ukasz\\Temp\\";
-  test::WriteBytes(folder + "KUNDEN.ADT", "tabelle");
+  test::WriteBytes(folder + "ARTIKELSTAMM.ADT", "tabelle");
   connection_.ConnectPath = folder;
-  EXPECT_EQ(OpenError("KUNDEN.ADT"), "");
+  EXPECT_EQ(OpenError("ARTIKELSTAMM.ADT"), "");
   std::vector<TEngineCall> connects = CallsNamed("AdsConnect60");
   std::vector<TEngineCall> opens = CallsNamed("AdsOpenTable");
   ASSERT_EQ(connects.size(), 1u);
@@ -228,6 +228,8 @@ TEST_F(AceDllTest, AFolderTheAnsiEngineCannotTakeReachesItInItsShortForm) {
     EXPECT_EQ(path.find('?'), std::string::npos) << path;
     EXPECT_NE(path.find('~'), std::string::npos) << "the short form: " << path;
   }
+  // The table keeps its name: the engine finds its memo and index files by it.
+  EXPECT_EQ(opens[0]["path"].substr(opens[0]["path"].size() - 17), "\\ARTIKELSTAMM.ADT");
 }
 
 TEST_F(AceDllTest, StartUpSettingsAreAppliedOnceWithTheirValues) {
