@@ -122,6 +122,7 @@ Function ${un}CloseRunningQuorvel
   ${EndIf}
   Call ${un}IsProgramRunning
   ${If} $R0 == 0
+    Call ${un}WaitUntilProgramFileFree  ; it may have just ended
     Return
   ${EndIf}
   FindWindow $1 "${WINDOW_CLASS}"

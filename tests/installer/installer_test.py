@@ -204,8 +204,21 @@ class InstallerTest(unittest.TestCase):
         write(backup, b"table")
         write(backup_inside, b"table")
         uninstaller = self.installed("uninstall.exe")
-        out = self.wine.run(uninstaller, "/S")
-        self.assertEqual(out.returncode, 0, out)
+        # The program has just ended ("Beenden"), but its file is not free yet.
+        self.wine.run("taskkill", "/f", "/im", "quorvel.exe")
+        self.assertTrue(wait_until(lambda: self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "0")
+                                   .returncode != 0, 60), "the tray program still runs")
+        ending = self.wine.start(ARGS.holdlock, self.install_dir_win + r"\quorvel.exe",
+                                 output=subprocess.PIPE)
+        try:
+            self.assertEqual(ending.stdout.readline().strip(), b"held")
+            out = self.wine.run(uninstaller, "/S")
+            self.assertEqual(out.returncode, 0, out)
+            time.sleep(3)
+        finally:
+            ending.stdin.close()
+            ending.wait(timeout=60)
+            ending.stdout.close()
         # The uninstaller runs on from a copy of itself and removes its original last.
         self.assertTrue(wait_until(lambda: not os.path.exists(uninstaller), 120))
         for name in ("quorvel.exe", "quorvel-cli.exe"):
