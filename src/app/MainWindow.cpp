@@ -170,6 +170,7 @@ void TVEZivavuvIdazadide::FormCreate() {
   LoadTarget();
   Layout();
   UpdateScheduleHint();
+  TRunCall scope(*this);  // its message box may outlast a close request
   run_->StartUpChecks(!TargetShownMissing());
 }
 

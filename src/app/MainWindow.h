@@ -152,9 +152,20 @@ class TVEZivavuvIdazadide {
   void SetTargetState(bool exists);
   void SetTimerError(bool enabled);
   void ShowFailure(const std::exception& error);
-  // Calls the run controller; its failures become a balloon. It may pump
-  // messages (the result pops up): a close asked for meanwhile would take its
-  // pool and view from under it, so the close follows when the call returns.
+  // While the run controller is called, it may pump messages (the result pops
+  // up, a message box waits): a close asked for meanwhile would take its pool
+  // and view from under it, so the close follows when the call returns.
+  class TRunCall {
+   public:
+    explicit TRunCall(TVEZivavuvIdazadide& window);
+    ~TRunCall();
+    TRunCall(const TRunCall&) = delete;
+    TRunCall& operator=(const TRunCall&) = delete;
+
+   private:
+    TVEZivavuvIdazadide& window_;
+  };
+  // Calls the run controller inside a TRunCall; its failures become a balloon.
   void CallRunController(const std::function<void()>& call);
   void StoreSetting(const std::string& key, const std::string& value);
   void LoadImages();

@@ -163,17 +163,19 @@ void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
   });
 }
 
+TVEZivavuvIdazadide::TRunCall::TRunCall(TVEZivavuvIdazadide& window) : window_(window) {
+  ++window_.runCallDepth_;
+}
+
+TVEZivavuvIdazadide::TRunCall::~TRunCall() {
+  if (--window_.runCallDepth_ == 0 && window_.closeDeferred_) {
+    window_.closeDeferred_ = false;
+    PostMessageW(window_.window_, WM_CLOSE, 0, 0);
+  }
+}
+
 void TVEZivavuvIdazadide::CallRunController(const std::function<void()>& call) {
-  struct TCallDepth {
-    explicit TCallDepth(TVEZivavuvIdazadide& window) : w(window) { ++w.runCallDepth_; }
-    ~TCallDepth() {
-      if (--w.runCallDepth_ == 0 && w.closeDeferred_) {
-        w.closeDeferred_ = false;
-        PostMessageW(w.window_, WM_CLOSE, 0, 0);
-      }
-    }
-    TVEZivavuvIdazadide& w;
-  } depth(*this);
+  TRunCall scope(*this);
   try {
     call();
   } catch (const std::exception& error) {

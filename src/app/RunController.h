@@ -50,9 +50,10 @@ class IRunView {
   virtual ~IRunView() = default;
   virtual std::string TargetText() = 0;
   virtual TStringList Databases() = 0;
-  // Why the user's own database list could not be read (empty when it
-  // could): asked right after Databases(). The run then backs up what is
-  // known and ends with errors.
+  // Why the databases asked for are not all there: the user's own list could
+  // not be read, or a folder named for this run is missing (empty when all is
+  // well). Asked after the folders were looked at; the run then backs up what
+  // is there and ends with errors.
   virtual std::string DatabaseListProblem() { return {}; }
 
   virtual void ShowTargetState(bool /*exists*/) {}

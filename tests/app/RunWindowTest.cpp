@@ -75,6 +75,25 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD) {
   SendMessageW(GetDlgItem(box, ui::kIdCloseButton), BM_CLICK, 0, 0);
 }
 
+// A close request (an update ending the program, say) while the start-up's
+// message box is open; the box is closed right after.
+bool g_closeSent = false;
+void CALLBACK CloseProgramThenBox(HWND, UINT, UINT_PTR, DWORD) {
+  HWND box = FindWindowW(ui::kBoxClassName, nullptr);
+  if (!box || !IsWindowVisible(box) || g_closeSent) return;
+  g_closeSent = true;
+  SendMessageW(FindWindowW(kMainWindowClass, nullptr), WM_CLOSE, 0, 0);
+  SendMessageW(GetDlgItem(box, ui::kIdCloseButton), BM_CLICK, 0, 0);
+}
+
+// Counts how often the database list is filled anew.
+int g_listFills = 0;
+WNDPROC g_listProc = nullptr;
+LRESULT CALLBACK CountListFills(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == LB_RESETCONTENT) ++g_listFills;
+  return CallWindowProcW(g_listProc, list, message, wParam, lParam);
+}
+
 std::wstring WindowText(HWND window) {
   wchar_t text[1024] = {};
   GetWindowTextW(window, text, 1024);
@@ -301,6 +320,24 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_EQ(Balloons().size(), 1u);
 }
 
+TEST_F(RunWindowTest, ACloseAskedForWhileTheStartUpBoxIsOpenFollowsTheStartUp) {
+  Settings(dir_ / "Fehlt\\", "", {sound_});
+  g_closeSent = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseProgramThenBox);
+  TMainWindowOptions options;
+  options.EndsProgram = false;
+  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(g_closeSent);
+  HWND handle = window_->Handle();
+  ASSERT_NE(handle, nullptr) << "the window did not live through its start-up";
+  // The start-up ran to its end (its balloon), then the program ended.
+  ASSERT_EQ(Balloons().size(), 1u);
+  EXPECT_EQ(Balloons()[0].Data.BalloonText, "Zielverzeichnis für Sicherungen fehlt.");
+  ASSERT_TRUE(Pump([&] { return !IsWindow(handle); })) << "the close was lost";
+  EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1);
+}
+
 TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne) {
   Settings(target_, "8", {sound_});
   auto& w = Create();
@@ -404,16 +441,17 @@ TEST_F(RunWindowTest, ACloseAskedForWhileTheResultPopsUpFollowsItsEnd) {
   Settings(target_, "8", {damaged_});
   auto& w = Create();
   HWND handle = w.Handle();
+  g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(w.LBDataBases, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListFills)));
   // "Beenden" chosen (or an update closing the program) as the error sound plays:
   // the close arrives while the popup slides in.
-  bool openWhenAsked = false;
   player_.WhilePlaying = [&] {
-    openWhenAsked = IsWindow(handle) != FALSE;
+    g_listFills = 0;
     PostMessageW(handle, WM_CLOSE, 0, 0);
   };
   SendMessageW(w.fma, BM_CLICK, 0, 0);
   ASSERT_TRUE(Pump([&] { return !IsWindow(handle); })) << "the program did not end";
-  EXPECT_TRUE(openWhenAsked);
+  EXPECT_EQ(g_listFills, 1) << "the run's end after the popup reached the window before it went";
   EXPECT_EQ(player_.played.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls.size(), 1u) << "the protocol page was still opened";
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1) << "the icon went with the program";
