@@ -31,7 +31,15 @@ class TConsoleRunView final : public IRunView {
     if (!listProblem_.empty()) console_.Error("FEHLER: " + listProblem_);
     return list;
   }
-  std::string DatabaseListProblem() override { return listProblem_; }
+  // Folders named with --db that are missing count as the list's problem: the
+  // run puts them into the protocol and ends with errors.
+  std::string DatabaseListProblem() override {
+    if (!listProblem_.empty() || namedMissing_.empty()) return listProblem_;
+    std::string folders;
+    for (const std::string& folder : namedMissing_)
+      folders += (folders.empty() ? "" : ", ") + folder;
+    return "Datenbankverzeichnis nicht vorhanden: " + folders;
+  }
   void RunLocked(TRunTrigger) override {
     console_.Error(kRunLockedText);
     exitCode_ = kExitRunLocked;
@@ -48,7 +56,7 @@ class TConsoleRunView final : public IRunView {
       return;
     }
     console_.Error("FEHLER: Datenbankverzeichnis nicht vorhanden: " + folder);
-    namedFolderMissing_ = true;
+    namedMissing_.push_back(folder);
   }
   void RunStarted(const std::string& target) override { console_.Line("Sicherung nach " + target); }
   void NothingToBackUp() override {
@@ -63,12 +71,11 @@ class TConsoleRunView final : public IRunView {
       console_.Progress(ConsoleLine(item.Text, item.Failed));
   }
   void ShowResult(const TRunResult& result) override {
-    bool failed = result.Failed || namedFolderMissing_;
-    exitCode_ = failed ? kExitProblems : kExitOk;
+    exitCode_ = result.Failed ? kExitProblems : kExitOk;
     if (nothing_) return;
     int n = result.FinishedJobs;
     console_.Line(std::to_string(n) + (n == 1 ? " Datenbank" : " Datenbanken") +
-                  (failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
+                  (result.Failed ? " bearbeitet, mit Fehlern." : " gesichert, ohne Fehler."));
     console_.Line("Protokoll: " + ProtocolPageName());
   }
   int ExitCode() const { return exitCode_; }
@@ -78,7 +85,7 @@ class TConsoleRunView final : public IRunView {
   std::string target_;
   TStringList databases_;
   bool nothing_ = false;
-  bool namedFolderMissing_ = false;
+  TStringList namedMissing_;
   std::string listProblem_;
   int exitCode_ = kExitProblems;
 };

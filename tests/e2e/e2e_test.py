@@ -209,6 +209,8 @@ class CliEndToEnd(unittest.TestCase):
         self.assertEqual(result.returncode, 1, out)
         self.assertIn("1 Datenbank bearbeitet, mit Fehlern.", out)
         self.assertIn("Datenbankverzeichnis nicht vorhanden: " + gone, result.stderr.decode("utf-8"))
+        self.assertIn(red("Datenbankverzeichnis nicht vorhanden: " + gone),
+                      [without_stamp(line) for line in inst.log_lines()], "the protocol names it")
 
     def test_run_lock_held(self):
         inst = Installation(ARGS.work, "gesperrt")
