@@ -111,6 +111,18 @@ class InstallerTest(unittest.TestCase):
     def installed(self, name):
         return os.path.join(self.install_dir, name)
 
+    def hold_when_free(self, windows_path):
+        """A helper holding the file without sharing, once the system lets it."""
+        for _ in range(60):
+            holder = self.wine.start(ARGS.holdlock, windows_path, output=subprocess.PIPE)
+            if holder.stdout.readline().strip() == b"held":
+                return holder
+            holder.stdin.close()
+            holder.wait(timeout=60)
+            holder.stdout.close()
+            time.sleep(0.5)
+        self.fail("the file never became free: " + windows_path)
+
     def test_1_silent_installation_into_the_users_programs_folder(self):
         self.assertTrue(self.install_dir_win.lower().endswith(r"\appdata\local\programs\quorvel"),
                         self.install_dir_win)
@@ -175,9 +187,8 @@ class InstallerTest(unittest.TestCase):
     def test_3a_update_waits_for_a_program_that_agreed_to_close_and_finishes_copies(self):
         # The program the last update started gives way to one that, asked to
         # close, keeps its window and instance a while (its copies between runs).
-        self.wine.run("taskkill", "/f", "/im", "quorvel.exe")
-        self.assertTrue(wait_until(lambda: self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "0")
-                                   .returncode != 0, 60), "the tray program still runs")
+        closed = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60", "close")
+        self.assertEqual(closed.returncode, 0, "the tray program did not close")
         closing = self.wine.start(ARGS.holdlock, "--closing", output=subprocess.PIPE)
         try:
             self.assertEqual(closing.stdout.readline().strip(), b"held")
@@ -205,13 +216,10 @@ class InstallerTest(unittest.TestCase):
         write(backup_inside, b"table")
         uninstaller = self.installed("uninstall.exe")
         # The program has just ended ("Beenden"), but its file is not free yet.
-        self.wine.run("taskkill", "/f", "/im", "quorvel.exe")
-        self.assertTrue(wait_until(lambda: self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "0")
-                                   .returncode != 0, 60), "the tray program still runs")
-        ending = self.wine.start(ARGS.holdlock, self.install_dir_win + r"\quorvel.exe",
-                                 output=subprocess.PIPE)
+        closed = self.wine.run(ARGS.waitwindow, WINDOW_CLASS, "60", "close")
+        self.assertEqual(closed.returncode, 0, "the tray program did not close")
+        ending = self.hold_when_free(self.install_dir_win + r"\quorvel.exe")
         try:
-            self.assertEqual(ending.stdout.readline().strip(), b"held")
             out = self.wine.run(uninstaller, "/S")
             self.assertEqual(out.returncode, 0, out)
             time.sleep(3)
