@@ -122,7 +122,12 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       FormKeyDown(wParam);
       return 0;
     case WM_CLOSE:
-      if (FormCloseQuery()) DestroyWindow(window_);
+      // A second request while the window goes (its pool still ending, with
+      // messages let through) changes nothing.
+      if (!destroying_ && FormCloseQuery()) {
+        destroying_ = true;
+        DestroyWindow(window_);
+      }
       return 0;
     case WM_DESTROY:
       FormDestroy();

@@ -192,6 +192,7 @@ class TVEZivavuvIdazadide {
   std::unique_ptr<TRunController> run_;
   int runCallDepth_ = 0;
   bool closeDeferred_ = false;
+  bool destroying_ = false;
   ui::TBitmap snapshot_;
   bool cronListReady_ = false;  // DCListCron's tag
   bool timerErrorEnabled_ = false;

@@ -13,8 +13,10 @@ namespace {
 bool TimeIsUp(DWORD limit) { return static_cast<LONG>(GetTickCount() - limit) >= 0; }
 
 int CloseAll(const char* windowClass, DWORD limit) {
+  HWND asked = nullptr;
   while (HWND window = FindWindowA(windowClass, nullptr)) {
-    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (window != asked) PostMessageA(window, WM_CLOSE, 0, 0);  // once, as a user would
+    asked = window;
     if (TimeIsUp(limit)) return 1;
     Sleep(100);
   }
