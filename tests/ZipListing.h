@@ -11,6 +11,7 @@ struct TZipListing {
   bool Valid = false;
   std::vector<std::string> Names;  // raw bytes as stored
   std::vector<std::uint64_t> Sizes;
+  std::vector<std::uint32_t> ExternalAttributes;
 };
 
 inline TZipListing ListZip(const std::string& bytes) {
@@ -30,6 +31,7 @@ inline TZipListing ListZip(const std::string& bytes) {
     if (at + 46 > bytes.size() || u32(at) != 0x02014B50u) return listing;
     std::uint32_t nameLength = u16(at + 28);
     listing.Sizes.push_back(u32(at + 24));
+    listing.ExternalAttributes.push_back(u32(at + 38));
     listing.Names.push_back(bytes.substr(at + 46, nameLength));
     at += 46 + nameLength + u16(at + 30) + u16(at + 32);
   }

@@ -6,7 +6,6 @@
 #include "util/FileErrors.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
-#include "util/PathCalls.h"
 #include "util/Retry.h"
 #include "util/UFileFinder.h"
 #include "util/WinText.h"
@@ -55,6 +54,15 @@ std::uint32_t LastWriteDosTime(HANDLE file) {
   return zip::DosDateTime(local);
 }
 
+// Read from the open file, not its name: a file removed or replaced since it
+// was opened would otherwise give "no attributes" (all bits set), which
+// readers take for a read-only, hidden folder.
+std::uint32_t OpenFileAttributes(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file, &info)) return FILE_ATTRIBUTE_ARCHIVE;
+  return info.dwFileAttributes;
+}
+
 }  // namespace
 
 void TZipWriter::CreateArchive(const std::string& fileName, std::uint64_t startOffset) {
@@ -78,7 +86,7 @@ void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entry
     return;  // our own file
   std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
   if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
-  if (attributes == 0xFFFFFFFFu) attributes = ReadAttributes(fileName);
+  if (attributes == 0xFFFFFFFFu) attributes = OpenFileAttributes(source->Handle());
   AddEntry(*source, entryName, dateTime, attributes, source->Size());
 }
 

@@ -248,6 +248,26 @@ TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
   EXPECT_EQ(static_cast<std::uint8_t>(b[b.size() - 22 + 8]), 2u);
 }
 
+TEST_F(ZipFilesTest, EntriesCarryTheAttributesOfTheirFiles) {
+  std::wstring protectedFile = Widen(src_ + "leer.txt");
+  DWORD wanted = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+  ASSERT_TRUE(SetFileAttributesW(protectedFile.c_str(), wanted));
+  TZipWriter zip;
+  zip.CreateArchive(dir_ / "attributes.zip");
+  zip.SetBaseFolder(src_);
+  zip.AddFile(src_ + "leer.txt");
+  zip.AddFile(src_ + "KUNDEN.ADT");
+  zip.Close();
+  DWORD plain = GetFileAttributesW(Widen(src_ + "KUNDEN.ADT").c_str());
+  SetFileAttributesW(protectedFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+  test::TZipListing listing = test::ListZip(ReadBytes(dir_ / "attributes.zip"));
+  ASSERT_TRUE(listing.Valid);
+  ASSERT_EQ(listing.ExternalAttributes.size(), 2u);
+  EXPECT_EQ(listing.ExternalAttributes[0], wanted);
+  EXPECT_EQ(listing.ExternalAttributes[1], plain);
+  EXPECT_FALSE(plain & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 TEST_F(ZipFilesTest, FileTimesBefore1980AreMarked) {
   HANDLE h = CreateFileW(Widen(src_ + "leer.txt").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
                          nullptr, OPEN_EXISTING, 0, nullptr);
