@@ -50,6 +50,16 @@ char32_t DecodeUtf8(std::string_view text, size_t& pos) {
   return cp;
 }
 
+std::string WithoutHalfSurrogates(std::string text) {
+  auto byte = [&](size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  for (size_t i = 0; i + 2 < text.size(); ++i) {
+    if (byte(i) != 0xED || (byte(i + 1) & 0xE0) != 0xA0 || (byte(i + 2) & 0xC0) != 0x80) continue;
+    text.replace(i, 3, "\xEF\xBF\xBD");
+    i += 2;
+  }
+  return text;
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

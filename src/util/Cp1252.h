@@ -25,6 +25,9 @@ char32_t FoldUpper1252(char32_t codePoint);
 // as U+FFFD, one byte each.
 char32_t DecodeUtf8(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t codePoint);
+// Strict UTF-8 for readers of a file format: a half surrogate pair, which a
+// file name may carry (three bytes ED A0..BF 80..BF), becomes U+FFFD.
+std::string WithoutHalfSurrogates(std::string text);
 
 // UTF-8 to a single-byte code page through byteFor (-1: the code page lacks
 // the character, written as '?'; *lossy tells whether any was).

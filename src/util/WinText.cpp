@@ -1,8 +1,12 @@
 #include "util/WinText.h"
 
+#include "util/Cp1252.h"
+
 namespace qv {
 
-std::wstring Widen(std::string_view utf8) {
+namespace {
+
+std::wstring WidenStrict(std::string_view utf8) {
   if (utf8.empty()) return {};
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<size_t>(n), L'\0');
@@ -10,7 +14,7 @@ std::wstring Widen(std::string_view utf8) {
   return out;
 }
 
-std::string Narrow(std::wstring_view utf16) {
+std::string NarrowStrict(std::wstring_view utf16) {
   if (utf16.empty()) return {};
   int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
                               nullptr, nullptr);
@@ -18,6 +22,52 @@ std::string Narrow(std::wstring_view utf16) {
   WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
                       nullptr, nullptr);
   return out;
+}
+
+// A name on NTFS may hold one half of a surrogate pair without the other.
+// Strict UTF-8 would turn it into U+FFFD, and the file or folder would not be
+// found again under the converted name; so such a unit is kept as the three
+// bytes of its code point (as WTF-8 does), and converts back to itself.
+bool IsLoneSurrogateAt(std::wstring_view text, size_t i) {
+  wchar_t unit = text[i];
+  if (IS_HIGH_SURROGATE(unit)) return i + 1 == text.size() || !IS_LOW_SURROGATE(text[i + 1]);
+  if (IS_LOW_SURROGATE(unit)) return i == 0 || !IS_HIGH_SURROGATE(text[i - 1]);
+  return false;
+}
+
+bool IsSurrogateBytesAt(std::string_view text, size_t i) {
+  auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
+  return i + 2 < text.size() && byte(i) == 0xED && (byte(i + 1) & 0xE0) == 0xA0 &&
+         (byte(i + 2) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::wstring Widen(std::string_view utf8) {
+  std::wstring out;
+  size_t start = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (!IsSurrogateBytesAt(utf8, i)) continue;
+    out += WidenStrict(utf8.substr(start, i - start));
+    out += static_cast<wchar_t>(0xD000 | ((utf8[i + 1] & 0x3F) << 6) | (utf8[i + 2] & 0x3F));
+    i += 2;
+    start = i + 1;
+  }
+  if (start == 0) return WidenStrict(utf8);
+  return out + WidenStrict(utf8.substr(start));
+}
+
+std::string Narrow(std::wstring_view utf16) {
+  std::string out;
+  size_t start = 0;
+  for (size_t i = 0; i < utf16.size(); ++i) {
+    if (!IsLoneSurrogateAt(utf16, i)) continue;
+    out += NarrowStrict(utf16.substr(start, i - start));
+    AppendUtf8(out, utf16[i]);
+    start = i + 1;
+  }
+  if (start == 0) return NarrowStrict(utf16);
+  return out + NarrowStrict(utf16.substr(start));
 }
 
 std::string ToCodePage(std::string_view utf8, UINT codePage, bool* lossy) {

@@ -138,8 +138,8 @@ TZipWriter::TEntry TZipWriter::MakeEntry(const std::string& entryName, std::uint
   entry.EncodedComment = EncodeName(EntryComment, &commentUtf8);
   bool utf8 = nameUtf8 || commentUtf8;
   if (utf8) {
-    entry.EncodedName = entry.Name;
-    entry.EncodedComment = EntryComment;
+    entry.EncodedName = WithoutHalfSurrogates(entry.Name);
+    entry.EncodedComment = WithoutHalfSurrogates(EntryComment);
   }
   if (entry.EncodedName.size() > kMaxTextField)
     throw EZipWriter("EntryName \"" + entryName + "\" is too long");

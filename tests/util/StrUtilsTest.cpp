@@ -92,6 +92,16 @@ TEST(CodePage1252, RoundTripOfEveryDefinedByte) {
   EXPECT_TRUE(lossy);
 }
 
+TEST(Utf8, HalfSurrogatePairsBecomeReplacementCharacters) {
+  EXPECT_EQ(WithoutHalfSurrogates("a\xED\xA0\x80"
+                                  "b\xED\xBF\xBF"),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
+  // Neighbours of the surrogate range and whole pairs stay as they are.
+  for (const char* text : {"\xED\x9F\xBF", "\xEE\x80\x80", "\xF0\x9F\x98\x80", "x\xED\xA0", ""})
+    EXPECT_EQ(WithoutHalfSurrogates(text), text);
+}
+
 TEST(CodePage1252, UpperCaseFolding) {
   EXPECT_EQ(AnsiUpper('a'), 'A');
   EXPECT_EQ(AnsiUpper(0xE4), 0xC4);

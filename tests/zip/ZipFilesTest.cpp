@@ -130,6 +130,25 @@ TEST_F(ZipFilesTest, NamesThatBestFitWouldChangeKeepTheirExactText) {
   EXPECT_EQ(count("M\x81ller.txt"), 2u) << "what OEM 850 holds stays OEM";
 }
 
+TEST_F(ZipFilesTest, HalfASurrogatePairInANameIsStoredAsValidUtf8) {
+  // The name keeps the half pair so that its file is found; readers get U+FFFD.
+  TZipWriter zip;
+  zip.CreateArchive(dir_ / "surrogate.zip");
+  TMemoryStream data;
+  data.Write("Inhalt", 6);
+  data.Seek(0);
+  zip.AddStream(data, "Ablage\\a" + Narrow(L"\xD800") + "b.txt", 0, 0x20);
+  zip.Close();
+  std::string bytes = ReadBytes(dir_ / "surrogate.zip");
+  test::TZipListing listing = test::ListZip(bytes);
+  ASSERT_TRUE(listing.Valid);
+  ASSERT_EQ(listing.Names.size(), 1u);
+  EXPECT_EQ(listing.Names[0],
+            "Ablage/a\xEF\xBF\xBD"
+            "b.txt");
+  EXPECT_EQ(static_cast<unsigned char>(bytes[7]) & 0x08, 0x08) << "flag bit 11: UTF-8 name";
+}
+
 TEST_F(ZipFilesTest, OwnArchiveIsSkipped) {
   std::string archive = src_ + "self.zip";
   TZipWriter zip;
