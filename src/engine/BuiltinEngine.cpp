@@ -99,52 +99,56 @@ std::uint32_t TBuiltinAdsProvider::OpenTable(TAdsHandle connection, const std::s
   std::string path = IsRelative(name) ? folder + name : name;
   TOpenVerdict verdict = CheckTableFiles(*files_, path);
   if (verdict.Code != 0) return Fail(verdict.Code, verdict.Message);
+  TTable opened{connection, options, std::move(verdict.Structure), {}};
+  for (std::size_t i = 0; i < opened.Structure.Fields.size(); ++i)
+    opened.FieldByName.emplace(FoldedUpper1252(opened.Structure.Fields[i].Name), i);
   std::lock_guard<std::mutex> guard(lock_);
   table = nextHandle_++;
-  tables_[table] = TTable{connection, options, std::move(verdict.Structure)};
+  tables_[table] = std::move(opened);
   return Succeed();
 }
 
-bool TBuiltinAdsProvider::Find(TAdsHandle table, TTable& out) {
-  std::lock_guard<std::mutex> guard(lock_);
+const TBuiltinAdsProvider::TTable* TBuiltinAdsProvider::StoredTable(TAdsHandle table) const {
   auto it = tables_.find(table);
-  if (it == tables_.end()) return false;
-  out = it->second;
-  return true;
+  return it == tables_.end() ? nullptr : &it->second;
 }
 
+// The reads below run under the lock on the stored table: a table may have
+// thousands of fields, and a copy per call made its structure read take hours.
 template <class Read>
 std::uint32_t TBuiltinAdsProvider::WithTable(TAdsHandle table, Read read) {
-  TTable t;
-  if (!Find(table, t)) return BadHandle();
-  read(t);
+  std::lock_guard<std::mutex> guard(lock_);
+  const TTable* t = StoredTable(table);
+  if (!t) return BadHandle();
+  read(*t);
   return Succeed();
 }
 
 template <class Read>
 std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t field, Read read) {
-  TTable t;
-  if (!Find(table, t)) return BadHandle();
-  if (field < 1 || field > t.Structure.Fields.size())
+  std::lock_guard<std::mutex> guard(lock_);
+  const TTable* t = StoredTable(table);
+  if (!t) return BadHandle();
+  if (field < 1 || field > t->Structure.Fields.size())
     return Fail(
         ads_error::kInvalidNumber,
         EngineMessage(ads_error::kInvalidNumber, "Invalid field number.", std::to_string(field)));
-  read(t.Structure.Fields[field - 1u]);
+  read(t->Structure.Fields[field - 1u]);
   return Succeed();
 }
 
 template <class Read>
 std::uint32_t TBuiltinAdsProvider::WithNamedField(TAdsHandle table, const std::string& field,
                                                   Read read) {
-  TTable t;
-  if (!Find(table, t)) return BadHandle();
-  for (const TAdtField& f : t.Structure.Fields)
-    if (SameText1252(f.Name, field)) {
-      read(f);
-      return Succeed();
-    }
-  return Fail(ads_error::kInvalidParameter,
-              EngineMessage(ads_error::kInvalidParameter, "Invalid field name.", field));
+  std::lock_guard<std::mutex> guard(lock_);
+  const TTable* t = StoredTable(table);
+  if (!t) return BadHandle();
+  auto it = t->FieldByName.find(FoldedUpper1252(field));
+  if (it == t->FieldByName.end())
+    return Fail(ads_error::kInvalidParameter,
+                EngineMessage(ads_error::kInvalidParameter, "Invalid field name.", field));
+  read(t->Structure.Fields[it->second]);
+  return Succeed();
 }
 
 std::uint32_t TBuiltinAdsProvider::GetRecordLength(TAdsHandle table, std::uint32_t& length) {

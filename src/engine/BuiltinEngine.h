@@ -4,6 +4,7 @@
 // office application's engine. Connections and tables may be used from
 // several threads at once; the last error is kept per thread.
 #include <map>
+#include <unordered_map>
 #include <memory>
 #include <mutex>
 
@@ -67,11 +68,13 @@ class TBuiltinAdsProvider final : public IAdsProvider {
     TAdsHandle Connection = 0;
     std::uint32_t Options = 0;
     TAdtStructure Structure;
+    // Field indexes by their name folded to upper case; the first of equal names.
+    std::unordered_map<std::string, std::size_t> FieldByName;
   };
   std::uint32_t Fail(std::uint32_t code, const std::string& message);
   std::uint32_t Succeed();
-  // Copies the table's structure out under the lock; false for a bad handle.
-  bool Find(TAdsHandle table, TTable& out);
+  // The stored table, or nullptr for a bad handle; lock_ must be held.
+  const TTable* StoredTable(TAdsHandle table) const;
   std::uint32_t BadHandle();
   template <class Read>
   std::uint32_t WithTable(TAdsHandle table, Read read);

@@ -128,6 +128,13 @@ char32_t FoldUpper1252(char32_t cp) {
   return Cp1252ToUnicode(AnsiUpper(static_cast<std::uint8_t>(b)));
 }
 
+std::string FoldedUpper1252(std::string_view text) {
+  std::string key;
+  key.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) AppendUtf8(key, FoldUpper1252(DecodeUtf8(text, pos)));
+  return key;
+}
+
 bool SameText1252(std::string_view a, std::string_view b) {
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size())

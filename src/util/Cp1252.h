@@ -35,5 +35,7 @@ std::string EncodeSingleByte(std::string_view utf8, int (*byteFor)(char32_t), bo
 
 // Case-insensitive equality of two UTF-8 texts under the 1252 folding.
 bool SameText1252(std::string_view a, std::string_view b);
+// A key for that comparison: equal for two texts exactly when SameText1252 is true.
+std::string FoldedUpper1252(std::string_view text);
 
 }  // namespace qv

@@ -52,6 +52,50 @@ TEST_F(AdsDatasetTest, OpensATableThroughConnectionAndTable) {
   table.Close();  // a second close is harmless
 }
 
+TEST_F(AdsDatasetTest, AWideTableReadsItsWholeStructure) {
+  // A damaged or odd table may declare tens of thousands of fields; reading
+  // them must not grow with the square of their number.
+  TTableSpec spec;
+  for (int i = 1; i <= 30000; ++i)
+    spec.Fields.push_back({"Feld" + std::to_string(i), static_cast<std::uint16_t>(i % 7 ? 4 : 10),
+                           static_cast<std::uint16_t>(i % 7 ? 1 : 8),
+                           static_cast<std::uint16_t>(i % 7 ? 0 : 2)});
+  TTableFiles wide = Build(spec);
+  source_->Put("C:\\check\\BREIT.ADT", wide.Adt);
+  TAdsConnection connection(*provider_);
+  connection.ConnectPath = "C:\\check";
+  connection.Connect();
+  TAdsTable table(*provider_);
+  table.Connection = &connection;
+  table.TableName = "BREIT.ADT";
+  table.Open();
+  ASSERT_EQ(table.Fields().size(), 30000u);
+  const TAdsFieldDef& last = table.Fields().back();
+  EXPECT_EQ(last.Name, "Feld30000");
+  EXPECT_EQ(last.Length, 1u);
+  EXPECT_EQ(table.RecordLength(), 5u + 25715u + 8u * 4285u);
+  const TAdsFieldDef& money = table.Fields()[29995 - 1];  // 29995 = 7 * 4285
+  EXPECT_EQ(money.Name, "Feld29995");
+  EXPECT_EQ(money.Type, 10u);
+  EXPECT_EQ(money.Decimals, 2u);
+}
+
+TEST_F(AdsDatasetTest, FieldsAreFoundByNameInAnyCase) {
+  TAdsConnection connection(*provider_);
+  connection.ConnectPath = "C:\\check";
+  connection.Connect();
+  TAdsTable table(*provider_);
+  table.Connection = &connection;
+  table.TableName = "KUNDEN.ADT";
+  table.Open();
+  std::uint16_t byUpper = 0, byLower = 0, unknown = 0;
+  EXPECT_EQ(provider_->GetFieldType(table.Handle(), "SEIT", byUpper), 0u);
+  EXPECT_EQ(provider_->GetFieldType(table.Handle(), "seit", byLower), 0u);
+  EXPECT_EQ(byLower, byUpper);
+  EXPECT_EQ(byUpper, table.Fields()[3].Type);
+  EXPECT_NE(provider_->GetFieldType(table.Handle(), "SEITE", unknown), 0u);
+}
+
 TEST_F(AdsDatasetTest, ErrorsCarryTheEngineText) {
   TAdsConnection connection(*provider_);
   connection.ConnectPath = "C:\\check\\";

@@ -102,6 +102,15 @@ TEST(Utf8, HalfSurrogatePairsBecomeReplacementCharacters) {
     EXPECT_EQ(WithoutHalfSurrogates(text), text);
 }
 
+TEST(CodePage1252, FoldedKeysAgreeWithTheComparison) {
+  const char* texts[] = {"Müller", "MÜLLER", "müller", "Muller", "straße", "STRASSE",
+                         "Œuvre",  "œuvre",  "Łódź",   "łódź",   "",       "a"};
+  for (const char* a : texts)
+    for (const char* b : texts)
+      EXPECT_EQ(FoldedUpper1252(a) == FoldedUpper1252(b), SameText1252(a, b)) << a << " " << b;
+  EXPECT_EQ(FoldedUpper1252("kunden.adt"), "KUNDEN.ADT");
+}
+
 TEST(CodePage1252, UpperCaseFolding) {
   EXPECT_EQ(AnsiUpper('a'), 'A');
   EXPECT_EQ(AnsiUpper(0xE4), 0xC4);
