@@ -27,8 +27,25 @@ winpath() { echo "Z:${1//\//\\}"; }
 now() { date +%s.%N; }
 
 # Wine's server is kept between the programs of one prefix: one that ends
-# while the next program connects drops that program ("recvmsg" errors).
-keep_server() { WINEPREFIX="$QV_BUILD_DIR/wineprefix" wineserver -p 2>/dev/null || true; }
+# while the next program connects drops that program ("recvmsg" errors). A
+# persistent one starts only once the server of the first program has ended.
+# Whatever stops the benchmark, the servers it kept (and their programs) end.
+kept_prefixes=()
+keep_server() {
+  WINEPREFIX="$QV_BUILD_DIR/wineprefix" wineserver -w
+  WINEPREFIX="$QV_BUILD_DIR/wineprefix" wineserver -p
+  kept_prefixes+=("$QV_BUILD_DIR/wineprefix")
+}
+end_servers() { for p in "${kept_prefixes[@]}"; do WINEPREFIX="$p" wineserver -k 2>/dev/null || true; done; }
+trap 'end_servers; [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null' EXIT
+# Wine's desktop process of the current prefix (other prefixes may have theirs).
+desktop_process() {
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null |
+      grep -qx "WINEPREFIX=$QV_BUILD_DIR/wineprefix" && echo "$pid"
+  done
+  true
+}
 # The generator runs in a prefix of the benchmark's own, made by a first call.
 export QV_BUILD_DIR="$work/wine-generator"
 mkdir -p "$QV_BUILD_DIR"
@@ -106,14 +123,14 @@ for round in $(seq 1 "$rounds"); do
     cmake/wine-run.sh start /min notepad.exe >/dev/null 2>&1
     cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" run --target "$(winpath "$inst/Warmup")" \
       --db "$(winpath "$small")" >/dev/null 2>&1 || true
-    settle; desktop=$(pgrep -f 'explorer.exe /desktop' || true); l=$(load); c0=$(busy); t0=$(now)
+    settle; desktop=$(desktop_process); l=$(load); c0=$(busy); t0=$(now)
     if ! cmake/wine-run.sh "$inst/Programm/quorvel-cli.exe" run --target "$(winpath "$inst/Sicherungen")" \
       --db "$(winpath "$db")" >"$inst/run.log" 2>&1; then
       echo "quorvel-cli run ($preset) failed:"; tail -20 "$inst/run.log"; exit 1
     fi
     t1=$(now)
     cpu=$(cpu_since "$c0")
-    [ "$(pgrep -f 'explorer.exe /desktop' || true)" = "$desktop" ] ||
+    [ -n "$desktop" ] && [ "$(desktop_process)" = "$desktop" ] ||
       echo "warning: wine's desktop process was started during the run ($preset); its start is timed" >&2
     archive=$(find "$inst/Sicherungen" -path '*DATABASEBACKUP/ZIP/*' -name '*.zip' -printf '%s\n' |
       awk '{s += $1} END {print s}')

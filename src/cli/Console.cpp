@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "util/Cp1252.h"
 #include "util/WinText.h"
 
 namespace qv {
@@ -26,7 +27,9 @@ void TConsole::Write(void* handle, const std::string& text, bool console) {
     std::wstring wide = Widen(text);
     WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
   } else {
-    WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
+    // Pipes and files get strict UTF-8, whatever a file name carries.
+    std::string bytes = WithoutHalfSurrogates(text);
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
   }
 }
 

@@ -101,7 +101,7 @@ std::uint32_t TBuiltinAdsProvider::OpenTable(TAdsHandle connection, const std::s
   if (verdict.Code != 0) return Fail(verdict.Code, verdict.Message);
   TTable opened{connection, options, std::move(verdict.Structure), {}};
   for (std::size_t i = 0; i < opened.Structure.Fields.size(); ++i)
-    opened.FieldByName.emplace(FoldedUpper1252(opened.Structure.Fields[i].Name), i);
+    opened.FieldByName.emplace(LowerCase1252(opened.Structure.Fields[i].Name), i);
   std::lock_guard<std::mutex> guard(lock_);
   table = nextHandle_++;
   tables_[table] = std::move(opened);
@@ -140,10 +140,11 @@ std::uint32_t TBuiltinAdsProvider::WithField(TAdsHandle table, std::uint16_t fie
 template <class Read>
 std::uint32_t TBuiltinAdsProvider::WithNamedField(TAdsHandle table, const std::string& field,
                                                   Read read) {
+  std::string key = LowerCase1252(field);
   std::lock_guard<std::mutex> guard(lock_);
   const TTable* t = StoredTable(table);
   if (!t) return BadHandle();
-  auto it = t->FieldByName.find(FoldedUpper1252(field));
+  auto it = t->FieldByName.find(key);
   if (it == t->FieldByName.end())
     return Fail(ads_error::kInvalidParameter,
                 EngineMessage(ads_error::kInvalidParameter, "Invalid field name.", field));

@@ -68,7 +68,8 @@ class TBuiltinAdsProvider final : public IAdsProvider {
     TAdsHandle Connection = 0;
     std::uint32_t Options = 0;
     TAdtStructure Structure;
-    // Field indexes by their name folded to upper case; the first of equal names.
+    // Field indexes by their name in lower case (names compare without case);
+    // the first of equal names.
     std::unordered_map<std::string, std::size_t> FieldByName;
   };
   std::uint32_t Fail(std::uint32_t code, const std::string& message);

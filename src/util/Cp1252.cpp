@@ -50,13 +50,15 @@ char32_t DecodeUtf8(std::string_view text, size_t& pos) {
   return cp;
 }
 
+bool IsHalfSurrogateAt(std::string_view text, size_t i) {
+  auto byte = [&](size_t at) { return static_cast<std::uint8_t>(text[at]); };
+  return i + 2 < text.size() && byte(i) == 0xED && (byte(i + 1) & 0xE0) == 0xA0 &&
+         (byte(i + 2) & 0xC0) == 0x80;
+}
+
 std::string WithoutHalfSurrogates(std::string text) {
-  auto byte = [&](size_t i) { return static_cast<std::uint8_t>(text[i]); };
-  for (size_t i = 0; i + 2 < text.size(); ++i) {
-    if (byte(i) != 0xED || (byte(i + 1) & 0xE0) != 0xA0 || (byte(i + 2) & 0xC0) != 0x80) continue;
-    text.replace(i, 3, "\xEF\xBF\xBD");
-    i += 2;
-  }
+  for (size_t i = 0; i + 2 < text.size(); ++i)
+    if (IsHalfSurrogateAt(text, i)) text.replace(i, 3, "\xEF\xBF\xBD");
   return text;
 }
 
@@ -126,13 +128,6 @@ char32_t FoldUpper1252(char32_t cp) {
   int b = UnicodeToCp1252(cp);
   if (b < 0) return cp;
   return Cp1252ToUnicode(AnsiUpper(static_cast<std::uint8_t>(b)));
-}
-
-std::string FoldedUpper1252(std::string_view text) {
-  std::string key;
-  key.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) AppendUtf8(key, FoldUpper1252(DecodeUtf8(text, pos)));
-  return key;
 }
 
 bool SameText1252(std::string_view a, std::string_view b) {

@@ -25,8 +25,10 @@ char32_t FoldUpper1252(char32_t codePoint);
 // as U+FFFD, one byte each.
 char32_t DecodeUtf8(std::string_view text, size_t& pos);
 void AppendUtf8(std::string& out, char32_t codePoint);
-// Strict UTF-8 for readers of a file format: a half surrogate pair, which a
-// file name may carry (three bytes ED A0..BF 80..BF), becomes U+FFFD.
+// Half a UTF-16 surrogate pair, as a file name may carry it in memory: the
+// three bytes ED A0..BF 80..BF of its code point, at text[i].
+bool IsHalfSurrogateAt(std::string_view text, size_t i);
+// Strict UTF-8 for readers of a file format: such a half pair becomes U+FFFD.
 std::string WithoutHalfSurrogates(std::string text);
 
 // UTF-8 to a single-byte code page through byteFor (-1: the code page lacks
@@ -35,7 +37,5 @@ std::string EncodeSingleByte(std::string_view utf8, int (*byteFor)(char32_t), bo
 
 // Case-insensitive equality of two UTF-8 texts under the 1252 folding.
 bool SameText1252(std::string_view a, std::string_view b);
-// A key for that comparison: equal for two texts exactly when SameText1252 is true.
-std::string FoldedUpper1252(std::string_view text);
 
 }  // namespace qv

@@ -35,23 +35,17 @@ bool IsLoneSurrogateAt(std::wstring_view text, size_t i) {
   return false;
 }
 
-bool IsSurrogateBytesAt(std::string_view text, size_t i) {
-  auto byte = [&](size_t at) { return static_cast<unsigned char>(text[at]); };
-  return i + 2 < text.size() && byte(i) == 0xED && (byte(i + 1) & 0xE0) == 0xA0 &&
-         (byte(i + 2) & 0xC0) == 0x80;
-}
-
 }  // namespace
 
 std::wstring Widen(std::string_view utf8) {
   std::wstring out;
   size_t start = 0;
   for (size_t i = 0; i < utf8.size(); ++i) {
-    if (!IsSurrogateBytesAt(utf8, i)) continue;
+    if (!IsHalfSurrogateAt(utf8, i)) continue;
     out += WidenStrict(utf8.substr(start, i - start));
-    out += static_cast<wchar_t>(0xD000 | ((utf8[i + 1] & 0x3F) << 6) | (utf8[i + 2] & 0x3F));
-    i += 2;
-    start = i + 1;
+    start = i;
+    out += static_cast<wchar_t>(DecodeUtf8(utf8, start));
+    i = start - 1;
   }
   if (start == 0) return WidenStrict(utf8);
   return out + WidenStrict(utf8.substr(start));
@@ -106,7 +100,8 @@ std::string AnsiSafeHtml(std::string_view utf8) {
   std::wstring wide = Widen(utf8);
   std::string out;
   for (size_t i = 0; i < wide.size(); ++i) {
-    size_t length = IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() ? 2 : 1;
+    size_t length =
+        IS_HIGH_SURROGATE(wide[i]) && i + 1 < wide.size() && IS_LOW_SURROGATE(wide[i + 1]) ? 2 : 1;
     std::string one = Narrow(std::wstring_view(wide).substr(i, length));
     ToCodePage(one, CP_ACP, &lossy);
     if (!lossy) {
@@ -114,6 +109,7 @@ std::string AnsiSafeHtml(std::string_view utf8) {
     } else {
       unsigned code = wide[i];
       if (length == 2) code = 0x10000 + ((code - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+      if (code >= 0xD800 && code <= 0xDFFF) code = 0xFFFD;  // half a pair is no character
       out += "&#" + std::to_string(code) + ";";
     }
     i += length - 1;

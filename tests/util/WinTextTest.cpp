@@ -41,6 +41,15 @@ TEST(WinText, HalfASurrogatePairSurvivesTheRoundTrip) {
             "b");
 }
 
+TEST(WinText, HalfASurrogatePairInAProtocolLineIsAReplacementCharacter) {
+  EXPECT_EQ(AnsiSafeHtml(Narrow(L"a\xD800"
+                                L"b")),
+            "a&#65533;b");
+  EXPECT_EQ(AnsiSafeHtml(Narrow(L"\xDC00"
+                                L"b\xD83D\xDE00")),
+            "&#65533;b&#128512;");
+}
+
 TEST(WinText, BytesThatAreNoUtf8StillBecomeReplacementCharacters) {
   EXPECT_EQ(Widen("a\xFF"
                   "b"),

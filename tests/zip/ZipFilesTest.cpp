@@ -268,9 +268,13 @@ TEST_F(ZipFilesTest, FailedCreateKeepsTheOpenArchiveOpen) {
 }
 
 TEST_F(ZipFilesTest, EntriesCarryTheAttributesOfTheirFiles) {
-  std::wstring protectedFile = Widen(src_ + "leer.txt");
+  struct TProtected {
+    std::wstring Path;
+    DWORD Before = GetFileAttributesW(Path.c_str());
+    ~TProtected() { SetFileAttributesW(Path.c_str(), Before); }  // the folder can be removed
+  } protectedFile{Widen(src_ + "leer.txt")};
   DWORD wanted = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-  ASSERT_TRUE(SetFileAttributesW(protectedFile.c_str(), wanted));
+  ASSERT_TRUE(SetFileAttributesW(protectedFile.Path.c_str(), wanted));
   TZipWriter zip;
   zip.CreateArchive(dir_ / "attributes.zip");
   zip.SetBaseFolder(src_);
@@ -278,7 +282,6 @@ TEST_F(ZipFilesTest, EntriesCarryTheAttributesOfTheirFiles) {
   zip.AddFile(src_ + "KUNDEN.ADT");
   zip.Close();
   DWORD plain = GetFileAttributesW(Widen(src_ + "KUNDEN.ADT").c_str());
-  SetFileAttributesW(protectedFile.c_str(), FILE_ATTRIBUTE_NORMAL);
   test::TZipListing listing = test::ListZip(ReadBytes(dir_ / "attributes.zip"));
   ASSERT_TRUE(listing.Valid);
   ASSERT_EQ(listing.ExternalAttributes.size(), 2u);
