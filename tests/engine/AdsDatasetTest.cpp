@@ -52,6 +52,20 @@ TEST_F(AdsDatasetTest, OpensATableThroughConnectionAndTable) {
   table.Close();  // a second close is harmless
 }
 
+// A connection to the check folder and one of its tables, opened.
+struct TOpenedTable {
+  TOpenedTable(IAdsProvider& provider, const std::string& name)
+      : Connection(provider), Table(provider) {
+    Connection.ConnectPath = "C:\\check";
+    Connection.Connect();
+    Table.Connection = &Connection;
+    Table.TableName = name;
+    Table.Open();
+  }
+  TAdsConnection Connection;
+  TAdsTable Table;
+};
+
 TEST_F(AdsDatasetTest, AWideTableReadsItsWholeStructure) {
   // A damaged or odd table may declare tens of thousands of fields; reading
   // them must not grow with the square of their number.
@@ -62,13 +76,8 @@ TEST_F(AdsDatasetTest, AWideTableReadsItsWholeStructure) {
                            static_cast<std::uint16_t>(i % 7 ? 0 : 2)});
   TTableFiles wide = Build(spec);
   source_->Put("C:\\check\\BREIT.ADT", wide.Adt);
-  TAdsConnection connection(*provider_);
-  connection.ConnectPath = "C:\\check";
-  connection.Connect();
-  TAdsTable table(*provider_);
-  table.Connection = &connection;
-  table.TableName = "BREIT.ADT";
-  table.Open();
+  TOpenedTable opened(*provider_, "BREIT.ADT");
+  TAdsTable& table = opened.Table;
   ASSERT_EQ(table.Fields().size(), 30000u);
   const TAdsFieldDef& last = table.Fields().back();
   EXPECT_EQ(last.Name, "Feld30000");
@@ -81,13 +90,8 @@ TEST_F(AdsDatasetTest, AWideTableReadsItsWholeStructure) {
 }
 
 TEST_F(AdsDatasetTest, FieldsAreFoundByNameInAnyCase) {
-  TAdsConnection connection(*provider_);
-  connection.ConnectPath = "C:\\check";
-  connection.Connect();
-  TAdsTable table(*provider_);
-  table.Connection = &connection;
-  table.TableName = "KUNDEN.ADT";
-  table.Open();
+  TOpenedTable opened(*provider_, "KUNDEN.ADT");
+  TAdsTable& table = opened.Table;
   std::uint16_t byUpper = 0, byLower = 0, unknown = 0;
   EXPECT_EQ(provider_->GetFieldType(table.Handle(), "SEIT", byUpper), 0u);
   EXPECT_EQ(provider_->GetFieldType(table.Handle(), "seit", byLower), 0u);
