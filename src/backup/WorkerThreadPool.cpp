@@ -157,15 +157,20 @@ void TThreadPool::AddJob(TJobPtr job) {
 // it, and the run would never end.
 void TThreadPool::FinishJob(TWorkerThread& worker) {
   std::lock_guard<std::mutex> guard(lock_);
-  if (!worker.TerminatedFlag()) HandOverQueuedWork();
+  if (!worker.TerminatedFlag() && HandOverQueuedWork(worker)) return;
   worker.SetIdle();
 }
 
-void TThreadPool::HandOverQueuedWork() {
-  if (stopping_ || !queue_.HasAtLeast(1)) return;
-  TWorkerThread* thread = IdleThread();  // the caller is still busy: never itself
+bool TThreadPool::HandOverQueuedWork(TWorkerThread& finishing) {
+  if (stopping_ || !queue_.HasAtLeast(1)) return false;
+  TWorkerThread* thread = IdleThread();  // the finishing one is still busy
   if (!thread && static_cast<int>(threads_.size()) < maxThreads_) thread = AddWorker();
-  if (thread) thread->Assign(queue_.Take());
+  // With every other thread busy the finishing one runs the next job itself:
+  // left idle, the queue would wait for a job that may run for hours (a
+  // network folder that does not answer) while a thread stands free.
+  if (!thread) thread = &finishing;
+  thread->Assign(queue_.Take());
+  return thread == &finishing;
 }
 
 void TThreadPool::StopAll() {

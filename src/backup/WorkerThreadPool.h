@@ -118,7 +118,8 @@ class TThreadPool {
   TWorkerThread* IdleThread();
   TWorkerThread* AddWorker();
   void FinishJob(TWorkerThread& worker);
-  void HandOverQueuedWork();  // under the pool lock
+  // Under the pool lock; true when the finishing worker took the job itself.
+  bool HandOverQueuedWork(TWorkerThread& finishing);
 
   std::vector<std::unique_ptr<TWorkerThread>> threads_;
   TQueue queue_;

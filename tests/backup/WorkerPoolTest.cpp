@@ -119,19 +119,45 @@ TEST(WorkerPoolScenarios, BackupPoolOfTwoQueuesTheThirdJob) {
   log.WaitFor([](TJobLog& l) { return l.finished.size() == 3; });
 }
 
-TEST(WorkerPoolScenarios, QueuedJobsRunInArrivalOrder) {
+// A job that hangs (a network folder that never answers) holds one thread;
+// the other runs every queued job, in the order they came.
+TEST(WorkerPoolScenarios, QueuedJobsRunInArrivalOrderBesideAHangingJob) {
   TJobLog log;
-  TGate running;
+  TGate hanging;
+  TGate second;
   TWorkerThreadPool pool(2, 2);
-  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &running));
-  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &running));
+  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &hanging));
+  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &second));
   log.WaitFor([](TJobLog& l) { return l.started.size() == 2; });
   for (int id = 3; id <= 6; ++id) pool.AddJob(std::make_unique<TGatedJob>(log, id, nullptr));
   EXPECT_EQ(pool.QueuedCount(), 4);
-  running.Open();
-  log.WaitFor([](TJobLog& l) { return l.finished.size() == 6; });
+  second.Open();
+  log.WaitFor([](TJobLog& l) { return l.finished.size() == 5; });
   std::vector<int> queuedOrder(log.started.begin() + 2, log.started.end());
   EXPECT_EQ(queuedOrder, (std::vector<int>{3, 4, 5, 6}));
+  EXPECT_EQ(log.finished, (std::vector<int>{2, 3, 4, 5, 6}));
+  EXPECT_EQ(pool.QueuedCount(), 0);
+  EXPECT_EQ(pool.BusyCount(), 1);
+  hanging.Open();
+  log.WaitFor([](TJobLog& l) { return l.finished.size() == 6; });
+}
+
+// Two threads finishing beside a full queue both go on with it.
+TEST(WorkerPoolScenarios, BothThreadsTakeQueuedJobs) {
+  TJobLog log;
+  TGate first;
+  TGate queued;
+  TWorkerThreadPool pool(2, 2);
+  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &first));
+  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &first));
+  log.WaitFor([](TJobLog& l) { return l.started.size() == 2; });
+  for (int id = 3; id <= 5; ++id) pool.AddJob(std::make_unique<TGatedJob>(log, id, &queued));
+  first.Open();
+  log.WaitFor([](TJobLog& l) { return l.started.size() == 4; });
+  EXPECT_EQ(pool.BusyCount(), 2);
+  EXPECT_EQ(pool.QueuedCount(), 1);
+  queued.Open();
+  log.WaitFor([](TJobLog& l) { return l.finished.size() == 5; });
 }
 
 TEST(WorkerPoolScenarios, MinimumOneMaximumFiveRunsFiveAtOnceThenTrims) {
