@@ -30,6 +30,11 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     if (!exists) {
       ReleaseRun();
       system_.WriteProtocol({}, std::string(kTargetMissingLine));
+      // A backup disk left unplugged must not go unnoticed for weeks behind
+      // a hidden window: every start that fails on it says so at the tray.
+      state_ = TRunState::TargetMissing;
+      view_.SetBlink(true);
+      view_.ShowBalloon(kErrorBalloonTitle, kTargetMissingText, TBalloonIcon::Error);
       view_.TargetMissing(target);
       return TStartResult::TargetMissing;
     }

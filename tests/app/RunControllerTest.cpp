@@ -204,15 +204,19 @@ TEST_F(RunControllerTest, AnUnreadableUserListIsProtocolledAndTheRunEndsRed) {
   EXPECT_NE(std::find(log.begin(), log.end(), "popup red 0"), log.end());
 }
 
-TEST_F(RunControllerTest, AMissingTargetAtARunStartOnlyWritesTheProtocolLine) {
+// Only the protocol line would leave a scheduled backup to an unplugged disk
+// unnoticed: the icon blinks and the balloon names the missing target.
+TEST_F(RunControllerTest, AMissingTargetAtARunStartIsWrittenAndShownAtTheTray) {
   io_.Target = "D:\\Weg";
   EXPECT_EQ(run_.StartRun(TRunTrigger::Schedule), TStartResult::TargetMissing);
-  EXPECT_EQ(io_.TakeLog(), (std::vector<std::string>{"red", "finished released",
-                                                     "protocol line Sicherungsverzeichnis fehlt!",
-                                                     "missing D:\\Weg\\"}));
+  EXPECT_EQ(io_.TakeLog(),
+            (std::vector<std::string>{
+                "red", "finished released", "protocol line Sicherungsverzeichnis fehlt!", "blink",
+                "balloon Quorvel Fehler! | Zielverzeichnis für Sicherungen fehlt. (error)",
+                "missing D:\\Weg\\"}));
   EXPECT_FALSE(run_.Running());
   EXPECT_EQ(io_.Awake, 0);
-  EXPECT_EQ(run_.State(), TRunState::Idle);
+  EXPECT_EQ(run_.State(), TRunState::TargetMissing);
   // A network target is connected before it is looked at.
   io_.Target = "\\\\server\\share";
   run_.StartRun(TRunTrigger::Manual);

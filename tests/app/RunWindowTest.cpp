@@ -308,7 +308,8 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   // The empty hours text brought the default hours.
   EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
 
-  // A run start with the target still missing: only the protocol line.
+  // A run start with the target still missing: the protocol line and the
+  // error balloon again, the icon still blinking; no popup, no sound.
   SendMessageW(w.fma, BM_CLICK, 0, 0);
   EXPECT_FALSE(w.FRunning);
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
@@ -317,7 +318,11 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_FALSE(PopupShown());
   EXPECT_TRUE(player_.played.empty());
   EXPECT_TRUE(shell_.ExecuteCalls.empty());
-  EXPECT_EQ(Balloons().size(), 1u);
+  EXPECT_TRUE(w.TimerErrorEnabled());
+  balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 2u);
+  EXPECT_EQ(balloons[1].Data.BalloonText, "Zielverzeichnis für Sicherungen fehlt.");
+  EXPECT_EQ(balloons[1].Data.BalloonIcon, TBalloonIcon::Error);
 }
 
 TEST_F(RunWindowTest, ACloseAskedForWhileTheStartUpBoxIsOpenFollowsTheStartUp) {
