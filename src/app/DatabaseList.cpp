@@ -75,9 +75,14 @@ TStringList LoadUserDefinedList(std::string* problem) {
     return {};
   }
   // A line of nothing names no database; a file of such lines is no list.
+  // Blanks and tabs around a typed path are dropped: kept, they would name a
+  // folder that does not exist, and the database would be skipped unseen.
   TStringList named;
-  for (const std::string& line : lines)
-    if (!TrimBlanks(line).empty()) named.push_back(line);
+  for (const std::string& line : lines) {
+    size_t begin = line.find_first_not_of(" \t");
+    if (begin == std::string::npos) continue;
+    named.push_back(line.substr(begin, line.find_last_not_of(" \t") - begin + 1));
+  }
   return named;
 }
 

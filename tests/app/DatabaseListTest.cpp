@@ -44,10 +44,13 @@ TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
   WriteUninstallEntry(nullptr);
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"});
   EXPECT_TRUE(IsExistingFolder(UtilDirectory()));
-  WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "  \r\n\r\n");
+  WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "  \r\n\t\r\n\r\n");
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"}) << "blank lines name no database";
   WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Eigene Daten\r\n\\\\srv\\K\xF6ln\r\n");
   EXPECT_EQ(CurrentDatabaseList(), (TStringList{"C:\\Eigene Daten", "\\\\srv\\Köln"}));
+  // Blanks typed around a path would name a folder that does not exist.
+  WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", " C:\\Eigene Daten \t\r\n\tD:\\Firma\\  \r\n");
+  EXPECT_EQ(CurrentDatabaseList(), (TStringList{"C:\\Eigene Daten", "D:\\Firma\\"}));
 }
 
 TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServes) {
