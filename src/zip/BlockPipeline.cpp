@@ -26,7 +26,6 @@ TBlockPipeline::~TBlockPipeline() { Discard(); }
 void TBlockPipeline::Submit(std::unique_ptr<TDeflateBlock> block) {
   auto slot = std::make_shared<TSlot>();
   slot->Block = std::move(block);
-  slots_.push_back(slot);
   // The task holds what it touches, so nothing it uses can go away under it.
   pool_.Submit([shared = shared_, slot] {
     CompressBlock(*slot->Block);
@@ -36,6 +35,9 @@ void TBlockPipeline::Submit(std::unique_ptr<TDeflateBlock> block) {
     }
     shared->Done.notify_all();
   });
+  // Only a block the pool took is waited for: one that it could not take
+  // (out of memory) would be waited for forever.
+  slots_.push_back(std::move(slot));
 }
 
 std::unique_ptr<TDeflateBlock> TBlockPipeline::TakeOldest() {

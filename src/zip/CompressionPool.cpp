@@ -6,7 +6,16 @@ namespace qv {
 
 TCompressionPool::TCompressionPool(unsigned threads) {
   threads = std::max(1u, threads);
-  for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { Serve(); });
+  for (unsigned i = 0; i < threads; ++i) {
+    try {
+      threads_.emplace_back([this] { Serve(); });
+    } catch (...) {
+      // Fewer threads only compress slower; with none the archive fails.
+      // Thrown with threads running, the constructor would end the program.
+      if (!threads_.empty()) return;
+      throw;
+    }
+  }
 }
 
 TCompressionPool::~TCompressionPool() {
