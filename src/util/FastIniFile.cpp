@@ -1,6 +1,7 @@
 #include "util/FastIniFile.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "util/AnsiText.h"
 #include "util/Cp1252.h"
@@ -307,11 +308,26 @@ std::string TFastIniFile::ReadString(const std::string& section, const std::stri
   return AnsiToUtf8(value);
 }
 
+namespace {
+
+// The file is ANSI: a character it cannot hold would be read back as "?",
+// and a folder named with it would be a different, missing folder. Such a
+// write is refused, so that the caller can tell the user it was not saved.
+std::string ExactAnsi(const std::string& text) {
+  std::string ansi = Utf8ToAnsi(text);
+  if (AnsiToUtf8(ansi) != text)
+    throw std::runtime_error("\"" + text +
+                             "\" enthält Zeichen, die die Datei nicht speichern kann");
+  return ansi;
+}
+
+}  // namespace
+
 void TFastIniFile::WriteString(const std::string& section, const std::string& key,
                                const std::string& value) {
   EnsureLoaded();
-  std::string sectionName = Utf8ToAnsi(section), keyName = Utf8ToAnsi(key),
-              newValue = Utf8ToAnsi(value);
+  std::string sectionName = ExactAnsi(section), keyName = ExactAnsi(key),
+              newValue = ExactAnsi(value);
   TIniItems::TSection* s = items_.FindSection(sectionName);
   if (!s) s = &items_.AddSection(sectionName);
   TIniLine* line = items_.FindKey(*s, keyName);

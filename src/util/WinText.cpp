@@ -69,7 +69,10 @@ std::string ToCodePage(std::string_view utf8, UINT codePage, bool* lossy) {
   std::wstring wide = Widen(utf8);
   if (wide.empty()) return {};
   // No best-fit mapping ("ł" must not quietly become "l"), and the "default
-  // character used" report: both are refused for UTF-7/8 code pages.
+  // character used" report: both are refused for UTF-7/8 code pages, which
+  // the system's code pages are where Windows is set to UTF-8 throughout.
+  if (codePage == CP_ACP) codePage = GetACP();
+  if (codePage == CP_OEMCP) codePage = GetOEMCP();
   bool utf = codePage == CP_UTF8 || codePage == CP_UTF7;
   DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;

@@ -183,6 +183,17 @@ TEST_F(FastIniFileTest, ValuesAreTrimmedOnceWrittenAndReadAgain) {
   EXPECT_EQ(again->ReadString("S", "K", ""), "padded");
 }
 
+// Stored as "?", a folder named with "Ł" would be read back as another,
+// missing folder: such a value is refused and the file stays as it was.
+TEST_F(FastIniFileTest, AValueTheAnsiFileCannotHoldIsRefused) {
+  auto ini = Open("[MODE]\r\nTarget=D:\\Sicherung\r\n");
+  EXPECT_THROW(ini->WriteString("MODE", "Target", "D:\\Łukasz"), std::exception);
+  EXPECT_THROW(ini->WriteString("MODE", "NeuŁ", "x"), std::exception);
+  ini->WriteString("MODE", "Other", "Müller");
+  ini->Release();
+  EXPECT_EQ(Saved(), "[MODE]\r\nTarget=D:\\Sicherung\r\nOther=M\xFCller\r\n");
+}
+
 TEST_F(FastIniFileTest, Integers) {
   auto ini =
       Open("[S]\r\nH=0x1F\r\nD=-12\r\nX=0x\r\nE=\r\nW=12a\r\nBig=99999999999\r\nU=0xFFFFFFFF\r\n");
