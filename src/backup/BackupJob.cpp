@@ -5,6 +5,7 @@
 #include "backup/BackupFolders.h"
 #include "backup/ReportText.h"
 #include "backup/TableNames.h"
+#include "util/SiblingNames.h"
 
 namespace qv {
 namespace {
@@ -94,6 +95,8 @@ TBackupJob::TCheckFlags TBackupJob::CheckTables() {
   std::unique_ptr<ITableChecker> checker = system_.NewChecker();
   files_.ForceFolders(BackupRoot + kDataFolder);
   files_.ForceFolders(BackupRoot + kData2Folder);
+  RemoveCutOffCopies(BackupRoot + kDataFolder);
+  RemoveCutOffCopies(BackupRoot + kData2Folder);
   connectProblem_.clear();
   try {
     checker->Connect();
@@ -144,6 +147,22 @@ void TBackupJob::CheckTable(ITableChecker& checker, const std::string& tableFile
     Report(kExplanation, true, true);
     hasErrors_ = true;
   }
+}
+
+// A copy into DATA or DATA2 is written beside its table and replaces it only
+// when complete; cut off, it stays as a temporary file as large as the table,
+// which nothing else would ever remove: day by day they would fill the disk.
+void TBackupJob::RemoveCutOffCopies(const std::string& folder) {
+  std::vector<std::string> leftovers;
+  try {
+    files_.Walk(folder, false, [&](const TWalkItem& item) {
+      if (!item.Folder && IsTemporarySiblingName(ExtractFileName(item.Path)))
+        leftovers.push_back(item.Path);
+    });
+  } catch (const std::exception&) {
+    // Housekeeping only: the copies into the folder report what fails there.
+  }
+  for (const std::string& leftover : leftovers) files_.DeleteFile(leftover);
 }
 
 bool TBackupJob::CopyTableFiles(const std::string& fromDir, const std::string& toDir,

@@ -102,6 +102,8 @@ class TBackupJob : public TWorkerThreadJob {
   // line) when a copy could not be written.
   bool CopyTableFiles(const std::string& fromDir, const std::string& toDir,
                       const std::string& base);
+  // Removes what copies cut off by a shutdown or a crash left in a folder.
+  void RemoveCutOffCopies(const std::string& folder);
 
   void BuildArchivesAndReport();
 

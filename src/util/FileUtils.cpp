@@ -10,6 +10,7 @@
 #include "util/PathCalls.h"
 #include "util/Retry.h"
 #include "util/Seams.h"
+#include "util/SiblingNames.h"
 #include "util/WinText.h"
 
 namespace qv {
@@ -121,7 +122,7 @@ void SaveBytesOnce(const std::string& bytes, const std::string& path) {
 TScratchFile::~TScratchFile() { RemoveFile(path_); }
 
 std::string TemporarySibling(const std::string& path) {
-  return path + ".~" + std::to_string(UniqueNumber()) + ".tmp";
+  return TemporarySiblingName(path, UniqueNumber());
 }
 
 void ReplaceWithTemporary(const std::string& temporary, const std::string& target,

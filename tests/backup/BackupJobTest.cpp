@@ -244,6 +244,25 @@ TEST_F(BackupJobTest, InterruptedSetIsNeverTodaysSetAndIsRemovedByTheNextRun) {
   EXPECT_EQ(world_.Files->Archives.at(Zip() + kStamp + "\\datenbank.zip").size(), 2u);
 }
 
+// Copies into DATA and DATA2 cut off by a shutdown leave temporary files as
+// large as their tables; the next run removes them, and only them.
+TEST_F(BackupJobTest, CopiesCutOffEarlierAreRemovedFromTheKeptFolders) {
+  AddDatabase();
+  std::string data = std::string(kRoot) + "DATABASEBACKUP\\DATA\\";
+  std::string data2 = std::string(kRoot) + "DATABASEBACKUP\\DATA2\\";
+  world_.Files->AddFile(data + "KUNDEN.ADT.~123456.tmp", "halb");
+  world_.Files->AddFile(data2 + "ARTIKEL.ADM.~7.tmp", "halb");
+  world_.Files->AddFile(data + "Notiz.tmp", "eigene Datei");
+  world_.Files->AddFile(data + "KUNDEN.ADT.~.tmp", "kein Zähler");
+  world_.Files->AddFile(data + "KUNDEN.ADT.~12a.tmp", "kein Zähler");
+  Run();
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(world_.Files->Below(data),
+            (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT", "KUNDEN.ADT.~.tmp",
+                                      "KUNDEN.ADT.~12a.tmp", "Notiz.tmp"}));
+  EXPECT_EQ(world_.Files->Below(data2), (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT"}));
+}
+
 TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
   AddDatabase();
   TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
