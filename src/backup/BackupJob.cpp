@@ -170,8 +170,17 @@ bool TBackupJob::CopyTableFiles(const std::string& fromDir, const std::string& t
   bool allWritten = true;
   for (const char* extension : kTableExtensions) {
     std::string source = fromDir + base + extension;
-    if (!files_.IsExistingFile(source)) continue;
     std::string target = toDir + base + extension;
+    if (!files_.IsExistingFile(source)) {
+      // An index or memo file of an earlier check must not stay beside the
+      // new table: restored together, they do not match.
+      if (!files_.IsExistingFile(target) || files_.DeleteFile(target)) continue;
+      allWritten = false;
+      hasErrors_ = true;
+      Report("Veraltete Sicherungskopie \"" + target + "\" konnte nicht gelöscht werden", true,
+             true);
+      continue;
+    }
     std::string reason;
     if (files_.CopyFile(source, target, reason)) continue;
     allWritten = false;

@@ -263,6 +263,22 @@ TEST_F(BackupJobTest, CopiesCutOffEarlierAreRemovedFromTheKeptFolders) {
   EXPECT_EQ(world_.Files->Below(data2), (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT"}));
 }
 
+// The kept copies are the checked table's files and no others: an index of
+// an earlier check beside a new table would not match it when restored.
+TEST_F(BackupJobTest, KeptCopiesLoseTheFilesTheTableNoLongerHas) {
+  AddDatabase();
+  std::string data = std::string(kRoot) + "DATABASEBACKUP\\DATA\\";
+  std::string data2 = std::string(kRoot) + "DATABASEBACKUP\\DATA2\\";
+  world_.Files->AddFile(data + "KUNDEN.ADI", "alter Index");
+  world_.Files->AddFile(data2 + "KUNDEN.ADI", "alter Index");
+  world_.Files->AddFile(data + "ARTIKEL.ADI", "andere Tabelle");
+  Run();
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  EXPECT_EQ(world_.Files->Below(data),
+            (std::vector<std::string>{"ARTIKEL.ADI", "KUNDEN.ADM", "KUNDEN.ADT"}));
+  EXPECT_EQ(world_.Files->Below(data2), (std::vector<std::string>{"KUNDEN.ADM", "KUNDEN.ADT"}));
+}
+
 TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
   AddDatabase();
   TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
