@@ -73,11 +73,14 @@ std::string PartName(const std::string& archiveName, size_t n) {
 }
 
 // A backup tree that lies inside the database folder (the target chosen
-// there) is never packed again: each day's set would hold all earlier ones.
+// there, now or earlier) is never packed again: each day's set would hold all
+// earlier ones. A folder of the user's that only bears the name is packed.
 bool InsideABackupTree(const std::string& databaseDir, const std::string& path) {
   std::string relative =
       LowerCase1252("\\" + path.substr(std::min(databaseDir.size(), path.size())));
-  return relative.find("\\databasebackup\\") != std::string::npos;
+  for (const char* kept : {"data\\", "data2\\", "zip\\", "zipother\\"})
+    if (relative.find(std::string("\\databasebackup\\") + kept) != std::string::npos) return true;
+  return false;
 }
 
 // The set folders of a kind folder: how many, the oldest, and whether one

@@ -250,14 +250,17 @@ TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
 TEST_F(ArchiveSetTest, TargetInsideTheDatabaseFolder) {
   adtgen::TTableFiles table = adtgen::Build(adtgen::ArticleTable(3, false));
   WriteBytes(db_ + "A.ADT", table.Adt);
+  // A folder of the user's that only bears the tree's name is packed.
+  WriteBytes(db_ + "DatabaseBackup\\Eigene\\B.ADT", table.Adt);
   TJobHarness harness;
   TBackupItem final = harness.RunJob(db_ + "Sicherung", db_);
   EXPECT_FALSE(final.Failed) << final.Text;
   TBackupJob job(db_ + "Sicherung", harness.Channel(), db_);
   std::string zip = job.BackupRoot + "DATABASEBACKUP\\ZIP\\04-05-2031-10-11-12\\datenbank.zip";
-  // Only the database's own table: neither the part being written nor the
-  // backup tree's table copies, or every day's set would hold the earlier ones.
-  EXPECT_EQ(ListZip(ReadBytes(zip)).Names, std::vector<std::string>{"A.ADT"});
+  // The database's own tables: neither the part being written nor the backup
+  // tree's table copies, or every day's set would hold the earlier ones.
+  EXPECT_EQ(ListZip(ReadBytes(zip)).Names,
+            (std::vector<std::string>{"A.ADT", "DatabaseBackup/Eigene/B.ADT"}));
   KeepForReaders(zip, "inside");
 }
 
