@@ -136,6 +136,27 @@ class TInflater {
   z_stream z_{};
 };
 
+// The local header must say what the directory says: readers that go by it
+// (streaming extractors, repair tools) would take wrong sizes or a wrong CRC.
+std::string CompareLocalHeader(IStream& in, const TEntry& e, const std::string& local) {
+  std::size_t nameLength = U16(local, 26), extraLength = U16(local, 28);
+  std::string rest = ReadAt(in, e.Offset + zip::kLocalHeaderSize, nameLength + extraLength);
+  if (rest.size() < nameLength + extraLength) return "lokaler Kopf abgeschnitten";
+  if (rest.compare(0, nameLength, e.Name) != 0) return "lokaler Kopf nennt einen anderen Namen";
+  TEntry l;
+  l.Method = static_cast<std::uint16_t>(U16(local, 8));
+  l.Crc = U32(local, 14);
+  l.Compressed = U32(local, 18);
+  l.Uncompressed = U32(local, 22);
+  ApplyZip64(rest.substr(nameLength), l, l.Uncompressed == zip::kMax32, l.Compressed == zip::kMax32,
+             false);
+  bool describedLater = (U16(local, 6) & 0x0008) != 0;  // a data descriptor follows the data
+  if (l.Method != e.Method || (!describedLater && (l.Crc != e.Crc || l.Compressed != e.Compressed ||
+                                                   l.Uncompressed != e.Uncompressed)))
+    return "lokaler Kopf weicht vom Inhaltsverzeichnis ab";
+  return {};
+}
+
 // Reads one entry's data; the problem found, or empty.
 std::string CheckEntry(IStream& in, const TEntry& e, std::uint64_t& bytes) {
   std::string local = ReadAt(in, e.Offset, zip::kLocalHeaderSize);
@@ -183,7 +204,7 @@ std::string CheckEntry(IStream& in, const TEntry& e, std::uint64_t& bytes) {
   if (produced != e.Uncompressed)
     return "Größe " + std::to_string(produced) + " statt " + std::to_string(e.Uncompressed);
   if (crc != e.Crc) return "CRC-32 stimmt nicht";
-  return {};
+  return CompareLocalHeader(in, e, local);
 }
 
 }  // namespace

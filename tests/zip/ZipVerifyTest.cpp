@@ -90,6 +90,12 @@ TEST(ZipVerify, EveryDamageIsNamed) {
   wrongCrc[central + 16] ^= 0x01;
   std::vector<std::uint8_t> wrongSize = good;
   wrongSize[central + 24] ^= 0x01;
+  // The first local header as if its CRC and sizes had never been patched in,
+  // and one that names another entry.
+  std::vector<std::uint8_t> unpatched = good;
+  std::fill(unpatched.begin() + 14, unpatched.begin() + 26, 0);
+  std::vector<std::uint8_t> renamed = good;
+  renamed[30] = 'X';
   std::vector<std::uint8_t> none = {'k', 'e', 'i', 'n'};
   const TCase cases[] = {
       {"a flipped data byte", flipped, "KUNDEN.ADT: "},
@@ -97,6 +103,10 @@ TEST(ZipVerify, EveryDamageIsNamed) {
       {"a CRC that does not match", wrongCrc, "KUNDEN.ADT: CRC-32 stimmt nicht"},
       {"a size that does not match", wrongSize, "KUNDEN.ADT: Größe "},
       {"no archive at all", none, "kein Zip-Archiv"},
+      {"an unpatched local header", unpatched,
+       "KUNDEN.ADT: lokaler Kopf weicht vom Inhaltsverzeichnis ab"},
+      {"a local header with another name", renamed,
+       "KUNDEN.ADT: lokaler Kopf nennt einen anderen Namen"},
   };
   for (const TCase& c : cases) {
     TArchiveCheck check = Check(c.Bytes);
