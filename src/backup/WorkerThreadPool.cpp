@@ -100,8 +100,10 @@ void TWorkerThread::Execute() {
       job.reset();
       pool_.FinishJob(*this);
     }
+    // A job this worker gave itself on finishing runs even when a stop came
+    // meanwhile: the pool's end waits for it.
     std::lock_guard<std::mutex> guard(stateLock_);
-    if (terminated_ || wake == TWorkerSignals::Stop) return;
+    if (wake == TWorkerSignals::Stop || (terminated_ && !busy_)) return;
   }
 }
 

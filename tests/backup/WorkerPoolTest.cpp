@@ -235,6 +235,24 @@ TEST(WorkerPoolShutdown, AJobGivenJustBeforeTheEndRunsAndTheEndComes) {
   EXPECT_EQ(freed.load(), kRounds);
 }
 
+// Workers finishing beside a queue give themselves its next job; a pool that
+// ends just then waits for that job instead of for a worker that left.
+TEST(WorkerPoolShutdown, TheEndComesWhileWorkersTakeQueuedJobs) {
+  constexpr int kRounds = 600;
+  std::atomic<int> freed{0};
+  struct TFreedJob final : TWorkerThreadJob {
+    explicit TFreedJob(std::atomic<int>& freed) : freed_(freed) {}
+    ~TFreedJob() override { ++freed_; }
+    void Run() override {}
+    std::atomic<int>& freed_;
+  };
+  for (int round = 0; round < kRounds; ++round) {
+    TWorkerThreadPool pool(2, 2);
+    for (int job = 0; job < 6; ++job) pool.AddJob(std::make_unique<TFreedJob>(freed));
+  }
+  EXPECT_EQ(freed.load(), 6 * kRounds);
+}
+
 TEST(WorkerPoolStress, EveryJobRunsOnceAndIsFreedOnce) {
   constexpr int kJobs = 4000;
   struct TCountingJob final : TWorkerThreadJob {
