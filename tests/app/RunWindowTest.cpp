@@ -253,6 +253,27 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   EXPECT_EQ(shown, (std::vector<std::uintptr_t>{icon(1), icon(2), icon(1), icon(2)}));
 }
 
+// A backup disk unplugged after the program started: the run that finds it
+// missing makes the icon blink and says why in the error balloon.
+TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
+  Settings(target_, "8,9", {sound_});
+  auto& w = Create();
+  ASSERT_FALSE(w.TimerErrorEnabled());
+  size_t balloonsBefore = Balloons().size();
+  ASSERT_TRUE(RemoveDirectoryW(Widen(target_).c_str()));
+  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.FRunning);
+  EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
+  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
+  auto balloons = Balloons();
+  ASSERT_EQ(balloons.size(), balloonsBefore + 1);
+  EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel Fehler!");
+  EXPECT_EQ(balloons.back().Data.BalloonText, "Zielverzeichnis für Sicherungen fehlt.");
+  EXPECT_FALSE(PopupShown());
+  EXPECT_TRUE(player_.played.empty());
+}
+
 TEST_F(RunWindowTest, ManuellRunsWithoutErrorsAndEndsWithTheWhitePopupOnly) {
   Settings(target_, "8,9", {sound_});
   auto& w = Create();
@@ -309,7 +330,7 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
 
   // A run start with the target still missing: the protocol line and the
-  // error balloon again, the icon still blinking; no popup, no sound.
+  // error balloon again; no popup, no sound.
   SendMessageW(w.fma, BM_CLICK, 0, 0);
   EXPECT_FALSE(w.FRunning);
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
@@ -318,7 +339,6 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_FALSE(PopupShown());
   EXPECT_TRUE(player_.played.empty());
   EXPECT_TRUE(shell_.ExecuteCalls.empty());
-  EXPECT_TRUE(w.TimerErrorEnabled());
   balloons = Balloons();
   ASSERT_EQ(balloons.size(), 2u);
   EXPECT_EQ(balloons[1].Data.BalloonText, "Zielverzeichnis für Sicherungen fehlt.");
