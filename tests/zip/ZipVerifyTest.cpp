@@ -47,6 +47,29 @@ TEST(ZipVerify, SoundArchivesAreReadBackWhole) {
   EXPECT_TRUE(Check(empty.Bytes()).Sound()) << "an empty part is a sound archive";
 }
 
+// An entry announced as larger than 4 GiB carries its sizes in ZIP64 fields,
+// in the local header as in the directory; both agree.
+TEST(ZipVerify, Zip64EntriesAreSound) {
+  TMemoryStream out;
+  TZipWriter zip;
+  zip.CreateArchiveOnStream(out);
+  std::string text(100000, 'k');
+  zip.NewEntry("GROSS.ADT", 0x21000000u, 0x20, 5ull << 30);
+  zip.Write(text.data(), static_cast<std::uint32_t>(text.size()));
+  zip.NewEntry("klein.txt", 0x21000000u, 0x20);
+  zip.Write(text.data(), 10);
+  zip.Close();
+  std::vector<std::uint8_t> bytes = out.Bytes();
+  ASSERT_GT(bytes.size(), 26u);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 18, bytes.begin() + 26),
+            std::vector<std::uint8_t>(8, 0xFF))
+      << "the first local header's sizes are in its ZIP64 field";
+  TArchiveCheck check = Check(bytes);
+  EXPECT_TRUE(check.Sound()) << (check.Problems.empty() ? "" : check.Problems[0]);
+  EXPECT_EQ(check.Entries, 2u);
+  EXPECT_EQ(check.Bytes, 100010u);
+}
+
 // Regression: zero-padded table tails compress so well that the last input
 // chunk may hold more output than one buffer; sound entries were then named
 // "Daten abgeschnitten". Sizes just past the buffer boundaries hit it.
