@@ -3,9 +3,37 @@
 #include "app/DatabaseList.h"
 #include "app/ProtocolText.h"
 #include "util/FileUtils.h"
+#include "util/Handles.h"
 #include "util/WinText.h"
 
 namespace qv {
+namespace {
+
+// QUORVEL.LOG is read, merged and replaced; two programs doing that at once
+// (the tray program's note of a skipped run beside the console program's
+// run) would each save what they read, and the other's lines would be lost.
+class TProtocolLock {
+ public:
+  TProtocolLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Global\\Quorvel.Protocol.5C2E9A41")) {
+    if (!mutex_.valid()) return;
+    // A writer that does not finish in time is not waited for: the lines of
+    // this one are not given up for it.
+    DWORD wait = WaitForSingleObject(mutex_.get(), kWaitMs);
+    owned_ = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+  }
+  ~TProtocolLock() {
+    if (owned_) ReleaseMutex(mutex_.get());
+  }
+  TProtocolLock(const TProtocolLock&) = delete;
+  TProtocolLock& operator=(const TProtocolLock&) = delete;
+
+ private:
+  static constexpr DWORD kWaitMs = 30000;
+  TKernelHandle mutex_;
+  bool owned_ = false;
+};
+
+}  // namespace
 
 std::string ProtocolFileName() { return UtilDirectory() + "QUORVEL.LOG"; }
 
@@ -13,6 +41,7 @@ std::string ProtocolPageName() { return ChangeFileExt(ProtocolFileName(), ".htm"
 
 void WriteProtocol(const TStringList& runProtocol, const std::optional<std::string>& firstLine) {
   std::string path = ProtocolFileName();
+  TProtocolLock lock;
   TStringList old;
   LoadTextList(old, path);
   // Characters the ANSI file cannot hold are kept as character references.

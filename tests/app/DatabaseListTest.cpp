@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <thread>
 
 #include "TestClock.h"
 #include "UninstallEntry.h"
@@ -107,6 +108,27 @@ TEST_F(ProgramFolderTest, ProtocolFilesAreAnsiAndNewestFirst) {
   log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
   EXPECT_EQ(log.substr(0, 30), "Sicherungsverzeichnis fehlt!\r\n");
   EXPECT_EQ(log.find("previous run"), std::string::npos);
+}
+
+// Two writers at once (the tray program and the console program) each keep
+// the other's lines: none is saved over by a merge that missed it.
+TEST_F(ProgramFolderTest, ProtocolWritersAtTheSameTimeKeepEveryLine) {
+  constexpr int kLines = 60;
+  auto writer = [](char name) {
+    for (int i = 0; i < kLines; ++i)
+      WriteProtocol({}, std::string("Zeile ") + name + std::to_string(i));
+  };
+  std::thread a(writer, 'a');
+  std::thread b(writer, 'b');
+  a.join();
+  b.join();
+  std::string log = ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG");
+  int missing = 0;
+  for (char name : {'a', 'b'})
+    for (int i = 0; i < kLines; ++i)
+      missing +=
+          log.find(std::string("Zeile ") + name + std::to_string(i) + "\r\n") == std::string::npos;
+  EXPECT_EQ(missing, 0);
 }
 
 TEST_F(ProgramFolderTest, PageOfAnEmptyProtocol) {
