@@ -217,6 +217,11 @@ std::string TBackupJob::WriteArchiveParts(const std::string& setFolder,
         return;
       taken.push_back({item.Path, item.Size});
     });
+    // A folder that went away (a share that dropped) lists as empty: that
+    // makes no empty set that would stand for the day. (Files listed before
+    // it went fail as they are added.)
+    if (taken.empty() && !files_.IsExistingFolder(DatabaseDir))
+      throw EFileError("Das Datenbankverzeichnis " + DatabaseDir + " ist nicht erreichbar", 3);
     TPartPlan parts = PlanParts(taken, partLimit_);
     for (size_t i = 0; i < parts.size(); ++i) {
       current = setFolder + PartName(archiveName, i + 1);

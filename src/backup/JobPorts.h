@@ -49,6 +49,7 @@ class IJobFiles {
   virtual ~IJobFiles() = default;
   virtual bool ForceFolders(const std::string& folder) = 0;
   virtual bool IsExistingFile(const std::string& path) = 0;
+  virtual bool IsExistingFolder(const std::string& folder) = 0;
   // Visits the files and folders below folder (depth-first, pre-order,
   // recursively when recurse); raises EWalkError when a folder cannot be read.
   virtual void Walk(const std::string& folder, bool recurse,

@@ -45,6 +45,7 @@ class TWinJobFiles final : public IJobFiles {
  public:
   bool ForceFolders(const std::string& folder) override { return qv::ForceFolders(folder); }
   bool IsExistingFile(const std::string& path) override { return qv::IsExistingFile(path); }
+  bool IsExistingFolder(const std::string& folder) override { return qv::IsExistingFolder(folder); }
 
   void Walk(const std::string& folder, bool recurse,
             const std::function<void(const TWalkItem&)>& visit) override {

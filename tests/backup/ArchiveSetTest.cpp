@@ -283,6 +283,7 @@ class TFilesAround : public IJobFiles {
   explicit TFilesAround(std::shared_ptr<IJobFiles> real) : real_(std::move(real)) {}
   bool ForceFolders(const std::string& f) override { return real_->ForceFolders(f); }
   bool IsExistingFile(const std::string& p) override { return real_->IsExistingFile(p); }
+  bool IsExistingFolder(const std::string& f) override { return real_->IsExistingFolder(f); }
   void Walk(const std::string& f, bool r, const std::function<void(const TWalkItem&)>& v) override {
     real_->Walk(f, r, v);
   }
@@ -427,6 +428,19 @@ TEST_F(ArchiveSetTest, DatabaseFolderGoneDuringTheArchiveStepFailsTheSet) {
   EXPECT_TRUE(result.Created);
   EXPECT_NE(result.Error.find("Brief.txt"), std::string::npos) << result.Error;
   EXPECT_TRUE(FilesIn(OtherBase(job)).empty()) << "no empty set stands for the day";
+}
+
+// A share gone before the archive step lists as an empty folder: that is no
+// empty set for the day, and the oldest set stays.
+TEST_F(ArchiveSetTest, DatabaseFolderGoneBeforeTheArchiveStepFailsTheSet) {
+  WriteBytes(db_ + "Brief.txt", "b");
+  auto job = Job();
+  ForceFolders(OtherBase(*job) + "01-01-2031-10-00-00\\");
+  std::filesystem::remove_all(std::filesystem::path(Widen(db_)));
+  TArchiveSetResult result = job->BuildArchiveSet(TArchiveKind::Other, 1);
+  EXPECT_TRUE(result.Created);
+  EXPECT_EQ(result.Error, "Das Datenbankverzeichnis " + db_ + " ist nicht erreichbar");
+  EXPECT_EQ(FilesIn(OtherBase(*job)), std::vector<std::string>{"01-01-2031-10-00-00"});
 }
 
 TEST_F(ArchiveSetTest, ProgressLinesUseThousandsSeparators) {

@@ -80,6 +80,10 @@ class TFakeFiles final : public IJobFiles {
     std::lock_guard<std::recursive_mutex> guard(Lock);
     return Files.count(path) > 0;
   }
+  bool IsExistingFolder(const std::string& folder) override {
+    std::lock_guard<std::recursive_mutex> guard(Lock);
+    return Folders.count(folder.back() == '\\' ? folder : folder + "\\") > 0;
+  }
 
   void Walk(const std::string& folder, bool recurse,
             const std::function<void(const TWalkItem&)>& visit) override {
