@@ -54,6 +54,7 @@ void WriteProtocol(const TStringList& runProtocol, const std::optional<std::stri
 }
 
 std::string WriteProtocolPage() {
+  TProtocolLock lock;  // a page made from an older log must not replace a newer one
   TStringList lines;
   LoadTextList(lines, ProtocolFileName());
   std::string page = ProtocolPageName();
