@@ -78,11 +78,8 @@ TStringList LoadUserDefinedList(std::string* problem) {
   // Blanks and tabs around a typed path are dropped: kept, they would name a
   // folder that does not exist, and the database would be skipped unseen.
   TStringList named;
-  for (const std::string& line : lines) {
-    size_t begin = line.find_first_not_of(" \t");
-    if (begin == std::string::npos) continue;
-    named.push_back(line.substr(begin, line.find_last_not_of(" \t") - begin + 1));
-  }
+  for (const std::string& line : lines)
+    if (std::string path = Trim(line); !path.empty()) named.push_back(path);
   return named;
 }
 

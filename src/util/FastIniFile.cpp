@@ -5,6 +5,7 @@
 
 #include "util/AnsiText.h"
 #include "util/Cp1252.h"
+#include "util/StrUtils.h"
 
 namespace qv {
 namespace {
@@ -12,21 +13,9 @@ namespace {
 constexpr std::size_t kIndexedLinesPerSection = 250;
 constexpr std::size_t kMaxCommentLength = 255;
 
-bool IsBlank(char c) {
-  auto u = static_cast<unsigned char>(c);
-  return u >= 1 && u <= 32;
-}
-
-std::string Trim(const std::string& text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 std::string TrimLeft(const std::string& text) {
   std::size_t begin = 0;
-  while (begin < text.size() && IsBlank(text[begin])) ++begin;
+  while (begin < text.size() && IsBlankOrControl(text[begin])) ++begin;
   return text.substr(begin);
 }
 

@@ -75,6 +75,18 @@ std::string TrimBlanks(std::string_view text) {
   return std::string(text.substr(begin, end - begin + 1));
 }
 
+bool IsBlankOrControl(char c) {
+  auto u = static_cast<unsigned char>(c);
+  return u >= 1 && u <= 32;
+}
+
+std::string Trim(std::string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && IsBlankOrControl(text[begin])) ++begin;
+  while (end > begin && IsBlankOrControl(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
 std::string CleanFileName(std::string_view text, bool dropBlanks) {
   static constexpr std::string_view kForbidden = "\\?|><:/*\"";
   std::string out;

@@ -49,6 +49,10 @@ TStringList SplitLines(std::string_view text);
 std::string JoinLines(const TStringList& lines);
 
 std::string TrimBlanks(std::string_view text);
+// A blank, a tab or another control character (1 to 32).
+bool IsBlankOrControl(char c);
+// Without leading and trailing such characters.
+std::string Trim(std::string_view text);
 
 // "text" with every inner double quote doubled.
 std::string QuotedString(std::string_view text);
