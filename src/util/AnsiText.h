@@ -7,6 +7,7 @@
 namespace qv {
 
 std::string AnsiToUtf8(std::string_view bytes);
-std::string Utf8ToAnsi(std::string_view utf8);
+// *lossy tells whether a character had no ANSI form (written as '?').
+std::string Utf8ToAnsi(std::string_view utf8, bool* lossy = nullptr);
 
 }  // namespace qv

@@ -4,6 +4,6 @@
 namespace qv {
 
 std::string AnsiToUtf8(std::string_view bytes) { return Cp1252ToUtf8(bytes); }
-std::string Utf8ToAnsi(std::string_view utf8) { return Utf8ToCp1252(utf8); }
+std::string Utf8ToAnsi(std::string_view utf8, bool* lossy) { return Utf8ToCp1252(utf8, lossy); }
 
 }  // namespace qv

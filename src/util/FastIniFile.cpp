@@ -303,8 +303,9 @@ namespace {
 // and a folder named with it would be a different, missing folder. Such a
 // write is refused, so that the caller can tell the user it was not saved.
 std::string ExactAnsi(const std::string& text) {
-  std::string ansi = Utf8ToAnsi(text);
-  if (AnsiToUtf8(ansi) != text)
+  bool lossy = false;
+  std::string ansi = Utf8ToAnsi(text, &lossy);
+  if (lossy)
     throw std::runtime_error("\"" + text +
                              "\" enthält Zeichen, die die Datei nicht speichern kann");
   return ansi;
