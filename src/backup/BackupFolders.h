@@ -26,6 +26,9 @@ using TFolderOwner = std::function<std::string(const std::string& folderName)>;
 std::vector<TBackupStart> PlanBackupFolders(const TStringList& databaseDirs,
                                             const TFolderOwner& ownerOf = nullptr);
 
+// Below a backup folder: the copies of the tables of the last sound check.
+inline constexpr char kDataFolder[] = "DATABASEBACKUP\\DATA\\";
+inline constexpr char kData2Folder[] = "DATABASEBACKUP\\DATA2\\";
 // Below a backup folder: the file that names the database it was made for.
 inline constexpr char kOwnerFile[] = "DATABASEBACKUP\\Datenbankverzeichnis.txt";
 

@@ -10,8 +10,6 @@
 namespace qv {
 namespace {
 
-constexpr char kDataFolder[] = "DATABASEBACKUP\\DATA\\";
-constexpr char kData2Folder[] = "DATABASEBACKUP\\DATA2\\";
 constexpr char kExplanation[] =
     "Wenn sich diese Tabelle normal benutzen lässt, können Sie diese Meldung ignorieren. "
     "Möglicherweise wurde im Moment der Überprüfung ein Schreibzugriff auf diese Tabelle "
@@ -93,10 +91,10 @@ TBackupJob::TCheckFlags TBackupJob::CheckTables() {
   flags_ = 0;
   dataCopyFailed_ = data2CopyFailed_ = false;
   std::unique_ptr<ITableChecker> checker = system_.NewChecker();
-  files_.ForceFolders(BackupRoot + kDataFolder);
-  files_.ForceFolders(BackupRoot + kData2Folder);
-  RemoveCutOffCopies(BackupRoot + kDataFolder);
-  RemoveCutOffCopies(BackupRoot + kData2Folder);
+  for (const char* kept : {kDataFolder, kData2Folder}) {
+    files_.ForceFolders(BackupRoot + kept);
+    RemoveCutOffCopies(BackupRoot + kept);
+  }
   connectProblem_.clear();
   try {
     checker->Connect();
@@ -168,25 +166,24 @@ void TBackupJob::RemoveCutOffCopies(const std::string& folder) {
 bool TBackupJob::CopyTableFiles(const std::string& fromDir, const std::string& toDir,
                                 const std::string& base) {
   bool allWritten = true;
+  auto failed = [&](const std::string& line) {
+    allWritten = false;
+    hasErrors_ = true;
+    Report(line, true, true);
+  };
   for (const char* extension : kTableExtensions) {
     std::string source = fromDir + base + extension;
     std::string target = toDir + base + extension;
     if (!files_.IsExistingFile(source)) {
       // An index or memo file of an earlier check must not stay beside the
       // new table: restored together, they do not match.
-      if (!files_.IsExistingFile(target) || files_.DeleteFile(target)) continue;
-      allWritten = false;
-      hasErrors_ = true;
-      Report("Veraltete Sicherungskopie \"" + target + "\" konnte nicht gelöscht werden", true,
-             true);
+      if (files_.IsExistingFile(target) && !files_.DeleteFile(target))
+        failed("Veraltete Sicherungskopie \"" + target + "\" konnte nicht gelöscht werden");
       continue;
     }
     std::string reason;
-    if (files_.CopyFile(source, target, reason)) continue;
-    allWritten = false;
-    hasErrors_ = true;
-    Report("Sicherungskopie \"" + target + "\" konnte nicht geschrieben werden: " + reason, true,
-           true);
+    if (!files_.CopyFile(source, target, reason))
+      failed("Sicherungskopie \"" + target + "\" konnte nicht geschrieben werden: " + reason);
   }
   return allWritten;
 }

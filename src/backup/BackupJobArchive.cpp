@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
 #include "backup/TableNames.h"
@@ -76,11 +77,18 @@ std::string PartName(const std::string& archiveName, size_t n) {
 // there, now or earlier) is never packed again: each day's set would hold all
 // earlier ones. A folder of the user's that only bears the name is packed.
 bool InsideABackupTree(const std::string& databaseDir, const std::string& path) {
+  static const std::vector<std::string> kTreeFolders = [] {
+    std::vector<std::string> folders;
+    for (const char* folder : {kDataFolder, kData2Folder, Info(TArchiveKind::Database).Folder,
+                               Info(TArchiveKind::Other).Folder})
+      folders.push_back(LowerCase1252(std::string("\\") + folder));
+    return folders;
+  }();
   std::string relative =
       LowerCase1252("\\" + path.substr(std::min(databaseDir.size(), path.size())));
-  for (const char* kept : {"data\\", "data2\\", "zip\\", "zipother\\"})
-    if (relative.find(std::string("\\databasebackup\\") + kept) != std::string::npos) return true;
-  return false;
+  return std::any_of(kTreeFolders.begin(), kTreeFolders.end(), [&](const std::string& folder) {
+    return relative.find(folder) != std::string::npos;
+  });
 }
 
 // The set folders of a kind folder: how many, the oldest, and whether one
