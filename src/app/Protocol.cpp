@@ -33,6 +33,17 @@ class TProtocolLock {
   bool owned_ = false;
 };
 
+// The page from the log as it stands; the caller holds the protocol lock.
+std::string RebuildPage() {
+  TStringList lines;
+  LoadTextList(lines, ProtocolFileName());
+  std::string page = ProtocolPageName();
+  std::string bytes = ToAnsi(ProtocolPage(lines));
+  auto stream = OpenFileStreamRetry(page, TFileAccess::Create, TFileShare::Exclusive);
+  stream->Write(bytes.data(), bytes.size());
+  return page;
+}
+
 }  // namespace
 
 std::string ProtocolFileName() { return UtilDirectory() + "QUORVEL.LOG"; }
@@ -50,18 +61,12 @@ void WriteProtocol(const TStringList& runProtocol, const std::optional<std::stri
   std::optional<std::string> first;
   if (firstLine) first = AnsiSafeHtml(*firstLine);
   SaveTextList(MergeProtocol(std::move(old), run, first), path);
-  WriteProtocolPage();
+  RebuildPage();
 }
 
 std::string WriteProtocolPage() {
   TProtocolLock lock;  // a page made from an older log must not replace a newer one
-  TStringList lines;
-  LoadTextList(lines, ProtocolFileName());
-  std::string page = ProtocolPageName();
-  std::string bytes = ToAnsi(ProtocolPage(lines));
-  auto stream = OpenFileStreamRetry(page, TFileAccess::Create, TFileShare::Exclusive);
-  stream->Write(bytes.data(), bytes.size());
-  return page;
+  return RebuildPage();
 }
 
 }  // namespace qv
