@@ -119,6 +119,17 @@ TEST(WorkerPoolScenarios, BackupPoolOfTwoQueuesTheThirdJob) {
   log.WaitFor([](TJobLog& l) { return l.finished.size() == 3; });
 }
 
+// Jobs 1 and 2 hold both threads of the pool at their gates; jobs 3 to lastId
+// wait in the queue, then at queuedGate.
+void FillThreadsAndQueue(TWorkerThreadPool& pool, TJobLog& log, TGate& first, TGate& second,
+                         int lastId, TGate* queuedGate) {
+  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &first));
+  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &second));
+  log.WaitFor([](TJobLog& l) { return l.started.size() == 2; });
+  for (int id = 3; id <= lastId; ++id)
+    pool.AddJob(std::make_unique<TGatedJob>(log, id, queuedGate));
+}
+
 // A job that hangs (a network folder that never answers) holds one thread;
 // the other runs every queued job, in the order they came.
 TEST(WorkerPoolScenarios, QueuedJobsRunInArrivalOrderBesideAHangingJob) {
@@ -126,10 +137,7 @@ TEST(WorkerPoolScenarios, QueuedJobsRunInArrivalOrderBesideAHangingJob) {
   TGate hanging;
   TGate second;
   TWorkerThreadPool pool(2, 2);
-  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &hanging));
-  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &second));
-  log.WaitFor([](TJobLog& l) { return l.started.size() == 2; });
-  for (int id = 3; id <= 6; ++id) pool.AddJob(std::make_unique<TGatedJob>(log, id, nullptr));
+  FillThreadsAndQueue(pool, log, hanging, second, 6, nullptr);
   EXPECT_EQ(pool.QueuedCount(), 4);
   second.Open();
   log.WaitFor([](TJobLog& l) { return l.finished.size() == 5; });
@@ -147,10 +155,7 @@ TEST(WorkerPoolScenarios, BothThreadsTakeQueuedJobs) {
   TGate first;
   TGate queued;
   TWorkerThreadPool pool(2, 2);
-  pool.AddJob(std::make_unique<TGatedJob>(log, 1, &first));
-  pool.AddJob(std::make_unique<TGatedJob>(log, 2, &first));
-  log.WaitFor([](TJobLog& l) { return l.started.size() == 2; });
-  for (int id = 3; id <= 5; ++id) pool.AddJob(std::make_unique<TGatedJob>(log, id, &queued));
+  FillThreadsAndQueue(pool, log, first, first, 5, &queued);
   first.Open();
   log.WaitFor([](TJobLog& l) { return l.started.size() == 4; });
   EXPECT_EQ(pool.BusyCount(), 2);
