@@ -14,7 +14,7 @@ out="$root/demo/screens"
 scripts/setup.sh >/dev/null
 [ -f "$build/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target qv-screens >/dev/null
-driver="$build/tests/ui/qv-screens.exe"
+driver="$build/tests/tray/qv-screens.exe"
 mkdir -p "$out"
 
 . scripts/lib/virtual-display.sh

@@ -13,7 +13,7 @@
 #include "backup/BackupItem.h"
 #include "backup/JobChannel.h"
 #include "backup/WorkerThreadPool.h"
-#include "sched/HiddenWindow.h"
+#include "util/HiddenWindow.h"
 #include "util/StrUtils.h"
 
 namespace qv {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "sched/Cron.h"
-#include "sched/HiddenWindow.h"
+#include "util/HiddenWindow.h"
 #include "util/Handles.h"
 
 namespace qv {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/RunLock.h"
-#include "app/SingleInstance.h"
+#include "tray/SingleInstance.h"
 #include "util/Handles.h"
 
 namespace {

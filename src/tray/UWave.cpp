@@ -1,4 +1,4 @@
-#include "app/UWave.h"
+#include "tray/UWave.h"
 
 #include "ui/UiSeams.h"
 

@@ -1,4 +1,4 @@
-#include "app/DatabaseListBox.h"
+#include "tray/DatabaseListBox.h"
 
 #include <commctrl.h>
 

@@ -1,4 +1,4 @@
-#include "sched/HiddenWindow.h"
+#include "util/HiddenWindow.h"
 
 #include <atomic>
 #include <mutex>

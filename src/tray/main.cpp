@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/EngineChoice.h"
-#include "app/MainWindow.h"
-#include "app/SingleInstance.h"
+#include "tray/MainWindow.h"
+#include "tray/SingleInstance.h"
 #include "sched/acTimer.h"
 #include "util/WinText.h"
 

@@ -1,4 +1,4 @@
-#include "app/WindowPlacement.h"
+#include "tray/WindowPlacement.h"
 
 namespace qv {
 

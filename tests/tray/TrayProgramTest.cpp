@@ -6,7 +6,7 @@
 
 #include "WinPump.h"
 #include "WinTestSupport.h"
-#include "app/MainWindow.h"
+#include "tray/MainWindow.h"
 #include "util/WinText.h"
 
 namespace qv {

@@ -1,10 +1,10 @@
-#include "app/MainWindow.h"
+#include "tray/MainWindow.h"
 
 #include <stdexcept>
 #include <utility>
 
-#include "app/AppResources.h"
-#include "app/DatabaseListBox.h"
+#include "tray/TrayResources.h"
+#include "tray/DatabaseListBox.h"
 #include "app/RunSettings.h"
 #include "app/UserMode.h"
 #include "ui/WindowObject.h"

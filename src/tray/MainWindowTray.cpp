@@ -1,7 +1,7 @@
 // The tray icon's menu, the buttons and the end of the main window.
 #include "app/DatabaseList.h"
-#include "app/DatabaseListBox.h"
-#include "app/MainWindow.h"
+#include "tray/DatabaseListBox.h"
+#include "tray/MainWindow.h"
 #include "app/Protocol.h"
 #include "util/WinText.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/UWave.h"
+#include "tray/UWave.h"
 #include "ui/UiSeams.h"
 
 namespace qv {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "app/USignal.h"
+#include "tray/USignal.h"
 #include "ui/Dpi.h"
 #include "ui/UiTestSeams.h"
 #include "ui/WindowProbe.h"

@@ -6,7 +6,7 @@
 #include "ShellRecorder.h"
 #include "WinPump.h"
 #include "WinTestSupport.h"
-#include "app/MainWindow.h"
+#include "tray/MainWindow.h"
 #include "backup/BackupJob.h"
 #include "util/WinText.h"
 

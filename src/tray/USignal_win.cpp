@@ -1,4 +1,4 @@
-#include "app/USignal.h"
+#include "tray/USignal.h"
 
 #include "ui/Dpi.h"
 #include "ui/UiSeams.h"

@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "app/DatabaseList.h"
-#include "app/GreyPicture.h"
-#include "app/MainWindow.h"
+#include "tray/GreyPicture.h"
+#include "tray/MainWindow.h"
 #include "app/UserMode.h"
 #include "ui/FsbBox.h"
 #include "ui/controls/CheckListCombo.h"

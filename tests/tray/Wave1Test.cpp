@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "WinTestSupport.h"
-#include "app/UWave.h"
+#include "tray/UWave.h"
 
 namespace qv {
 namespace {

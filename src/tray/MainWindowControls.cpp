@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "app/AppResources.h"
-#include "app/DatabaseListBox.h"
-#include "app/MainWindow.h"
+#include "tray/TrayResources.h"
+#include "tray/DatabaseListBox.h"
+#include "tray/MainWindow.h"
 #include "app/RunSettings.h"
-#include "app/WindowPlacement.h"
+#include "tray/WindowPlacement.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/FlatButton.h"
 #include "ui/controls/Panel.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/GreyPicture.h"
+#include "tray/GreyPicture.h"
 
 namespace qv {
 namespace {

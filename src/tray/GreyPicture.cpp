@@ -1,4 +1,4 @@
-#include "app/GreyPicture.h"
+#include "tray/GreyPicture.h"
 
 #include <cmath>
 

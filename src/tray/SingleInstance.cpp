@@ -1,6 +1,6 @@
-#include "app/SingleInstance.h"
+#include "tray/SingleInstance.h"
 
-#include "app/MainWindow.h"
+#include "tray/MainWindow.h"
 
 namespace qv {
 namespace {

@@ -1,8 +1,8 @@
 // Showing, placing, shrinking away and the keys of the main window.
 #include <utility>
 
-#include "app/MainWindow.h"
-#include "app/WindowPlacement.h"
+#include "tray/MainWindow.h"
+#include "tray/WindowPlacement.h"
 #include "ui/controls/WindowPicture.h"
 #include "util/Messages.h"
 

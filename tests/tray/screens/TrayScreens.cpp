@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "Capture.h"
-#include "app/MainWindow.h"
+#include "tray/MainWindow.h"
 #include "backup/JobChannel.h"
 #include "ui/FsbBox.h"
 #include "util/Seams.h"

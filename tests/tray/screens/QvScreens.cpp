@@ -10,7 +10,7 @@
 
 #include "Capture.h"
 #include "TrayScreens.h"
-#include "app/USignal.h"
+#include "tray/USignal.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
 

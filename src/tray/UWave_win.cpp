@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/UWave.h"
+#include "tray/UWave.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sched/HiddenWindow.h"
+#include "util/HiddenWindow.h"
 #include "util/Seams.h"
 
 namespace qv {
