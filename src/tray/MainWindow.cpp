@@ -41,9 +41,9 @@ int WindowDpi(HWND window) {
 
 }  // namespace
 
-TVEZivavuvIdazadide::TVEZivavuvIdazadide(TMainWindowOptions options) : options_(options) {
+TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
   ui::RegisterObjectClass(kMainWindowClass,
-                          ui::ObjectWindowProc<TVEZivavuvIdazadide, &TVEZivavuvIdazadide::window_>,
+                          ui::ObjectWindowProc<TMainWindow, &TMainWindow::window_>,
                           CS_SAVEBITS | CS_DBLCLKS,
                           LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUORVEL)));
   // Popup with a thin border and no caption; a tool window, so that it never
@@ -54,17 +54,17 @@ TVEZivavuvIdazadide::TVEZivavuvIdazadide(TMainWindowOptions options) : options_(
   if (!window_) throw std::runtime_error("Das Hauptfenster kann nicht erstellt werden");
   dpi_ = options_.Dpi > 0 ? options_.Dpi : WindowDpi(window_);
   CreateComponents();
-  FormCreate();
-  Signal = std::make_unique<TSignal>();
+  Initialize();
+  resultPopup = std::make_unique<TSignal>();
   // The window is shown once at start and then shrinks away.
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 
-TVEZivavuvIdazadide::~TVEZivavuvIdazadide() {
+TMainWindow::~TMainWindow() {
   if (window_) DestroyWindow(window_);
 }
 
-LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_NCDESTROY: {
       // The object outlives its window: later messages must not reach it.
@@ -84,15 +84,15 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_MEASUREITEM: {
       auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (popupMenu_ && popupMenu_->Measure(*item)) return TRUE;
-      if (item->CtlID == ID_LBDATABASES) MeasureDatabaseItem(LBDataBases, *item);
+      if (trayMenu_ && trayMenu_->Measure(*item)) return TRUE;
+      if (item->CtlID == ID_DATABASE_LIST) MeasureDatabaseItem(databaseList, *item);
       return TRUE;
     }
     case WM_DRAWITEM: {
       auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-      if (popupMenu_ && popupMenu_->Draw(*item)) return TRUE;
-      if (item->CtlID == ID_LBDATABASES) DrawDatabaseItem(*item);
-      if (item->CtlID == ID_DCLISTCRON) ui::DrawCheckListItem(*item);
+      if (trayMenu_ && trayMenu_->Draw(*item)) return TRUE;
+      if (item->CtlID == ID_DATABASE_LIST) DrawDatabaseItem(*item);
+      if (item->CtlID == ID_HOURS_COMBO) ui::DrawCheckListItem(*item);
       return TRUE;
     }
     case WM_CTLCOLORSTATIC:
@@ -107,34 +107,34 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
       return 0;
     case WM_QUERYENDSESSION:
       // Agree at once; the close query is not asked at session end.
-      SessionEnding = true;
+      sessionEnding = true;
       return TRUE;
     case WM_ENDSESSION:
       if (wParam && trayIcon_) trayIcon_->Remove();
       return 0;
     case WM_SHOWWINDOW:
       if (wParam)
-        FormShow();
+        OnShown();
       else
-        FormHide();
+        OnHidden();
       return 0;
     case WM_KEYDOWN:
-      FormKeyDown(wParam);
+      OnKeyDown(wParam);
       return 0;
     case WM_CLOSE:
       // A second request while the window goes (its pool still ending, with
       // messages let through) changes nothing.
-      if (!destroying_ && FormCloseQuery()) {
+      if (!destroying_ && CanClose()) {
         destroying_ = true;
         DestroyWindow(window_);
       }
       return 0;
     case WM_DESTROY:
-      FormDestroy();
+      OnDestroy();
       if (options_.EndsProgram) PostQuitMessage(0);
       return 0;
     case WM_TIMER:
-      if (wParam == kTimerErrorId) TimerErrorTimer();
+      if (wParam == kErrorBlinkTimerId) OnErrorBlinkTimer();
       return 0;
     case WM_DPICHANGED:
       OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
@@ -144,29 +144,30 @@ LRESULT TVEZivavuvIdazadide::OnMessage(UINT message, WPARAM wParam, LPARAM lPara
   }
 }
 
-void TVEZivavuvIdazadide::FormCreate() {
-  FPool = std::make_unique<TBackupPooled>(
+void TMainWindow::Initialize() {
+  jobPool_ = std::make_unique<TBackupPooled>(
       [this](const TBackupItem* report, int activeBackups) { JobReported(report, activeBackups); });
   CreateRunController();
-  FUserDefined.clear();
-  Wave1 = qv::Wave1();
-  popupMenu_->SetText(ID_MNU_VER, Widen("Version " + FileVersionText()));
-  popupMenu_->Enable(ID_MNU_VER, false);
+  userDatabaseList.clear();
+  errorSound_ = qv::Wave1();
+  trayMenu_->SetText(ID_MENU_VERSION, Widen("Version " + FileVersionText()));
+  trayMenu_->Enable(ID_MENU_VERSION, false);
   RECT workArea = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
-  FWorkArea = workArea;
-  ui::SetPanelColor(Panel1, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+  workAreaAtStart_ = workArea;
+  ui::SetPanelColor(mainPanel, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
   SetWindowAlpha(window_, kWindowAlpha);
   CreateSchedules();
 
   RECT r;
   GetWindowRect(window_, &r);
   TFormGeometry form;
-  form.Name = kMainWindowName;
+  form.Name = kPlacementSettingsName;
   form.Width = r.right - r.left;
   form.Height = r.bottom - r.top;
-  TScreenRect area = {FWorkArea.left, FWorkArea.top, FWorkArea.right, FWorkArea.bottom};
-  RestoreFormPlacement(form, area, "", kMainWindowName, -1, 3);
+  TScreenRect area = {workAreaAtStart_.left, workAreaAtStart_.top, workAreaAtStart_.right,
+                      workAreaAtStart_.bottom};
+  RestoreFormPlacement(form, area, "", kPlacementSettingsName, -1, 3);
   SetWindowPos(window_, nullptr, form.Left, form.Top, form.Width, form.Height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRegion();
@@ -179,7 +180,7 @@ void TVEZivavuvIdazadide::FormCreate() {
   run_->StartUpChecks(!TargetShownMissing());
 }
 
-void TVEZivavuvIdazadide::CreateSchedules() {
+void TMainWindow::CreateSchedules() {
   auto make = [this](const char* expression) {
     auto job = std::make_unique<TacCronJob>();
     job->SetExpression(expression);
@@ -191,16 +192,16 @@ void TVEZivavuvIdazadide::CreateSchedules() {
       ownedSchedules_.push_back(std::move(job));
     return raw;
   };
-  FBackupSchedule = make("0 +10 * * * *");
-  FCacheSchedule = make("0 +30 * * * *");
-  FNetSchedule = make("+5 * * * * *");
-  FBackupSchedule->OnFire = [this](TacCronJob&) { ScheduledRun(); };
-  FCacheSchedule->OnFire = [this](TacCronJob&) { CacheTick(); };
-  FNetSchedule->OnFire = [this](TacCronJob&) { NetworkTick(); };
+  backupSchedule = make("0 +10 * * * *");
+  cacheCopySchedule = make("0 +30 * * * *");
+  keepAliveSchedule = make("+5 * * * * *");
+  backupSchedule->OnFire = [this](TacCronJob&) { ScheduledRun(); };
+  cacheCopySchedule->OnFire = [this](TacCronJob&) { CacheTick(); };
+  keepAliveSchedule->OnFire = [this](TacCronJob&) { NetworkTick(); };
   LoadHours();
 }
 
-void TVEZivavuvIdazadide::ApplyRegion() {
+void TMainWindow::ApplyRegion() {
   RECT r;
   GetWindowRect(window_, &r);
   int cut = Scaled(5);
@@ -209,60 +210,60 @@ void TVEZivavuvIdazadide::ApplyRegion() {
   if (!SetWindowRgn(window_, region, TRUE)) DeleteObject(region);
 }
 
-void TVEZivavuvIdazadide::FormDestroy() {
-  FUserDefined.clear();
+void TMainWindow::OnDestroy() {
+  userDatabaseList.clear();
   // The schedules live on with the timer manager: they must not call into a
   // window that is gone.
-  for (TacCronJob* job : {FBackupSchedule, FCacheSchedule, FNetSchedule}) {
+  for (TacCronJob* job : {backupSchedule, cacheCopySchedule, keepAliveSchedule}) {
     if (!job) continue;
     job->SetEnabled(false);
     job->OnFire = nullptr;
   }
   // Reports of jobs still running are not shown by a window that is gone.
-  FPool->OnReport = nullptr;
-  FPool.reset();
+  jobPool_->OnReport = nullptr;
+  jobPool_.reset();
   run_.reset();
   runView_.reset();
   runSystem_.reset();
   trayIcon_.reset();
 }
 
-LRESULT TVEZivavuvIdazadide::OnCopyData(const COPYDATASTRUCT* data) {
-  if (data && data->dwData == kShowRequestTag && popupMenu_->Enabled(ID_MNU_SHOW)) Anzeigen1Click();
+LRESULT TMainWindow::OnCopyData(const COPYDATASTRUCT* data) {
+  if (data && data->dwData == kShowRequestTag && trayMenu_->Enabled(ID_MENU_SHOW)) ShowOnRequest();
   return 1;
 }
 
-void TVEZivavuvIdazadide::OnCommand(WORD id, WORD code) {
+void TMainWindow::OnCommand(WORD id, WORD code) {
   switch (id) {
-    case ID_MNU_PRO:
-      MNU_PROClick();
+    case ID_MENU_PROTOCOL:
+      OpenProtocolPage();
       break;
-    case ID_AUSFHREN1:
-      Ausfhren1Click();
+    case ID_MENU_RUN_NOW:
+      RunNowFromMenu();
       break;
-    case ID_MNU_SHOW:
-      Anzeigen1Click();
+    case ID_MENU_SHOW:
+      ShowOnRequest();
       break;
-    case ID_BEENDEN2:
-      beenden1Click();
+    case ID_MENU_EXIT:
+      RequestExit();
       break;
-    case ID_FLATBUTTON1:
-      FlatButton1Click();
+    case ID_PROTOCOL_BUTTON:
+      OpenProtocolPage();
       break;
-    case ID_FMA:
-      fmaClick();
+    case ID_RUN_NOW:
+      OnRunNowClick();
       break;
-    case ID_DGLOBALPATH_BUTTON:
-      dglobalpathButtonClick();
+    case ID_TARGET_BROWSE:
+      ChooseTargetFolder();
       break;
-    case ID_DCLISTCRON:
-      if (code == ui::kCheckListChanged) DCListCronChange();
+    case ID_HOURS_COMBO:
+      if (code == ui::kCheckListChanged) OnHoursChanged();
       break;
-    case ID_FLATSPEEDBUTTON1:
+    case ID_SHRINK_BUTTON:
       ShrinkAway(true);
       break;
-    case ID_LBDATABASES:
-      if (code == LBN_DBLCLK) LBDataBasesDblClick();
+    case ID_DATABASE_LIST:
+      if (code == LBN_DBLCLK) ExploreSelectedDatabase();
       break;
     default:
       break;

@@ -26,83 +26,83 @@
 namespace qv {
 
 inline constexpr wchar_t kMainWindowClass[] = L"TVEZivavuvIdazadide";
-inline constexpr char kMainWindowName[] = "TVEZivavuvIdazadide";
+inline constexpr char kPlacementSettingsName[] = "TVEZivavuvIdazadide";
 inline constexpr UINT WM_SHRINKAWAY = 0x7E8;
 inline constexpr ULONG_PTR kShowRequestTag = 5446;
-inline constexpr UINT_PTR kTimerErrorId = 1;  // TimerError, every 1000 ms
+inline constexpr UINT_PTR kErrorBlinkTimerId = 1;  // TimerError, every 1000 ms
 
 // Child control and menu command numbers.
 enum : int {
-  ID_PANEL1 = 100,
-  ID_IMAGE2,
-  ID_LABEL4,
-  ID_LBDATABASES,
-  ID_DCLISTCRON,
-  ID_DGLOBALPATH,
-  ID_DGLOBALPATH_BUTTON,
-  ID_FMA,
-  ID_FLATBUTTON1,
-  ID_FLATPANEL1,
-  ID_STATUSLABEL,
-  ID_FLATSPEEDBUTTON1,
-  ID_SNAPSHOT,
+  ID_MAIN_PANEL = 100,
+  ID_PROGRAM_ICON,
+  ID_TITLE,
+  ID_DATABASE_LIST,
+  ID_HOURS_COMBO,
+  ID_TARGET_EDIT,
+  ID_TARGET_BROWSE,
+  ID_RUN_NOW,
+  ID_PROTOCOL_BUTTON,
+  ID_RUN_STATUS_PANEL,
+  ID_RUN_STATUS_TEXT,
+  ID_SHRINK_BUTTON,
+  ID_GREYED_SNAPSHOT,
 };
-enum : UINT { ID_MNU_PRO = 200, ID_AUSFHREN1, ID_MNU_SHOW, ID_BEENDEN2, ID_MNU_VER };
+enum : UINT {
+  ID_MENU_PROTOCOL = 200,
+  ID_MENU_RUN_NOW,
+  ID_MENU_SHOW,
+  ID_MENU_EXIT,
+  ID_MENU_VERSION
+};
 
 struct TMainWindowOptions {
   int Dpi = 0;              // 0: the DPI of the window's monitor
   bool EndsProgram = true;  // destroying the window ends the message loop
 };
 
-class TVEZivavuvIdazadide {
+class TMainWindow {
  public:
-  explicit TVEZivavuvIdazadide(TMainWindowOptions options = {});
-  ~TVEZivavuvIdazadide();
-  TVEZivavuvIdazadide(const TVEZivavuvIdazadide&) = delete;
-  TVEZivavuvIdazadide& operator=(const TVEZivavuvIdazadide&) = delete;
+  explicit TMainWindow(TMainWindowOptions options = {});
+  ~TMainWindow();
+  TMainWindow(const TMainWindow&) = delete;
+  TMainWindow& operator=(const TMainWindow&) = delete;
 
   HWND Handle() const { return window_; }
   int Dpi() const { return dpi_; }
 
   // Components.
-  HWND Panel1 = nullptr, Image2 = nullptr, Label4 = nullptr, LBDataBases = nullptr;
-  HWND DCListCron = nullptr, dglobalpath = nullptr, dglobalpathButton = nullptr;
-  HWND fma = nullptr, FlatButton1 = nullptr, FlatPanel1 = nullptr, StatusLabel = nullptr;
-  HWND FlatSpeedButton1 = nullptr, FSnapshot = nullptr;
+  HWND mainPanel = nullptr, programIconView = nullptr, titleLabel = nullptr, databaseList = nullptr;
+  HWND hoursCombo = nullptr, targetEdit = nullptr, targetBrowseButton = nullptr;
+  HWND runNowButton = nullptr, protocolButton = nullptr, runStatusPanel = nullptr,
+       runStatusText = nullptr;
+  HWND shrinkButton = nullptr, greyedSnapshot = nullptr;
   TTrayIcon& TrayIcon() { return *trayIcon_; }
-  ui::TOwnerMenu& PopupMenu() { return *popupMenu_; }
-  TBackupPooled& Pool() { return *FPool; }
-  std::vector<HICON> ImageList1;
-  std::vector<HICON> ImagesListWork;
+  ui::TOwnerMenu& TrayMenu() { return *trayMenu_; }
+  TBackupPooled& JobPool() { return *jobPool_; }
+  std::vector<HICON> idleAndErrorIcons;
+  std::vector<HICON> runningIcons;
   // The result popup, made right after the window.
-  std::unique_ptr<TSignal> Signal;
+  std::unique_ptr<TSignal> resultPopup;
 
-  // State shared with the run controller.
-  std::unique_ptr<TBackupPooled> FPool;
-  TacCronJob* FBackupSchedule = nullptr;
-  TacCronJob* FCacheSchedule = nullptr;
-  TacCronJob* FNetSchedule = nullptr;
-  bool FRunning = false;
-  TStringList FUserDefined;
-  // Why UserDefined.txt could not be read (empty when it could).
-  std::string FUserListProblem;
-  std::string FSavedHint;
-  TWave Wave1;
-  RECT FWorkArea = {};
-  bool SessionEnding = false;
-  int Tag = 0;  // 1 once the window has been shown
+  // State the tests look at.
+  TacCronJob* backupSchedule = nullptr;
+  TacCronJob* cacheCopySchedule = nullptr;
+  TacCronJob* keepAliveSchedule = nullptr;
+  bool running = false;
+  TStringList userDatabaseList;
+  bool sessionEnding = false;
+  bool shownBefore = false;
 
   // Handlers.
-  void TrayIconClick();
-  void PopupMenuPopup();
-  void Anzeigen1Click();
-  void beenden1Click();
-  void MNU_PROClick();
-  void FlatButton1Click();
-  void Ausfhren1Click();
-  void LBDataBasesDblClick();
-  void FormKeyDown(WPARAM key);
-  bool FormCloseQuery();
+  void OnTrayIconClick();
+  void UpdateTrayMenuItems();
+  void ShowOnRequest();
+  void RequestExit();
+  void OpenProtocolPage();
+  void RunNowFromMenu();
+  void ExploreSelectedDatabase();
+  void OnKeyDown(WPARAM key);
+  bool CanClose();
   void ShrinkAway(bool hide);
   void PlaceNearTaskbar();
   // Shows the tray menu at the cursor (modal until it closes).
@@ -115,15 +115,15 @@ class TVEZivavuvIdazadide {
   // The run controller (schedules, runs, results).
   void StartRun(TRunTrigger trigger = TRunTrigger::Manual);
   void ScheduledRun();
-  void fmaClick();
+  void OnRunNowClick();
   void JobReported(const TBackupItem* report, int activeBackups);
   void CacheTick();
   void NetworkTick();
   void UpdateScheduleHint();
-  void DCListCronChange();
-  void dglobalpathButtonClick();
-  void TimerErrorTimer();
-  bool TimerErrorEnabled() const { return timerErrorEnabled_; }
+  void OnHoursChanged();
+  void ChooseTargetFolder();
+  void OnErrorBlinkTimer();
+  bool ErrorBlinkEnabled() const { return errorBlinkEnabled_; }
   THourSet CheckedHours() const;
   std::string TargetText() const;
   bool TargetShownMissing() const;
@@ -136,10 +136,10 @@ class TVEZivavuvIdazadide {
   void SetDatabaseList(const TStringList& lines);
 
  private:
-  void FormCreate();
-  void FormShow();
-  void FormHide();
-  void FormDestroy();
+  void Initialize();
+  void OnShown();
+  void OnHidden();
+  void OnDestroy();
   void OnCommand(WORD id, WORD code);
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   LRESULT OnControlColor(UINT message, HDC dc, HWND control);
@@ -150,20 +150,20 @@ class TVEZivavuvIdazadide {
   void CreateRunController();
   void LoadHours();
   void SetTargetState(bool exists);
-  void SetTimerError(bool enabled);
+  void SetErrorBlink(bool enabled);
   void ShowFailure(const std::exception& error);
   // While the run controller is called, it may pump messages (the result pops
   // up, a message box waits): a close asked for meanwhile would take its pool
   // and view from under it, so the close follows when the call returns.
   class TRunCall {
    public:
-    explicit TRunCall(TVEZivavuvIdazadide& window);
+    explicit TRunCall(TMainWindow& window);
     ~TRunCall();
     TRunCall(const TRunCall&) = delete;
     TRunCall& operator=(const TRunCall&) = delete;
 
    private:
-    TVEZivavuvIdazadide& window_;
+    TMainWindow& window_;
   };
   // Calls the run controller inside a TRunCall; its failures become a balloon.
   void CallRunController(const std::function<void()>& call);
@@ -178,6 +178,13 @@ class TVEZivavuvIdazadide {
 
   friend class TWindowRunView;
 
+  std::unique_ptr<TBackupPooled> jobPool_;
+  // Why UserDefined.txt could not be read (empty when it could).
+  std::string userListError_;
+  std::string hintBeforeRun_;
+  TWave errorSound_;
+  RECT workAreaAtStart_ = {};
+
   TMainWindowOptions options_;
   HWND window_ = nullptr;
   int dpi_ = 96;
@@ -185,8 +192,8 @@ class TVEZivavuvIdazadide {
   bool shrinkPosted_ = false;     // the first showing's shrink is still to come
   bool showAfterShrink_ = false;  // a show request came while shrinking
   std::unique_ptr<TTrayIcon> trayIcon_;
-  std::unique_ptr<ui::TOwnerMenu> popupMenu_;
-  std::unique_ptr<ui::THtmlView> statusLabel_;
+  std::unique_ptr<ui::TOwnerMenu> trayMenu_;
+  std::unique_ptr<ui::THtmlView> runStatusView_;
   std::unique_ptr<TPoolRunSystem> runSystem_;
   std::unique_ptr<IRunView> runView_;
   std::unique_ptr<TRunController> run_;
@@ -194,11 +201,13 @@ class TVEZivavuvIdazadide {
   bool closeDeferred_ = false;
   bool destroying_ = false;
   ui::TBitmap snapshot_;
-  bool cronListReady_ = false;  // DCListCron's tag
-  bool timerErrorEnabled_ = false;
+  bool hoursLoaded_ = false;  // changes while loading are not the user's
+  bool errorBlinkEnabled_ = false;
+  // Which of the two error icons the blink shows next.
+  bool errorBlinkSecond_ = false;
   std::vector<std::unique_ptr<TacCronJob>> ownedSchedules_;  // only without a timer manager
   std::vector<TIconHandle> icons_;
-  TIconHandle programIcon_, protokollGlyph_, ausfuehrenGlyph_, shrinkGlyph_;
+  TIconHandle programIcon_, protocolGlyph_, runNowGlyph_, shrinkGlyph_;
   ui::TFont font_, titleFont_;
   ui::TBrush targetBrush_, listBrush_;
   COLORREF targetColor_ = RGB(255, 255, 255);

@@ -32,11 +32,11 @@ struct TPlaceAt96 {
   int Left, Top, Width, Height;
 };
 constexpr TPlaceAt96 kPlaces[] = {
-    {ID_IMAGE2, 13, 9, 32, 32},          {ID_LABEL4, 45, 8, 371, 29},
-    {ID_LBDATABASES, 13, 41, 453, 85},   {ID_DCLISTCRON, 13, 133, 137, 22},
-    {ID_DGLOBALPATH, 153, 133, 313, 22}, {ID_FMA, 476, 102, 109, 50},
-    {ID_FLATBUTTON1, 476, 44, 109, 50},  {ID_FLATPANEL1, 15, 55, 563, 46},
-    {ID_STATUSLABEL, 12, 12, 533, 20},
+    {ID_PROGRAM_ICON, 13, 9, 32, 32},       {ID_TITLE, 45, 8, 371, 29},
+    {ID_DATABASE_LIST, 13, 41, 453, 85},    {ID_HOURS_COMBO, 13, 133, 137, 22},
+    {ID_TARGET_EDIT, 153, 133, 313, 22},    {ID_RUN_NOW, 476, 102, 109, 50},
+    {ID_PROTOCOL_BUTTON, 476, 44, 109, 50}, {ID_RUN_STATUS_PANEL, 15, 55, 563, 46},
+    {ID_RUN_STATUS_TEXT, 12, 12, 533, 20},
 };
 
 HFONT MakeTahoma(int height, int weight) {
@@ -67,51 +67,54 @@ HICON LoadIconSized(int id, int size) {
 
 }  // namespace
 
-int TVEZivavuvIdazadide::Scaled(int value) const { return ScaleForDpi(value, dpi_); }
+int TMainWindow::Scaled(int value) const { return ScaleForDpi(value, dpi_); }
 
-void TVEZivavuvIdazadide::CreateComponents() {
+void TMainWindow::CreateComponents() {
   RECT none = {0, 0, 0, 0};
-  Panel1 = ui::CreatePanel(window_, ID_PANEL1, none, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
-  ui::SetPanelDrags(Panel1, true);
+  mainPanel =
+      ui::CreatePanel(window_, ID_MAIN_PANEL, none, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+  ui::SetPanelDrags(mainPanel, true);
   // Statics without SS_NOTIFY let clicks through to the panel, which drags.
-  Image2 = Child(Panel1, L"STATIC", L"", WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, ID_IMAGE2);
-  Label4 = Child(Panel1, L"STATIC", L" Quorvel - Datensicherung",
-                 WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_LABEL4);
-  LBDataBases = CreateDatabaseListBox(Panel1, ID_LBDATABASES);
-  DCListCron = ui::CreateCheckListCombo(Panel1, ID_DCLISTCRON, none, Scaled(16));
+  programIconView =
+      Child(mainPanel, L"STATIC", L"", WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, ID_PROGRAM_ICON);
+  titleLabel = Child(mainPanel, L"STATIC", L" Quorvel - Datensicherung",
+                     WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_TITLE);
+  databaseList = CreateDatabaseListBox(mainPanel, ID_DATABASE_LIST);
+  hoursCombo = ui::CreateCheckListCombo(mainPanel, ID_HOURS_COMBO, none, Scaled(16));
   for (int hour = 0; hour < 24; ++hour) {
     wchar_t caption[16];
     swprintf(caption, 16, L"%02d Uhr", hour);
-    ui::AddCheckListItem(DCListCron, caption);
+    ui::AddCheckListItem(hoursCombo, caption);
   }
-  dglobalpath =
-      Child(Panel1, L"EDIT", L"",
-            WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, ID_DGLOBALPATH);
-  SendMessageW(dglobalpath, EM_SETCUEBANNER, FALSE,
+  targetEdit =
+      Child(mainPanel, L"EDIT", L"",
+            WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, ID_TARGET_EDIT);
+  SendMessageW(targetEdit, EM_SETCUEBANNER, FALSE,
                reinterpret_cast<LPARAM>(L"Zielverzeichnis für Sicherungen"));
-  dglobalpathButton = ui::CreateFlatButton(Panel1, ID_DGLOBALPATH_BUTTON, L"...", none);
-  fma = ui::CreateFlatButton(Panel1, ID_FMA, L"Manuell", none);
-  FlatButton1 = ui::CreateFlatButton(Panel1, ID_FLATBUTTON1, L"Protokoll", none);
-  FlatSpeedButton1 = ui::CreateFlatButton(Panel1, ID_FLATSPEEDBUTTON1, L"", none);
-  FlatPanel1 = ui::CreatePanel(window_, ID_FLATPANEL1, none, RGB(255, 225, 121));
-  ui::SetPanelBorder(FlatPanel1, RGB(157, 191, 225), RGB(157, 191, 225));
-  ShowWindow(FlatPanel1, SW_HIDE);
-  statusLabel_ = std::make_unique<ui::THtmlView>(FlatPanel1, ID_STATUSLABEL, none, Scaled(12));
-  statusLabel_->SetEllipsis(true);
-  statusLabel_->SetBackground(ui::PanelColor(FlatPanel1));
-  statusLabel_->SetHtml("----------------");
-  StatusLabel = statusLabel_->Handle();
-  FSnapshot =
-      Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS, ID_SNAPSHOT);
+  targetBrowseButton = ui::CreateFlatButton(mainPanel, ID_TARGET_BROWSE, L"...", none);
+  runNowButton = ui::CreateFlatButton(mainPanel, ID_RUN_NOW, L"Manuell", none);
+  protocolButton = ui::CreateFlatButton(mainPanel, ID_PROTOCOL_BUTTON, L"Protokoll", none);
+  shrinkButton = ui::CreateFlatButton(mainPanel, ID_SHRINK_BUTTON, L"", none);
+  runStatusPanel = ui::CreatePanel(window_, ID_RUN_STATUS_PANEL, none, RGB(255, 225, 121));
+  ui::SetPanelBorder(runStatusPanel, RGB(157, 191, 225), RGB(157, 191, 225));
+  ShowWindow(runStatusPanel, SW_HIDE);
+  runStatusView_ =
+      std::make_unique<ui::THtmlView>(runStatusPanel, ID_RUN_STATUS_TEXT, none, Scaled(12));
+  runStatusView_->SetEllipsis(true);
+  runStatusView_->SetBackground(ui::PanelColor(runStatusPanel));
+  runStatusView_->SetHtml("----------------");
+  runStatusText = runStatusView_->Handle();
+  greyedSnapshot = Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS,
+                         ID_GREYED_SNAPSHOT);
 
   LoadImages();
   CreateMenu();
   trayIcon_ = std::make_unique<TTrayIcon>();
-  trayIcon_->SetImages(&ImageList1);
+  trayIcon_->SetImages(&idleAndErrorIcons);
   trayIcon_->SetIconIndex(0);
   trayIcon_->SetCycleInterval(500);
   trayIcon_->SetHint("Quorvel, Warten..");
-  trayIcon_->OnClick = [this] { TrayIconClick(); };
+  trayIcon_->OnClick = [this] { OnTrayIconClick(); };
   trayIcon_->OnPopup = [this] { ShowTrayMenu(); };
   trayIcon_->Refresh();
 
@@ -122,23 +125,23 @@ void TVEZivavuvIdazadide::CreateComponents() {
   Layout();
 }
 
-void TVEZivavuvIdazadide::CreateMenu() {
-  popupMenu_ = std::make_unique<ui::TOwnerMenu>(L"Quorvel");
-  popupMenu_->SetDpi(dpi_);
-  popupMenu_->AddItem(ID_MNU_PRO, L"Protokoll und Hilfe");
-  popupMenu_->AddItem(ID_AUSFHREN1, L"Ausführen", ausfuehrenGlyph_.get());
-  popupMenu_->AddItem(ID_MNU_SHOW, L"Fenster zeigen");
-  popupMenu_->AddSeparator();
-  popupMenu_->AddItem(ID_BEENDEN2, L"Beenden");
-  popupMenu_->AddItem(ID_MNU_VER, L"Version");
+void TMainWindow::CreateMenu() {
+  trayMenu_ = std::make_unique<ui::TOwnerMenu>(L"Quorvel");
+  trayMenu_->SetDpi(dpi_);
+  trayMenu_->AddItem(ID_MENU_PROTOCOL, L"Protokoll und Hilfe");
+  trayMenu_->AddItem(ID_MENU_RUN_NOW, L"Ausführen", runNowGlyph_.get());
+  trayMenu_->AddItem(ID_MENU_SHOW, L"Fenster zeigen");
+  trayMenu_->AddSeparator();
+  trayMenu_->AddItem(ID_MENU_EXIT, L"Beenden");
+  trayMenu_->AddItem(ID_MENU_VERSION, L"Version");
 }
 
-HICON TVEZivavuvIdazadide::Glyph(int id) const {
+HICON TMainWindow::Glyph(int id) const {
   switch (id) {
-    case IDI_GLYPH_PROTOKOLL:
-      return protokollGlyph_.get();
-    case IDI_GLYPH_AUSFUEHREN:
-      return ausfuehrenGlyph_.get();
+    case IDI_GLYPH_PROTOCOL:
+      return protocolGlyph_.get();
+    case IDI_GLYPH_RUN_NOW:
+      return runNowGlyph_.get();
     case IDI_GLYPH_SHRINK:
       return shrinkGlyph_.get();
     default:
@@ -146,122 +149,122 @@ HICON TVEZivavuvIdazadide::Glyph(int id) const {
   }
 }
 
-void TVEZivavuvIdazadide::LoadImages() {
+void TMainWindow::LoadImages() {
   int tray = GetSystemMetrics(SM_CXSMICON);
-  ImageList1.clear();
-  ImagesListWork.clear();
+  idleAndErrorIcons.clear();
+  runningIcons.clear();
   icons_.clear();
   for (int id : {IDI_TRAY_IDLE, IDI_TRAY_ERROR1, IDI_TRAY_ERROR2, IDI_TRAY_WORK1, IDI_TRAY_WORK2}) {
     icons_.emplace_back(LoadIconSized(id, tray));
-    (id >= IDI_TRAY_WORK1 ? ImagesListWork : ImageList1).push_back(icons_.back().get());
+    (id >= IDI_TRAY_WORK1 ? runningIcons : idleAndErrorIcons).push_back(icons_.back().get());
   }
   programIcon_.reset(LoadIconSized(IDI_QUORVEL, Scaled(32)));
-  protokollGlyph_.reset(LoadIconSized(IDI_GLYPH_PROTOKOLL, Scaled(16)));
-  ausfuehrenGlyph_.reset(LoadIconSized(IDI_GLYPH_AUSFUEHREN, Scaled(16)));
+  protocolGlyph_.reset(LoadIconSized(IDI_GLYPH_PROTOCOL, Scaled(16)));
+  runNowGlyph_.reset(LoadIconSized(IDI_GLYPH_RUN_NOW, Scaled(16)));
   shrinkGlyph_.reset(LoadIconSized(IDI_GLYPH_SHRINK, Scaled(16)));
 }
 
-void TVEZivavuvIdazadide::Layout() {
+void TMainWindow::Layout() {
   RECT client;
   GetClientRect(window_, &client);
-  MoveWindow(Panel1, 0, 0, client.right, client.bottom, TRUE);
-  MoveWindow(FSnapshot, 0, 0, client.right, client.bottom, FALSE);
+  MoveWindow(mainPanel, 0, 0, client.right, client.bottom, TRUE);
+  MoveWindow(greyedSnapshot, 0, 0, client.right, client.bottom, FALSE);
   for (const TPlaceAt96& p : kPlaces) {
-    HWND control = GetDlgItem(p.Id == ID_FLATPANEL1    ? window_
-                              : p.Id == ID_STATUSLABEL ? FlatPanel1
-                                                       : Panel1,
+    HWND control = GetDlgItem(p.Id == ID_RUN_STATUS_PANEL  ? window_
+                              : p.Id == ID_RUN_STATUS_TEXT ? runStatusPanel
+                                                           : mainPanel,
                               p.Id);
     int width = Scaled(p.Width);
-    if (p.Id == ID_DGLOBALPATH) width -= Scaled(kEllipsisWidth);
+    if (p.Id == ID_TARGET_EDIT) width -= Scaled(kEllipsisWidth);
     MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, Scaled(p.Height), TRUE);
   }
-  MoveWindow(dglobalpathButton, Scaled(153) + Scaled(313) - Scaled(kEllipsisWidth), Scaled(133),
+  MoveWindow(targetBrowseButton, Scaled(153) + Scaled(313) - Scaled(kEllipsisWidth), Scaled(133),
              Scaled(kEllipsisWidth), Scaled(22), TRUE);
-  ui::SetCheckListItemHeight(DCListCron, Scaled(16));
-  MoveWindow(DCListCron, Scaled(13), Scaled(133), Scaled(137), Scaled(22) * 12, TRUE);
+  ui::SetCheckListItemHeight(hoursCombo, Scaled(16));
+  MoveWindow(hoursCombo, Scaled(13), Scaled(133), Scaled(137), Scaled(22) * 12, TRUE);
   // The shrink button keeps to the right edge, whatever the window's width.
   int speed = Scaled(25);
-  MoveWindow(FlatSpeedButton1, client.right - speed - Scaled(3), Scaled(7), speed, speed, TRUE);
-  COLORREF panel = ui::PanelColor(Panel1);
+  MoveWindow(shrinkButton, client.right - speed - Scaled(3), Scaled(7), speed, speed, TRUE);
+  COLORREF panel = ui::PanelColor(mainPanel);
   ui::TFlatButtonColors speedColors;
   speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border =
       speedColors.BorderHot = panel;
-  ui::SetFlatButtonColors(FlatSpeedButton1, speedColors);
+  ui::SetFlatButtonColors(shrinkButton, speedColors);
 
   font_.reset(MakeTahoma(Scaled(12), FW_NORMAL));
   titleFont_.reset(MakeTahoma(Scaled(24), FW_BOLD));
   EnumChildWindows(window_, SetFontOf, reinterpret_cast<LPARAM>(font_.get()));
-  SendMessageW(Label4, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
-  statusLabel_->SetFontHeight(Scaled(12));
-  SendMessageW(Image2, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
-  MoveWindow(Image2, Scaled(13), Scaled(9), Scaled(32), Scaled(32), TRUE);
-  ui::SetFlatButtonGlyph(FlatButton1, protokollGlyph_.get(), Scaled(16));
-  ui::SetFlatButtonGlyph(FlatSpeedButton1, shrinkGlyph_.get(), Scaled(16));
+  SendMessageW(titleLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  runStatusView_->SetFontHeight(Scaled(12));
+  SendMessageW(programIconView, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
+  MoveWindow(programIconView, Scaled(13), Scaled(9), Scaled(32), Scaled(32), TRUE);
+  ui::SetFlatButtonGlyph(protocolButton, protocolGlyph_.get(), Scaled(16));
+  ui::SetFlatButtonGlyph(shrinkButton, shrinkGlyph_.get(), Scaled(16));
   FitTitle();
 }
 
-void TVEZivavuvIdazadide::FitTitle() {
+void TMainWindow::FitTitle() {
   // The title grows with its text (" (Userdef)") up to the shrink button.
   wchar_t text[128] = {};
-  int length = GetWindowTextW(Label4, text, 128);
-  HDC dc = GetDC(Label4);
+  int length = GetWindowTextW(titleLabel, text, 128);
+  HDC dc = GetDC(titleLabel);
   HGDIOBJ old = SelectObject(dc, titleFont_.get());
   SIZE extent = {0, 0};
   GetTextExtentPoint32W(dc, text, length, &extent);
   SelectObject(dc, old);
-  ReleaseDC(Label4, dc);
+  ReleaseDC(titleLabel, dc);
   RECT speed;
-  GetWindowRect(FlatSpeedButton1, &speed);
-  MapWindowPoints(HWND_DESKTOP, Panel1, reinterpret_cast<POINT*>(&speed), 2);
+  GetWindowRect(shrinkButton, &speed);
+  MapWindowPoints(HWND_DESKTOP, mainPanel, reinterpret_cast<POINT*>(&speed), 2);
   int width =
       std::min<int>(std::max<int>(Scaled(371), extent.cx + Scaled(4)), speed.left - Scaled(45));
-  MoveWindow(Label4, Scaled(45), Scaled(8), width, Scaled(29), TRUE);
+  MoveWindow(titleLabel, Scaled(45), Scaled(8), width, Scaled(29), TRUE);
 }
 
-void TVEZivavuvIdazadide::LoadTarget() {
+void TMainWindow::LoadTarget() {
   std::string target = TargetDirectorySetting();
-  SetWindowTextW(dglobalpath, Widen(target).c_str());
+  SetWindowTextW(targetEdit, Widen(target).c_str());
   // A network folder is connected before it is looked at.
   if (target.rfind("\\\\", 0) == 0) ReconnectNetworkPath(target);
   SetTargetState(IsExistingFolder(target));
 }
 
-void TVEZivavuvIdazadide::SetTargetState(bool exists) {
+void TMainWindow::SetTargetState(bool exists) {
   targetColor_ = exists ? RGB(255, 255, 255) : kMissingTarget;
   targetBrush_.reset(CreateSolidBrush(targetColor_));
-  InvalidateRect(dglobalpath, nullptr, TRUE);
+  InvalidateRect(targetEdit, nullptr, TRUE);
 }
 
-bool TVEZivavuvIdazadide::TargetShownMissing() const { return targetColor_ == kMissingTarget; }
+bool TMainWindow::TargetShownMissing() const { return targetColor_ == kMissingTarget; }
 
-std::string TVEZivavuvIdazadide::TargetText() const {
+std::string TMainWindow::TargetText() const {
   wchar_t text[1024] = {};
-  GetWindowTextW(dglobalpath, text, 1024);
+  GetWindowTextW(targetEdit, text, 1024);
   return Narrow(text);
 }
 
-LRESULT TVEZivavuvIdazadide::OnControlColor(UINT message, HDC dc, HWND control) {
-  if (control == dglobalpath) {
+LRESULT TMainWindow::OnControlColor(UINT message, HDC dc, HWND control) {
+  if (control == targetEdit) {
     bool missing = targetColor_ == kMissingTarget;
     SetTextColor(dc, missing ? RGB(255, 255, 255) : RGB(0, 0, 0));
     SetBkColor(dc, targetColor_);
     return reinterpret_cast<LRESULT>(targetBrush_.get());
   }
-  if (control == Label4 || control == Image2) {
+  if (control == titleLabel || control == programIconView) {
     SetTextColor(dc, kTitleGray);
     SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(ui::PanelBrush(Panel1));
+    return reinterpret_cast<LRESULT>(ui::PanelBrush(mainPanel));
   }
-  if (control == LBDataBases) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  if (control == databaseList) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
   return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),
                         reinterpret_cast<LPARAM>(control));
 }
 
-void TVEZivavuvIdazadide::OnDpiChanged(int dpi, const RECT* suggested) {
+void TMainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
   dpi_ = dpi;
-  popupMenu_->SetDpi(dpi);
+  trayMenu_->SetDpi(dpi);
   LoadImages();
-  popupMenu_->SetGlyph(ID_AUSFHREN1, ausfuehrenGlyph_.get());
+  trayMenu_->SetGlyph(ID_MENU_RUN_NOW, runNowGlyph_.get());
   trayIcon_->Refresh();
   if (suggested)
     SetWindowPos(window_, nullptr, suggested->left, suggested->top,

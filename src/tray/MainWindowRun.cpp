@@ -18,8 +18,11 @@ namespace qv {
 namespace {
 
 constexpr COLORREF kRunPanelColor = RGB(255, 225, 121);
-constexpr unsigned kTimerErrorIntervalMs = 1000;
+constexpr unsigned kErrorBlinkIntervalMs = 1000;
 constexpr unsigned kWorkCycleMs = 200;
+// Places in the idle and error icons.
+constexpr int kFirstErrorIcon = 1;
+constexpr int kSecondErrorIcon = 2;
 constexpr char kFolderDialogTitle[] = "Zielverzeichnis";
 
 // The picture made grey in place (24-bit rows, bottom-up as GDI keeps them).
@@ -63,81 +66,81 @@ ui::TBitmap PanelPicture(HWND panel) {
 // What the user sees of a run, on the main window and its tray icon.
 class TWindowRunView final : public IRunView {
  public:
-  explicit TWindowRunView(TVEZivavuvIdazadide& w) : w_(w) {}
+  explicit TWindowRunView(TMainWindow& w) : w_(w) {}
 
   std::string TargetText() override { return w_.TargetText(); }
   TStringList Databases() override { return SplitLines(w_.DatabaseListText()); }
-  std::string DatabaseListProblem() override { return w_.FUserListProblem; }
+  std::string DatabaseListProblem() override { return w_.userListError_; }
   void ShowTargetState(bool exists) override { w_.SetTargetState(exists); }
-  void RunningChanged(bool running) override { w_.FRunning = running; }
+  void RunningChanged(bool running) override { w_.running = running; }
   void RunLocked(TRunTrigger) override {
     ShowBalloon(kBalloonTitle, kRunLockedText, TBalloonIcon::Warning);
   }
   void RunStarted(const std::string&) override {
-    ShowScrollBar(w_.LBDataBases, SB_VERT, FALSE);
-    w_.snapshot_ = PanelPicture(w_.Panel1);
+    ShowScrollBar(w_.databaseList, SB_VERT, FALSE);
+    w_.snapshot_ = PanelPicture(w_.mainPanel);
     Grey(w_.snapshot_.get());
-    SendMessageW(w_.FSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
+    SendMessageW(w_.greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
                  reinterpret_cast<LPARAM>(w_.snapshot_.get()));
-    SetWindowPos(w_.FSnapshot, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ShowWindow(w_.FlatPanel1, SW_SHOW);
-    SetWindowPos(w_.FlatPanel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    ui::SetPanelColor(w_.FlatPanel1, kRunPanelColor);
-    w_.statusLabel_->SetBackground(kRunPanelColor);
-    ShowWindow(w_.Panel1, SW_HIDE);
-    ShowWindow(w_.FSnapshot, SW_SHOW);
+    SetWindowPos(w_.greyedSnapshot, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(w_.runStatusPanel, SW_SHOW);
+    SetWindowPos(w_.runStatusPanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ui::SetPanelColor(w_.runStatusPanel, kRunPanelColor);
+    w_.runStatusView_->SetBackground(kRunPanelColor);
+    ShowWindow(w_.mainPanel, SW_HIDE);
+    ShowWindow(w_.greyedSnapshot, SW_SHOW);
     // The status panel stays over the picture when both paint.
-    SetWindowPos(w_.FlatPanel1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(w_.runStatusPanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     TTrayIcon& tray = *w_.trayIcon_;
-    w_.FSavedHint = tray.Hint();
+    w_.hintBeforeRun_ = tray.Hint();
     tray.SetHint(kRunningHint);
     EnableWindow(w_.Handle(), FALSE);
     tray.SetCycleInterval(kWorkCycleMs);
     tray.SetCycling(true);
-    tray.SetImages(&w_.ImagesListWork);
+    tray.SetImages(&w_.runningIcons);
     tray.SetIconIndex(0);
     tray.Refresh();
   }
-  void SetStatus(const std::string& html) override { w_.statusLabel_->SetHtml(html); }
+  void SetStatus(const std::string& html) override { w_.runStatusView_->SetHtml(html); }
   void RestoreAfterRun() override {
     TTrayIcon& tray = *w_.trayIcon_;
-    tray.SetImages(&w_.ImageList1);
+    tray.SetImages(&w_.idleAndErrorIcons);
     tray.SetCycling(false);
     tray.SetIconIndex(0);
     tray.Refresh();
-    tray.Tag = 0;
+    w_.errorBlinkSecond_ = false;
     w_.RefreshDatabaseList();
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    ShowWindow(w_.Panel1, SW_SHOW);
-    SendMessageW(w_.FSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
+    ShowWindow(w_.mainPanel, SW_SHOW);
+    SendMessageW(w_.greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
     w_.snapshot_.reset();
-    ShowWindow(w_.FSnapshot, SW_HIDE);
-    ShowWindow(w_.FlatPanel1, SW_HIDE);
-    tray.SetHint(w_.FSavedHint);
+    ShowWindow(w_.greyedSnapshot, SW_HIDE);
+    ShowWindow(w_.runStatusPanel, SW_HIDE);
+    tray.SetHint(w_.hintBeforeRun_);
   }
   void RefreshDatabases() override { w_.RefreshDatabaseList(); }
   void RunFinished() override {
     EnableWindow(w_.Handle(), TRUE);
     w_.UpdateScheduleHint();
   }
-  void SetBlink(bool on) override { w_.SetTimerError(on); }
-  void PlayErrorSound() override { w_.Wave1.Play(); }
-  void OpenProtocol() override { w_.FlatButton1Click(); }
+  void SetBlink(bool on) override { w_.SetErrorBlink(on); }
+  void PlayErrorSound() override { w_.errorSound_.Play(); }
+  void OpenProtocol() override { w_.OpenProtocolPage(); }
   void ShowResult(const TRunResult& result) override {
     LONG_PTR exStyle = GetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE);
     SetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
-    if (w_.Signal) w_.Signal->ShowResult(result.Failed);
+    if (w_.resultPopup) w_.resultPopup->ShowResult(result.Failed);
   }
   void AfterResult() override {
     // Filled again, the list keeps the scroll bar only when it needs one.
-    ShowScrollBar(w_.LBDataBases, SB_VERT, TRUE);
+    ShowScrollBar(w_.databaseList, SB_VERT, TRUE);
     w_.SetDatabaseList(SplitLines(w_.DatabaseListText()));
   }
   void ShowMessage(const std::string& html) override { ui::ShowHtmlMessage(html, "", ""); }
   void ShowMainWindow() override {
     // Shown for the user to act: it does not shrink away after its first showing.
-    w_.Tag = 1;
-    w_.Anzeigen1Click();
+    w_.shownBefore = true;
+    w_.ShowOnRequest();
   }
   void ShowBalloon(const std::string& title, const std::string& text, TBalloonIcon icon) override {
     w_.trayIcon_->ShowBalloon(title, text, icon, kBalloonTimeoutMs);
@@ -145,36 +148,34 @@ class TWindowRunView final : public IRunView {
   std::string TrayHint() override { return w_.trayIcon_->Hint(); }
 
  private:
-  TVEZivavuvIdazadide& w_;
+  TMainWindow& w_;
 };
 
-void TVEZivavuvIdazadide::CreateRunController() {
-  runSystem_ = std::make_unique<TPoolRunSystem>(*FPool);
+void TMainWindow::CreateRunController() {
+  runSystem_ = std::make_unique<TPoolRunSystem>(*jobPool_);
   runView_ = std::make_unique<TWindowRunView>(*this);
   run_ = std::make_unique<TRunController>(*runSystem_, *runView_);
 }
 
-void TVEZivavuvIdazadide::StartRun(TRunTrigger trigger) {
+void TMainWindow::StartRun(TRunTrigger trigger) {
   CallRunController([&] {
     // A user list that could not be read is tried again before every run (only
     // then: its reading may wait ten seconds).
-    if (!FUserListProblem.empty() && !FRunning) FillDatabaseList();
+    if (!userListError_.empty() && !running) FillDatabaseList();
     run_->StartRun(trigger);
   });
 }
 
-TVEZivavuvIdazadide::TRunCall::TRunCall(TVEZivavuvIdazadide& window) : window_(window) {
-  ++window_.runCallDepth_;
-}
+TMainWindow::TRunCall::TRunCall(TMainWindow& window) : window_(window) { ++window_.runCallDepth_; }
 
-TVEZivavuvIdazadide::TRunCall::~TRunCall() {
+TMainWindow::TRunCall::~TRunCall() {
   if (--window_.runCallDepth_ == 0 && window_.closeDeferred_) {
     window_.closeDeferred_ = false;
     PostMessageW(window_.window_, WM_CLOSE, 0, 0);
   }
 }
 
-void TVEZivavuvIdazadide::CallRunController(const std::function<void()>& call) {
+void TMainWindow::CallRunController(const std::function<void()>& call) {
   TRunCall scope(*this);
   try {
     call();
@@ -183,48 +184,48 @@ void TVEZivavuvIdazadide::CallRunController(const std::function<void()>& call) {
   }
 }
 
-void TVEZivavuvIdazadide::ShowFailure(const std::exception& error) {
+void TMainWindow::ShowFailure(const std::exception& error) {
   // The window stays usable; the user learns why a run or a step of theirs
   // did not complete (a settings file held by another program, say).
   trayIcon_->ShowBalloon(kErrorBalloonTitle, error.what(), TBalloonIcon::Error, kBalloonTimeoutMs);
 }
 
-void TVEZivavuvIdazadide::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
+void TMainWindow::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
 
-void TVEZivavuvIdazadide::fmaClick() { StartRun(TRunTrigger::Manual); }
+void TMainWindow::OnRunNowClick() { StartRun(TRunTrigger::Manual); }
 
-void TVEZivavuvIdazadide::JobReported(const TBackupItem* report, int activeBackups) {
+void TMainWindow::JobReported(const TBackupItem* report, int activeBackups) {
   CallRunController([&] { run_->JobReported(report, activeBackups); });
 }
 
-void TVEZivavuvIdazadide::CacheTick() { run_->CacheTick(); }
+void TMainWindow::CacheTick() { run_->CacheTick(); }
 
-void TVEZivavuvIdazadide::NetworkTick() { run_->NetworkTick(); }
+void TMainWindow::NetworkTick() { run_->NetworkTick(); }
 
-THourSet TVEZivavuvIdazadide::CheckedHours() const {
+THourSet TMainWindow::CheckedHours() const {
   THourSet hours{};
-  for (int hour = 0; hour < 24; ++hour) hours[hour] = ui::IsCheckListItemChecked(DCListCron, hour);
+  for (int hour = 0; hour < 24; ++hour) hours[hour] = ui::IsCheckListItemChecked(hoursCombo, hour);
   return hours;
 }
 
-void TVEZivavuvIdazadide::LoadHours() {
-  cronListReady_ = false;
+void TMainWindow::LoadHours() {
+  hoursLoaded_ = false;
   THourSet hours = ParseHoursText(ReadModeString(kCronKey));
-  for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(DCListCron, hour, hours[hour]);
-  FBackupSchedule->SetExpression(HoursExpression(CheckedHours()));
+  for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(hoursCombo, hour, hours[hour]);
+  backupSchedule->SetExpression(HoursExpression(CheckedHours()));
   UpdateScheduleHint();
-  cronListReady_ = true;
+  hoursLoaded_ = true;
 }
 
-void TVEZivavuvIdazadide::DCListCronChange() {
-  if (!cronListReady_) return;
+void TMainWindow::OnHoursChanged() {
+  if (!hoursLoaded_) return;
   THourSet hours = CheckedHours();
-  FBackupSchedule->SetExpression(HoursExpression(hours));
+  backupSchedule->SetExpression(HoursExpression(hours));
   StoreSetting(kCronKey, HoursText(hours));
   UpdateScheduleHint();
 }
 
-void TVEZivavuvIdazadide::StoreSetting(const std::string& key, const std::string& value) {
+void TMainWindow::StoreSetting(const std::string& key, const std::string& value) {
   // The choice holds until the program ends; the user learns that it will
   // not outlive it (the settings file is held or write-protected, say).
   if (WriteModeString(key, value)) return;
@@ -234,39 +235,34 @@ void TVEZivavuvIdazadide::StoreSetting(const std::string& key, const std::string
                          TBalloonIcon::Error, kBalloonTimeoutMs);
 }
 
-void TVEZivavuvIdazadide::UpdateScheduleHint() { trayIcon_->SetHint(ScheduleHint(CheckedHours())); }
+void TMainWindow::UpdateScheduleHint() { trayIcon_->SetHint(ScheduleHint(CheckedHours())); }
 
-void TVEZivavuvIdazadide::dglobalpathButtonClick() {
+void TMainWindow::ChooseTargetFolder() {
   std::string chosen = Shell().ChooseFolder(TargetText(), kFolderDialogTitle,
                                             reinterpret_cast<std::uintptr_t>(window_));
-  if (!chosen.empty()) SetWindowTextW(dglobalpath, Widen(chosen).c_str());
+  if (!chosen.empty()) SetWindowTextW(targetEdit, Widen(chosen).c_str());
   std::string target = ExpandUncFileName(TargetText());
-  SetWindowTextW(dglobalpath, Widen(target).c_str());
+  SetWindowTextW(targetEdit, Widen(target).c_str());
   bool exists = !target.empty() && IsExistingFolder(target);
   if (exists) StoreSetting(kTargetKey, target);
   run_->TargetChosen(exists);
 }
 
-void TVEZivavuvIdazadide::SetTimerError(bool enabled) {
+void TMainWindow::SetErrorBlink(bool enabled) {
   if (enabled)
-    SetTimer(window_, kTimerErrorId, kTimerErrorIntervalMs, nullptr);
+    SetTimer(window_, kErrorBlinkTimerId, kErrorBlinkIntervalMs, nullptr);
   else
-    KillTimer(window_, kTimerErrorId);
-  timerErrorEnabled_ = enabled;
+    KillTimer(window_, kErrorBlinkTimerId);
+  errorBlinkEnabled_ = enabled;
   trayIcon_->SetIconIndex(0);
   trayIcon_->Refresh();
-  trayIcon_->Tag = 0;
+  errorBlinkSecond_ = false;
 }
 
-void TVEZivavuvIdazadide::TimerErrorTimer() {
+void TMainWindow::OnErrorBlinkTimer() {
   TTrayIcon& tray = *trayIcon_;
-  if (tray.Tag != 0) {
-    tray.SetIconIndex(2);
-    tray.Tag = 0;
-  } else {
-    tray.SetIconIndex(1);
-    tray.Tag = 1;
-  }
+  tray.SetIconIndex(errorBlinkSecond_ ? kSecondErrorIcon : kFirstErrorIcon);
+  errorBlinkSecond_ = !errorBlinkSecond_;
   tray.Refresh();
 }
 

@@ -24,17 +24,17 @@ TScreenRect ScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom
 
 }  // namespace
 
-void TVEZivavuvIdazadide::FormShow() {
-  MoveTo(window_, ShowPlace(ScreenRect(FWorkArea), WindowSize(window_)));
-  if (Tag == 0) shrinkPosted_ = PostMessageW(window_, WM_SHRINKAWAY, 0, 0) != FALSE;
-  Tag = 1;
+void TMainWindow::OnShown() {
+  MoveTo(window_, ShowPlace(ScreenRect(workAreaAtStart_), WindowSize(window_)));
+  if (!shownBefore) shrinkPosted_ = PostMessageW(window_, WM_SHRINKAWAY, 0, 0) != FALSE;
+  shownBefore = true;
 }
 
-void TVEZivavuvIdazadide::FormHide() {
+void TMainWindow::OnHidden() {
   if (trayIcon_) trayIcon_->Refresh();
 }
 
-void TVEZivavuvIdazadide::Anzeigen1Click() {
+void TMainWindow::ShowOnRequest() {
   // While the window is about to shrink away or shrinking, showing it now
   // would be undone at once: the request is served when it has gone.
   if (shrinkPosted_ || shrinking_) {
@@ -52,14 +52,14 @@ void TVEZivavuvIdazadide::Anzeigen1Click() {
   SetForegroundWindow(window_);
 }
 
-void TVEZivavuvIdazadide::PlaceNearTaskbar() {
+void TMainWindow::PlaceNearTaskbar() {
   TTaskbarPosition taskbar;
   if (!Shell().TaskbarPosition(taskbar)) return;
-  if (auto place = qv::PlaceNearTaskbar(ScreenRect(FWorkArea), taskbar, WindowSize(window_)))
+  if (auto place = qv::PlaceNearTaskbar(ScreenRect(workAreaAtStart_), taskbar, WindowSize(window_)))
     MoveTo(window_, *place);
 }
 
-void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
+void TMainWindow::ShrinkAway(bool hide) {
   // Messages are dispatched while the picture shrinks; a second request
   // (Escape pressed again) must not start a second animation.
   if (shrinking_) return;
@@ -85,18 +85,18 @@ void TVEZivavuvIdazadide::ShrinkAway(bool hide) {
     SetWindowPos(window_, nullptr, place.left, place.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (std::exchange(showAfterShrink_, false) && window_) Anzeigen1Click();
+  if (std::exchange(showAfterShrink_, false) && window_) ShowOnRequest();
 }
 
-void TVEZivavuvIdazadide::FormKeyDown(WPARAM key) {
+void TMainWindow::OnKeyDown(WPARAM key) {
   if (key == VK_ESCAPE) ShrinkAway(true);
 }
 
-bool TVEZivavuvIdazadide::PreviewKey(const MSG& message) {
+bool TMainWindow::PreviewKey(const MSG& message) {
   if (message.message != WM_KEYDOWN || !window_) return false;
   if (message.hwnd != window_ && !IsChild(window_, message.hwnd)) return false;
   if (message.wParam != VK_ESCAPE) return false;
-  FormKeyDown(message.wParam);
+  OnKeyDown(message.wParam);
   return true;
 }
 

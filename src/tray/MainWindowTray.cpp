@@ -6,33 +6,31 @@
 #include "util/WinText.h"
 
 namespace qv {
-void TVEZivavuvIdazadide::TrayIconClick() {
-  if (popupMenu_->Enabled(ID_MNU_SHOW)) Anzeigen1Click();
+void TMainWindow::OnTrayIconClick() {
+  if (trayMenu_->Enabled(ID_MENU_SHOW)) ShowOnRequest();
 }
 
-void TVEZivavuvIdazadide::PopupMenuPopup() {
-  bool enabled = !IsWindowVisible(window_) && !FRunning;
-  for (UINT id : {ID_MNU_SHOW, ID_AUSFHREN1, ID_BEENDEN2, ID_MNU_PRO})
-    popupMenu_->Enable(id, enabled);
+void TMainWindow::UpdateTrayMenuItems() {
+  bool enabled = !IsWindowVisible(window_) && !running;
+  for (UINT id : {ID_MENU_SHOW, ID_MENU_RUN_NOW, ID_MENU_EXIT, ID_MENU_PROTOCOL})
+    trayMenu_->Enable(id, enabled);
 }
 
-void TVEZivavuvIdazadide::ShowTrayMenu() {
-  PopupMenuPopup();
+void TMainWindow::ShowTrayMenu() {
+  UpdateTrayMenuItems();
   POINT cursor;
   GetCursorPos(&cursor);
   // The menu closes when the user clicks elsewhere only if its owner is
   // in the foreground.
   SetForegroundWindow(window_);
-  TrackPopupMenu(popupMenu_->Handle(), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x,
+  TrackPopupMenu(trayMenu_->Handle(), TPM_RIGHTBUTTON | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x,
                  cursor.y, 0, window_, nullptr);
   PostMessageW(window_, WM_NULL, 0, 0);
 }
 
-void TVEZivavuvIdazadide::beenden1Click() { SendMessageW(window_, WM_CLOSE, 0, 0); }
+void TMainWindow::RequestExit() { SendMessageW(window_, WM_CLOSE, 0, 0); }
 
-void TVEZivavuvIdazadide::MNU_PROClick() { FlatButton1Click(); }
-
-void TVEZivavuvIdazadide::FlatButton1Click() {
+void TMainWindow::OpenProtocolPage() {
   std::string page;
   try {
     page = WriteProtocolPage();
@@ -44,70 +42,70 @@ void TVEZivavuvIdazadide::FlatButton1Click() {
   Shell().Execute("open", page, reinterpret_cast<std::uintptr_t>(GetActiveWindow()));
 }
 
-void TVEZivavuvIdazadide::Ausfhren1Click() {
-  if (!FRunning) SendMessageW(fma, BM_CLICK, 0, 0);
+void TMainWindow::RunNowFromMenu() {
+  if (!running) SendMessageW(runNowButton, BM_CLICK, 0, 0);
 }
 
-void TVEZivavuvIdazadide::LBDataBasesDblClick() {
-  int index = static_cast<int>(SendMessageW(LBDataBases, LB_GETCURSEL, 0, 0));
+void TMainWindow::ExploreSelectedDatabase() {
+  int index = static_cast<int>(SendMessageW(databaseList, LB_GETCURSEL, 0, 0));
   if (index < 0) return;
-  Shell().Execute("explore", DatabaseItemText(LBDataBases, index),
+  Shell().Execute("explore", DatabaseItemText(databaseList, index),
                   reinterpret_cast<std::uintptr_t>(GetActiveWindow()));
 }
 
-bool TVEZivavuvIdazadide::FormCloseQuery() {
+bool TMainWindow::CanClose() {
   if (runCallDepth_ > 0) {
     closeDeferred_ = true;
     return false;
   }
-  bool wasClosing = FPool->Closing;
-  FPool->Closing = true;
-  TacCronJob* jobs[] = {FBackupSchedule, FCacheSchedule, FNetSchedule};
+  bool wasClosing = jobPool_->Closing;
+  jobPool_->Closing = true;
+  TacCronJob* jobs[] = {backupSchedule, cacheCopySchedule, keepAliveSchedule};
   bool wasEnabled[3];
   for (int i = 0; i < 3; ++i) {
     wasEnabled[i] = jobs[i]->Enabled();
     jobs[i]->SetEnabled(false);
   }
-  bool canClose = FPool->ActiveBackups() == 0;
-  if (SessionEnding) trayIcon_->Remove();
+  bool canClose = jobPool_->ActiveBackups() == 0;
+  if (sessionEnding) trayIcon_->Remove();
   if (!canClose) {
     // A refused close changes nothing: the pool takes work again and the
     // schedules run on, so the run that is active ends as usual.
-    FPool->Closing = wasClosing;
+    jobPool_->Closing = wasClosing;
     for (int i = 0; i < 3; ++i) jobs[i]->SetEnabled(wasEnabled[i]);
   }
   return canClose;
 }
 
-std::string TVEZivavuvIdazadide::DatabaseListText() const {
+std::string TMainWindow::DatabaseListText() const {
   TStringList lines;
-  int count = static_cast<int>(SendMessageW(LBDataBases, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) lines.push_back(DatabaseItemText(LBDataBases, i));
+  int count = static_cast<int>(SendMessageW(databaseList, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) lines.push_back(DatabaseItemText(databaseList, i));
   return JoinLines(lines);
 }
 
-void TVEZivavuvIdazadide::SetDatabaseList(const TStringList& lines) {
-  SendMessageW(LBDataBases, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(LBDataBases, LB_RESETCONTENT, 0, 0);
+void TMainWindow::SetDatabaseList(const TStringList& lines) {
+  SendMessageW(databaseList, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(databaseList, LB_RESETCONTENT, 0, 0);
   for (const std::string& line : lines)
-    SendMessageW(LBDataBases, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
-  SendMessageW(LBDataBases, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(LBDataBases, nullptr, TRUE);
+    SendMessageW(databaseList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));
+  SendMessageW(databaseList, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(databaseList, nullptr, TRUE);
 }
 
-void TVEZivavuvIdazadide::FillDatabaseList() {
+void TMainWindow::FillDatabaseList() {
   SetDatabaseList(InstalledDatabaseList());
-  FUserListProblem.clear();
-  FUserDefined = LoadUserDefinedList(&FUserListProblem);
-  if (FUserDefined.empty()) return;
-  SetDatabaseList(FUserDefined);
-  SetWindowTextW(Label4, L" Quorvel - Datensicherung (Userdef)");
+  userListError_.clear();
+  userDatabaseList = LoadUserDefinedList(&userListError_);
+  if (userDatabaseList.empty()) return;
+  SetDatabaseList(userDatabaseList);
+  SetWindowTextW(titleLabel, L" Quorvel - Datensicherung (Userdef)");
   FitTitle();
 }
 
-void TVEZivavuvIdazadide::RefreshDatabaseList() {
-  if (!FUserDefined.empty()) {
-    SetDatabaseList(FUserDefined);
+void TMainWindow::RefreshDatabaseList() {
+  if (!userDatabaseList.empty()) {
+    SetDatabaseList(userDatabaseList);
     return;
   }
   TStringList installed = InstalledDatabaseList();

@@ -45,7 +45,6 @@ class TTrayIcon {
 
   std::function<void()> OnClick;
   std::function<void()> OnPopup;
-  int Tag = 0;
 
  private:
   void WndProc(TMessage& message);

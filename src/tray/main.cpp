@@ -18,7 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The office application's engine DLL where it can be used, else the built-in one.
     qv::TEngineChoice engine(qv::TEngineMode::Auto);
     engine.ApplySettings();
-    qv::TVEZivavuvIdazadide mainWindow;
+    qv::TMainWindow mainWindow;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
       if (mainWindow.PreviewKey(message)) continue;

@@ -68,13 +68,13 @@ class MainWindowTest : public testing::Test {
     SetProgramFolderForTest("");
   }
 
-  TVEZivavuvIdazadide& Create(int dpi = 96) {
+  TMainWindow& Create(int dpi = 96) {
     TMainWindowOptions options;
     options.Dpi = dpi;
     options.EndsProgram = false;
-    window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+    window_ = std::make_unique<TMainWindow>(options);
     // Shown once at start, then it shrinks away by itself.
-    EXPECT_TRUE(Pump([&] { return window_->Tag == 1 && !Visible(); }));
+    EXPECT_TRUE(Pump([&] { return window_->shownBefore && !Visible(); }));
     return *window_;
   }
 
@@ -97,7 +97,7 @@ class MainWindowTest : public testing::Test {
 
   bool Visible() const { return IsWindowVisible(window_->Handle()) != FALSE; }
   void ShowNow() {
-    window_->Anzeigen1Click();
+    window_->ShowOnRequest();
     ASSERT_TRUE(Visible());
   }
   void Hide() {
@@ -115,14 +115,14 @@ class MainWindowTest : public testing::Test {
 
   TTempDir dir_;
   TShellRecorder shell_;
-  std::unique_ptr<TVEZivavuvIdazadide> window_;
+  std::unique_ptr<TMainWindow> window_;
 };
 
 TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape) {
   auto& w = Create();
   HWND h = w.Handle();
-  EXPECT_EQ(w.PopupMenu().Text(ID_MNU_VER), L"Version " QV_FILE_VERSION);
-  EXPECT_FALSE(w.PopupMenu().Enabled(ID_MNU_VER));
+  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_VERSION), L"Version " QV_FILE_VERSION);
+  EXPECT_FALSE(w.TrayMenu().Enabled(ID_MENU_VERSION));
 
   // A tool window (never a taskbar button), popup with a thin border.
   LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE), exStyle = GetWindowLongPtrW(h, GWL_EXSTYLE);
@@ -165,18 +165,18 @@ TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape)
   const auto& first = shell_.IconCalls.front();
   EXPECT_EQ(first.Op, TNotifyIconOp::Add);
   EXPECT_EQ(first.Data.Tip, "Quorvel, Warten..");
-  ASSERT_EQ(w.ImageList1.size(), 3u);
-  ASSERT_EQ(w.ImagesListWork.size(), 2u);
-  for (HICON icon : w.ImageList1) EXPECT_NE(icon, nullptr);
-  for (HICON icon : w.ImagesListWork) EXPECT_NE(icon, nullptr);
-  EXPECT_EQ(first.Data.Icon, reinterpret_cast<std::uintptr_t>(w.ImageList1[0]));
+  ASSERT_EQ(w.idleAndErrorIcons.size(), 3u);
+  ASSERT_EQ(w.runningIcons.size(), 2u);
+  for (HICON icon : w.idleAndErrorIcons) EXPECT_NE(icon, nullptr);
+  for (HICON icon : w.runningIcons) EXPECT_NE(icon, nullptr);
+  EXPECT_EQ(first.Data.Icon, reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[0]));
 
   // The result popup waits, hidden, for the end of a run.
-  ASSERT_NE(w.Signal, nullptr);
+  ASSERT_NE(w.resultPopup, nullptr);
   wchar_t popupClass[64] = {};
-  GetClassNameW(w.Signal->Handle(), popupClass, 64);
+  GetClassNameW(w.resultPopup->Handle(), popupClass, 64);
   EXPECT_STREQ(popupClass, kSignalClassName);
-  EXPECT_FALSE(IsWindowVisible(w.Signal->Handle()));
+  EXPECT_FALSE(IsWindowVisible(w.resultPopup->Handle()));
 }
 
 TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
@@ -194,9 +194,9 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
       int Left, Top, Width, Height;
     };
     const TExpected expected[] = {
-        {w.Image2, 13, 9, 32, 32},         {w.Label4, 45, 8, 371, 29},
-        {w.LBDataBases, 13, 41, 453, 85},  {w.fma, 476, 102, 109, 50},
-        {w.FlatButton1, 476, 44, 109, 50}, {w.FlatPanel1, 15, 55, 563, 46},
+        {w.programIconView, 13, 9, 32, 32},   {w.titleLabel, 45, 8, 371, 29},
+        {w.databaseList, 13, 41, 453, 85},    {w.runNowButton, 476, 102, 109, 50},
+        {w.protocolButton, 476, 44, 109, 50}, {w.runStatusPanel, 15, 55, 563, 46},
     };
     for (const TExpected& e : expected) {
       RECT r = PlaceIn(h, e.Control);
@@ -206,28 +206,29 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
       EXPECT_EQ(r.bottom - r.top, s(e.Height)) << e.Control;
     }
     // The target field and its ellipsis button share 313 x 22 at 153, 133.
-    RECT edit = PlaceIn(h, w.dglobalpath), button = PlaceIn(h, w.dglobalpathButton);
+    RECT edit = PlaceIn(h, w.targetEdit), button = PlaceIn(h, w.targetBrowseButton);
     EXPECT_EQ(edit.left, s(153));
     EXPECT_EQ(edit.top, s(133));
     EXPECT_EQ(button.right, s(153) + s(313));
     EXPECT_EQ(edit.right, button.left);
-    RECT hours = PlaceIn(h, w.DCListCron);
+    RECT hours = PlaceIn(h, w.hoursCombo);
     EXPECT_EQ(hours.left, s(13));
     EXPECT_EQ(hours.top, s(133));
     EXPECT_EQ(hours.right - hours.left, s(137));
     // The shrink button keeps 3 pixels from the right edge, 7 from the top.
-    RECT speed = PlaceIn(h, w.FlatSpeedButton1);
+    RECT speed = PlaceIn(h, w.shrinkButton);
     EXPECT_EQ(speed.right, client.right - s(3));
     EXPECT_EQ(speed.top, s(7));
     EXPECT_EQ(speed.right - speed.left, s(25));
 
     LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.fma, WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.runNowButton, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     EXPECT_EQ(font.lfHeight, -s(12));
-    EXPECT_FALSE(IsWindowVisible(w.FlatPanel1));
-    EXPECT_FALSE(IsWindowVisible(w.FSnapshot));
-    EXPECT_EQ(SendMessageW(w.DCListCron, CB_GETCOUNT, 0, 0), 24);
+    EXPECT_FALSE(IsWindowVisible(w.runStatusPanel));
+    EXPECT_FALSE(IsWindowVisible(w.greyedSnapshot));
+    EXPECT_EQ(SendMessageW(w.hoursCombo, CB_GETCOUNT, 0, 0), 24);
     window_.reset();
   }
 }
@@ -235,7 +236,7 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
 TEST_F(MainWindowTest, MovedToAMonitorOfAnotherDpiTheWindowScalesAgain) {
   test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Kontorix\\Daten\\\r\n");
   auto& w = Create(96);
-  LRESULT itemAt96 = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0);
+  LRESULT itemAt96 = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0);
   RECT suggested;
   GetWindowRect(w.Handle(), &suggested);
   suggested.right = suggested.left + 595 * 3 / 2;
@@ -246,10 +247,10 @@ TEST_F(MainWindowTest, MovedToAMonitorOfAnotherDpiTheWindowScalesAgain) {
   GetClientRect(w.Handle(), &client);
   EXPECT_EQ(client.right, 890);
   EXPECT_EQ(client.bottom, 239);
-  RECT list = PlaceIn(w.Handle(), w.LBDataBases);
+  RECT list = PlaceIn(w.Handle(), w.databaseList);
   EXPECT_EQ(list.left, 20);
   EXPECT_EQ(list.right - list.left, 680);
-  EXPECT_GT(SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0), itemAt96);
+  EXPECT_GT(SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0), itemAt96);
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n");
   // The region follows the new size.
   HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -267,21 +268,22 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
                    "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
   auto& w = Create();
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
-  EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung (Userdef)");
+  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung (Userdef)");
   // The longer title is shown whole.
-  HDC dc = GetDC(w.Label4);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w.Label4, WM_GETFONT, 0, 0)));
+  HDC dc = GetDC(w.titleLabel);
+  HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w.titleLabel, WM_GETFONT, 0, 0)));
   SIZE title = {0, 0};
-  std::wstring caption = WindowText(w.Label4);
+  std::wstring caption = WindowText(w.titleLabel);
   GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &title);
   SelectObject(dc, old);
-  ReleaseDC(w.Label4, dc);
+  ReleaseDC(w.titleLabel, dc);
   RECT label;
-  GetClientRect(w.Label4, &label);
+  GetClientRect(w.titleLabel, &label);
   EXPECT_GE(label.right, title.cx);
   // The long path wraps: its item is taller than a short one.
-  LRESULT shortHeight = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 0, 0);
-  LRESULT longHeight = SendMessageW(w.LBDataBases, LB_GETITEMHEIGHT, 1, 0);
+  LRESULT shortHeight = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0);
+  LRESULT longHeight = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 1, 0);
   EXPECT_GT(shortHeight, 0);
   EXPECT_GT(longHeight, shortHeight);
 
@@ -291,12 +293,12 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
 
   // A double-click explores the chosen directory.
-  SendMessageW(w.LBDataBases, LB_SETCURSEL, 1, 0);
+  SendMessageW(w.databaseList, LB_SETCURSEL, 1, 0);
   RECT item;
-  SendMessageW(w.LBDataBases, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
-  SendMessageW(w.LBDataBases, WM_LBUTTONDBLCLK, MK_LBUTTON,
+  SendMessageW(w.databaseList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(w.databaseList, WM_LBUTTONDBLCLK, MK_LBUTTON,
                MAKELPARAM(item.left + 10, item.top + 2));
-  SendMessageW(w.LBDataBases, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 10, item.top + 2));
+  SendMessageW(w.databaseList, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 10, item.top + 2));
   ASSERT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "explore");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, longPath);
@@ -304,54 +306,55 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
 
 TEST_F(MainWindowTest, WithoutAUserListTheCaptionStaysPlain) {
   auto& w = Create();
-  EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung");
-  EXPECT_TRUE(w.FUserDefined.empty());
+  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung");
+  EXPECT_TRUE(w.userDatabaseList.empty());
 }
 
 TEST_F(MainWindowTest, TheMenuHasItsOrderAndEnablesItsItemsOnlyWhileHiddenAndIdle) {
   auto& w = Create();
-  HMENU menu = w.PopupMenu().Handle();
+  HMENU menu = w.TrayMenu().Handle();
   ASSERT_EQ(GetMenuItemCount(menu), 6);
-  const UINT order[] = {ID_MNU_PRO, ID_AUSFHREN1, ID_MNU_SHOW, 0, ID_BEENDEN2, ID_MNU_VER};
+  const UINT order[] = {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, 0,
+                        ID_MENU_EXIT,     ID_MENU_VERSION};
   for (int i = 0; i < 6; ++i) {
     if (order[i] != 0) {
       EXPECT_EQ(GetMenuItemID(menu, i), order[i]) << i;
     }
   }
   EXPECT_TRUE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_SEPARATOR);
-  EXPECT_EQ(w.PopupMenu().Text(ID_MNU_PRO), L"Protokoll und Hilfe");
-  EXPECT_EQ(w.PopupMenu().Text(ID_AUSFHREN1), L"Ausführen");
-  EXPECT_EQ(w.PopupMenu().Text(ID_MNU_SHOW), L"Fenster zeigen");
-  EXPECT_EQ(w.PopupMenu().Text(ID_BEENDEN2), L"Beenden");
+  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_PROTOCOL), L"Protokoll und Hilfe");
+  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_RUN_NOW), L"Ausführen");
+  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_SHOW), L"Fenster zeigen");
+  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_EXIT), L"Beenden");
 
   auto expectAll = [&](bool enabled) {
-    for (UINT id : {ID_MNU_PRO, ID_AUSFHREN1, ID_MNU_SHOW, ID_BEENDEN2})
-      EXPECT_EQ(w.PopupMenu().Enabled(id), enabled) << id;
-    EXPECT_FALSE(w.PopupMenu().Enabled(ID_MNU_VER));
+    for (UINT id : {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, ID_MENU_EXIT})
+      EXPECT_EQ(w.TrayMenu().Enabled(id), enabled) << id;
+    EXPECT_FALSE(w.TrayMenu().Enabled(ID_MENU_VERSION));
   };
-  w.PopupMenuPopup();  // hidden, idle
+  w.UpdateTrayMenuItems();  // hidden, idle
   expectAll(true);
-  w.FRunning = true;  // hidden, running
-  w.PopupMenuPopup();
+  w.running = true;  // hidden, running
+  w.UpdateTrayMenuItems();
   expectAll(false);
-  w.FRunning = false;
+  w.running = false;
   ShowNow();  // visible, idle
-  w.PopupMenuPopup();
+  w.UpdateTrayMenuItems();
   expectAll(false);
 }
 
 TEST_F(MainWindowTest, ATrayClickShowsTheWindowOnlyWhenTheMenuLeftShowEnabled) {
   auto& w = Create();
-  w.PopupMenuPopup();  // hidden and idle: enabled
+  w.UpdateTrayMenuItems();  // hidden and idle: enabled
   ClickTrayIcon();
   EXPECT_TRUE(Visible());
 
-  w.PopupMenuPopup();  // visible: disabled, and stays so until the next opening
+  w.UpdateTrayMenuItems();  // visible: disabled, and stays so until the next opening
   Hide();
   ClickTrayIcon();
   EXPECT_FALSE(Visible());
 
-  w.PopupMenuPopup();
+  w.UpdateTrayMenuItems();
   ClickTrayIcon();
   EXPECT_TRUE(Visible());
 }
@@ -363,7 +366,7 @@ TEST_F(MainWindowTest, AShowRequestOfASecondStartFollowsTheSameRule) {
   EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
   EXPECT_TRUE(Visible());
 
-  w.PopupMenuPopup();
+  w.UpdateTrayMenuItems();
   Hide();
   EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
   EXPECT_FALSE(Visible());
@@ -373,7 +376,7 @@ TEST_F(MainWindowTest, AShowRequestDuringTheFirstShowingIsServedAfterTheShrink) 
   TMainWindowOptions options;
   options.Dpi = 96;
   options.EndsProgram = false;
-  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  window_ = std::make_unique<TMainWindow>(options);
   ASSERT_TRUE(Visible());  // shown once, its shrink still to come
   EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
   ASSERT_TRUE(Pump([] { return true; }));  // the shrink runs
@@ -386,7 +389,7 @@ TEST_F(MainWindowTest, AShowRequestDuringTheFirstShowingIsServedAfterTheShrink) 
 TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
   auto& w = Create();
   for (HWND control :
-       {w.Handle(), w.LBDataBases, w.dglobalpath, w.DCListCron, w.fma, w.FlatButton1}) {
+       {w.Handle(), w.databaseList, w.targetEdit, w.hoursCombo, w.runNowButton, w.protocolButton}) {
     ShowNow();
     SetFocus(control);
     PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -401,7 +404,7 @@ TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
 TEST_F(MainWindowTest, TheTitleAndTheIconLetPressesThroughToTheDraggingPanel) {
   auto& w = Create();
   ShowNow();
-  for (HWND control : {w.Label4, w.Image2}) {
+  for (HWND control : {w.titleLabel, w.programIconView}) {
     RECT r;
     GetWindowRect(control, &r);
     LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -412,42 +415,42 @@ TEST_F(MainWindowTest, TheTitleAndTheIconLetPressesThroughToTheDraggingPanel) {
 TEST_F(MainWindowTest, TheShrinkButtonHidesTheWindow) {
   auto& w = Create();
   ShowNow();
-  SendMessageW(w.FlatSpeedButton1, BM_CLICK, 0, 0);
+  SendMessageW(w.shrinkButton, BM_CLICK, 0, 0);
   EXPECT_FALSE(Visible());
 }
 
 TEST_F(MainWindowTest, ProtokollRewritesThePageAndOpensIt) {
   auto& w = Create();
-  SendMessageW(w.FlatButton1, BM_CLICK, 0, 0);
+  SendMessageW(w.protocolButton, BM_CLICK, 0, 0);
   ASSERT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "open");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, dir_.Path() + "DATABASEUTIL\\QUORVEL.htm");
   EXPECT_NE(test::ReadBytes(shell_.ExecuteCalls[0].Path).find("Log Quorvel"), std::string::npos);
   // The menu's "Protokoll und Hilfe" does the same.
-  SendMessageW(w.Handle(), WM_COMMAND, ID_MNU_PRO, 0);
+  SendMessageW(w.Handle(), WM_COMMAND, ID_MENU_PROTOCOL, 0);
   EXPECT_EQ(shell_.ExecuteCalls.size(), 2u);
 }
 
 TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing) {
   auto& w = Create();
   HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  w.Pool().MakeBackupJob = [&](const std::string& target, const std::string& dir,
-                               const std::string&) -> TJobPtr {
-    return std::make_unique<TGatedJob>(target, w.Pool().Channel(), dir, gate);
+  w.JobPool().MakeBackupJob = [&](const std::string& target, const std::string& dir,
+                                  const std::string&) -> TJobPtr {
+    return std::make_unique<TGatedJob>(target, w.JobPool().Channel(), dir, gate);
   };
-  w.Pool().StartBackups(dir_.Path(), dir_.Path() + "\r\n");
-  ASSERT_EQ(w.Pool().ActiveBackups(), 1);
+  w.JobPool().StartBackups(dir_.Path(), dir_.Path() + "\r\n");
+  ASSERT_EQ(w.JobPool().ActiveBackups(), 1);
 
   SendMessageW(w.Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(w.Handle()));
-  EXPECT_FALSE(w.Pool().Closing);
-  for (TacCronJob* job : {w.FBackupSchedule, w.FCacheSchedule, w.FNetSchedule})
+  EXPECT_FALSE(w.JobPool().Closing);
+  for (TacCronJob* job : {w.backupSchedule, w.cacheCopySchedule, w.keepAliveSchedule})
     EXPECT_TRUE(job->Enabled());
 
   SetEvent(gate);
-  ASSERT_TRUE(Pump([&] { return w.Pool().ActiveBackups() == 0; }));
+  ASSERT_TRUE(Pump([&] { return w.JobPool().ActiveBackups() == 0; }));
   HWND handle = w.Handle();
-  SendMessageW(handle, WM_COMMAND, ID_BEENDEN2, 0);
+  SendMessageW(handle, WM_COMMAND, ID_MENU_EXIT, 0);
   EXPECT_FALSE(IsWindow(handle));
   EXPECT_EQ(w.Handle(), nullptr);
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1);
@@ -457,7 +460,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing)
 TEST_F(MainWindowTest, SessionEndIsAgreedAtOnceAndTheIconGoes) {
   auto& w = Create();
   EXPECT_EQ(SendMessageW(w.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
-  EXPECT_TRUE(w.SessionEnding);
+  EXPECT_TRUE(w.sessionEnding);
   EXPECT_TRUE(IsWindow(w.Handle()));  // the close query was not run
   SendMessageW(w.Handle(), WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1);
@@ -470,7 +473,7 @@ TEST_F(MainWindowTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Add), adds + 1);
   const auto& last = shell_.IconCalls.back();
   EXPECT_EQ(last.Data.Tip, w.TrayIcon().Hint());
-  EXPECT_EQ(last.Data.Icon, reinterpret_cast<std::uintptr_t>(w.ImageList1[0]));
+  EXPECT_EQ(last.Data.Icon, reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[0]));
 }
 
 TEST_F(MainWindowTest, TheIconComesWhenTheTaskbarArrivesAfterTheProgram) {
@@ -503,14 +506,14 @@ TEST_F(MainWindowTest, TrayBalloonsAndIconCycling) {
   EXPECT_EQ(balloon.Data.BalloonTimeoutMs, 10000u);
 
   // Cycling steps through the work images and around again.
-  w.TrayIcon().SetImages(&w.ImagesListWork);
+  w.TrayIcon().SetImages(&w.runningIcons);
   w.TrayIcon().SetIconIndex(0);
   w.TrayIcon().SetCycleInterval(20);
   size_t before = shell_.IconCalls.size();
   w.TrayIcon().SetCycling(true);
   ASSERT_TRUE(Pump([&] { return shell_.IconCalls.size() >= before + 2; }));
   w.TrayIcon().SetCycling(false);
-  auto work = [&](size_t i) { return reinterpret_cast<std::uintptr_t>(w.ImagesListWork[i]); };
+  auto work = [&](size_t i) { return reinterpret_cast<std::uintptr_t>(w.runningIcons[i]); };
   EXPECT_EQ(shell_.IconCalls[before].Data.Icon, work(1));
   EXPECT_EQ(shell_.IconCalls[before + 1].Data.Icon, work(0));
 }
@@ -542,7 +545,7 @@ TEST_F(MainWindowTest, PlacedNearTheTaskbarAtEachEdge) {
   // No answer from the shell: the window stays.
   shell_.HasTaskbar = false;
   SetWindowPos(w.Handle(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  w.Anzeigen1Click();  // visible: only placed near the taskbar
+  w.ShowOnRequest();  // visible: only placed near the taskbar
   GetWindowRect(w.Handle(), &frame);
   EXPECT_EQ(frame.left, 100);
   EXPECT_EQ(frame.top, 100);

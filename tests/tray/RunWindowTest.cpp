@@ -129,11 +129,11 @@ class RunWindowTest : public testing::Test {
     test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", list);
   }
 
-  TVEZivavuvIdazadide& Create() {
+  TMainWindow& Create() {
     TMainWindowOptions options;
     options.EndsProgram = false;
-    window_ = std::make_unique<TVEZivavuvIdazadide>(options);
-    EXPECT_TRUE(Pump([&] { return window_->Tag == 1 && !Visible(); }));
+    window_ = std::make_unique<TMainWindow>(options);
+    EXPECT_TRUE(Pump([&] { return window_->shownBefore && !Visible(); }));
     return *window_;
   }
 
@@ -167,32 +167,32 @@ class RunWindowTest : public testing::Test {
       if (call.Data.Balloon) balloons.push_back(call);
     return balloons;
   }
-  bool PopupShown() const { return IsWindowVisible(window_->Signal->Handle()) != FALSE; }
+  bool PopupShown() const { return IsWindowVisible(window_->resultPopup->Handle()) != FALSE; }
 
   // The window while a run is in progress.
-  void ExpectRunning(TVEZivavuvIdazadide& w) {
-    EXPECT_TRUE(w.FRunning);
+  void ExpectRunning(TMainWindow& w) {
+    EXPECT_TRUE(w.running);
     EXPECT_FALSE(IsWindowEnabled(w.Handle()));
     EXPECT_EQ(w.TrayIcon().Hint(), "Quorvel, überprüft..");
     EXPECT_TRUE(w.TrayIcon().Cycling());
-    EXPECT_EQ(w.TrayIcon().Images(), &w.ImagesListWork);
-    EXPECT_TRUE(GetWindowLongPtrW(w.FlatPanel1, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongPtrW(w.FSnapshot, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongPtrW(w.Panel1, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(ui::PanelColor(w.FlatPanel1), RGB(255, 225, 121));
+    EXPECT_EQ(w.TrayIcon().Images(), &w.runningIcons);
+    EXPECT_TRUE(GetWindowLongPtrW(w.runStatusPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.mainPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(ui::PanelColor(w.runStatusPanel), RGB(255, 225, 121));
     EXPECT_EQ(w.RunController().State(), TRunState::Running);
   }
   // The window after a run: as before it, the status label at "Fertig!".
-  void ExpectEnded(TVEZivavuvIdazadide& w, const std::string& hint) {
-    EXPECT_FALSE(w.FRunning);
+  void ExpectEnded(TMainWindow& w, const std::string& hint) {
+    EXPECT_FALSE(w.running);
     EXPECT_TRUE(IsWindowEnabled(w.Handle()));
     EXPECT_EQ(w.TrayIcon().Hint(), hint);
     EXPECT_FALSE(w.TrayIcon().Cycling());
-    EXPECT_EQ(w.TrayIcon().Images(), &w.ImageList1);
-    EXPECT_FALSE(GetWindowLongPtrW(w.FlatPanel1, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongPtrW(w.FSnapshot, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongPtrW(w.Panel1, GWL_STYLE) & WS_VISIBLE);
-    std::string status = ui::THtmlView::FromHandle(w.StatusLabel)->Html();
+    EXPECT_EQ(w.TrayIcon().Images(), &w.idleAndErrorIcons);
+    EXPECT_FALSE(GetWindowLongPtrW(w.runStatusPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.mainPanel, GWL_STYLE) & WS_VISIBLE);
+    std::string status = ui::THtmlView::FromHandle(w.runStatusText)->Html();
     EXPECT_EQ(status.rfind("Gesamt: <b>", 0), 0u) << status;
     EXPECT_NE(status.find(" </b> Fertig!"), std::string::npos) << status;
     // The run lock is free again.
@@ -205,7 +205,7 @@ class RunWindowTest : public testing::Test {
   TShellRecorder shell_;
   test::TRecordingSoundPlayer player_;
   std::string target_, sound_, damaged_;
-  std::unique_ptr<TVEZivavuvIdazadide> window_;
+  std::unique_ptr<TMainWindow> window_;
 };
 
 TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtItsEnd) {
@@ -214,18 +214,18 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   wall.Set(MakeTime(2026, 12, 8, 13, 59, 58));
   THandSetTime time(wall);
   auto& w = Create();
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 14 * * *");
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 14 * * *");
   const std::string hint = "Sicherungen erfolgen: \r\n14 Uhr";
   EXPECT_EQ(w.TrayIcon().Hint(), hint);
 
   wall.Advance(MakeTime(2026, 12, 8, 13, 59, 59));
   EXPECT_TRUE(Pump([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
-  EXPECT_FALSE(w.FRunning);
+  EXPECT_FALSE(w.running);
   wall.Advance(MakeTime(2026, 12, 8, 14, 0, 0));
-  ASSERT_TRUE(Pump([&] { return w.FRunning; }));
+  ASSERT_TRUE(Pump([&] { return w.running; }));
   ExpectRunning(w);
 
-  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
   ExpectEnded(w, hint);
   std::string log = Log();
   EXPECT_NE(log.find(ToAnsi(sound_)), std::string::npos);
@@ -241,15 +241,15 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "open");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, dir_.Path() + "DATABASEUTIL\\QUORVEL.htm");
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
   EXPECT_EQ(w.RunController().State(), TRunState::ErrorsShown);
-  ASSERT_TRUE(w.TimerErrorEnabled());
+  ASSERT_TRUE(w.ErrorBlinkEnabled());
   std::vector<std::uintptr_t> shown;
   for (int i = 0; i < 4; ++i) {
-    SendMessageW(w.Handle(), WM_TIMER, kTimerErrorId, 0);
+    SendMessageW(w.Handle(), WM_TIMER, kErrorBlinkTimerId, 0);
     shown.push_back(shell_.IconCalls.back().Data.Icon);
   }
-  auto icon = [&](int i) { return reinterpret_cast<std::uintptr_t>(w.ImageList1[i]); };
+  auto icon = [&](int i) { return reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[i]); };
   EXPECT_EQ(shown, (std::vector<std::uintptr_t>{icon(1), icon(2), icon(1), icon(2)}));
 }
 
@@ -258,13 +258,13 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
 TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
   Settings(target_, "8,9", {sound_});
   auto& w = Create();
-  ASSERT_FALSE(w.TimerErrorEnabled());
+  ASSERT_FALSE(w.ErrorBlinkEnabled());
   size_t balloonsBefore = Balloons().size();
   ASSERT_TRUE(RemoveDirectoryW(Widen(target_).c_str()));
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.FRunning);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.running);
   EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
-  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
   auto balloons = Balloons();
   ASSERT_EQ(balloons.size(), balloonsBefore + 1);
@@ -277,23 +277,23 @@ TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
 TEST_F(RunWindowTest, ManuellRunsWithoutErrorsAndEndsWithTheWhitePopupOnly) {
   Settings(target_, "8,9", {sound_});
   auto& w = Create();
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
   ExpectRunning(w);
   // Nothing starts beside a run.
   w.StartRun();
   w.ScheduledRun();
-  EXPECT_EQ(w.Pool().ActiveBackups(), 1);
+  EXPECT_EQ(w.JobPool().ActiveBackups(), 1);
 
-  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
   ExpectEnded(w, "Sicherungen erfolgen: \r\n08 Uhr - 09 Uhr");
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
   EXPECT_EQ(Log().find("#FF0000"), std::string::npos);
   EXPECT_TRUE(test::Exists(dir_ / "DATABASEUTIL\\QUORVEL.htm"));
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
   EXPECT_TRUE(player_.played.empty());
   EXPECT_TRUE(shell_.ExecuteCalls.empty());
-  EXPECT_FALSE(w.TimerErrorEnabled());
+  EXPECT_FALSE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::Idle);
 }
 
@@ -305,7 +305,7 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseBox);
   TMainWindowOptions options;
   options.EndsProgram = false;
-  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  window_ = std::make_unique<TMainWindow>(options);
   KillTimer(nullptr, timer);
   auto& w = *window_;
   // The box shows the message's lines (a line break at the end makes no line).
@@ -317,8 +317,8 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   MSG pending;
   EXPECT_FALSE(PeekMessageW(&pending, w.Handle(), WM_SHRINKAWAY, WM_SHRINKAWAY, PM_NOREMOVE));
   EXPECT_TRUE(w.TargetShownMissing());
-  EXPECT_EQ(WindowText(w.dglobalpath), Widen(missing));
-  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(WindowText(w.targetEdit), Widen(missing));
+  EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
   auto balloons = Balloons();
   ASSERT_EQ(balloons.size(), 1u);
@@ -327,15 +327,15 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_EQ(balloons[0].Data.BalloonIcon, TBalloonIcon::Error);
   EXPECT_EQ(balloons[0].Data.BalloonTimeoutMs, 10000u);
   // The empty hours text brought the default hours.
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
 
   // A run start with the target still missing: the protocol line and the
   // error balloon again; no popup, no sound.
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.FRunning);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.running);
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
   EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
-  EXPECT_EQ(w.Pool().ActiveBackups(), 0);
+  EXPECT_EQ(w.JobPool().ActiveBackups(), 0);
   EXPECT_FALSE(PopupShown());
   EXPECT_TRUE(player_.played.empty());
   EXPECT_TRUE(shell_.ExecuteCalls.empty());
@@ -351,7 +351,7 @@ TEST_F(RunWindowTest, ACloseAskedForWhileTheStartUpBoxIsOpenFollowsTheStartUp) {
   UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseProgramThenBox);
   TMainWindowOptions options;
   options.EndsProgram = false;
-  window_ = std::make_unique<TVEZivavuvIdazadide>(options);
+  window_ = std::make_unique<TMainWindow>(options);
   KillTimer(nullptr, timer);
   ASSERT_TRUE(g_closeSent);
   HWND handle = window_->Handle();
@@ -369,24 +369,24 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
   std::string chosen = dir_ / "Neu";
   CreateDirectoryW(Widen(chosen).c_str(), nullptr);
   shell_.FolderAnswer = chosen;
-  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
   ASSERT_EQ(shell_.FolderDialogs.size(), 1u);
   EXPECT_EQ(shell_.FolderDialogs[0].Preset, target_);
   EXPECT_EQ(shell_.FolderDialogs[0].Title, "Zielverzeichnis");
-  EXPECT_EQ(WindowText(w.dglobalpath), Widen(chosen));
+  EXPECT_EQ(WindowText(w.targetEdit), Widen(chosen));
   EXPECT_EQ(ReadModeString(kTargetKey), chosen);
   EXPECT_FALSE(w.TargetShownMissing());
-  EXPECT_FALSE(w.TimerErrorEnabled());
+  EXPECT_FALSE(w.ErrorBlinkEnabled());
   size_t balloonsBefore = Balloons().size();
 
   std::string gone = dir_ / "Weg";
   shell_.FolderAnswer = gone;
-  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
   EXPECT_EQ(shell_.FolderDialogs.back().Preset, chosen);
-  EXPECT_EQ(WindowText(w.dglobalpath), Widen(gone));
+  EXPECT_EQ(WindowText(w.targetEdit), Widen(gone));
   EXPECT_EQ(ReadModeString(kTargetKey), chosen);  // not saved
   EXPECT_TRUE(w.TargetShownMissing());
-  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
   auto balloons = Balloons();
   ASSERT_EQ(balloons.size(), balloonsBefore + 1);
@@ -396,11 +396,11 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
 
   // Cancelled: the shown text is taken as it stands; choosing again ends the blink.
   shell_.FolderAnswer = chosen;
-  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
+  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
   shell_.FolderAnswer.clear();
-  SendMessageW(w.dglobalpathButton, BM_CLICK, 0, 0);
-  EXPECT_EQ(WindowText(w.dglobalpath), Widen(chosen));
-  EXPECT_FALSE(w.TimerErrorEnabled());
+  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
+  EXPECT_EQ(WindowText(w.targetEdit), Widen(chosen));
+  EXPECT_FALSE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::Idle);
 }
 
@@ -410,10 +410,10 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   TForeignRun cli;
   ASSERT_TRUE(cli.Held());
   size_t balloonsBefore = Balloons().size();
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.FRunning);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.running);
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
-  EXPECT_EQ(w.Pool().ActiveBackups(), 0);
+  EXPECT_EQ(w.JobPool().ActiveBackups(), 0);
   EXPECT_EQ(Log(), "<missing>");  // a manual start tells only the user
   auto balloons = Balloons();
   ASSERT_EQ(balloons.size(), balloonsBefore + 1);
@@ -421,8 +421,8 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   EXPECT_EQ(balloons.back().Data.BalloonText,
             "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
 
-  w.FBackupSchedule->ManualCall();
-  EXPECT_FALSE(w.FRunning);
+  w.backupSchedule->ManualCall();
+  EXPECT_FALSE(w.running);
   EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
                                    "Sicherung auf diesem Rechner."));
   EXPECT_EQ(Balloons().size(), balloonsBefore + 2);
@@ -431,15 +431,15 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
 TEST_F(RunWindowTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   Settings(target_, "8", {dir_ / "Daten\\Fehlt\\"});
   auto& w = Create();
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.FRunning);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.running);
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
   EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
   EXPECT_EQ(player_.played.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
-  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
+  EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n08 Uhr");
 }
 
@@ -453,13 +453,13 @@ TEST_F(RunWindowTest, ARunThatFoundNoDatabaseReadsTheOfficeListAgainForTheNext) 
   ASSERT_EQ(w.DatabaseListText(), dir_ / "Daten\\Alt\\\r\n");
   // The database moved; the office application wrote its new place.
   test::WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({ToAnsi(dir_ / "Daten\\Gut")}));
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
   EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
   EXPECT_EQ(w.DatabaseListText(), sound_ + "\r\n");
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos) << Log();
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
 }
 
 TEST_F(RunWindowTest, ACloseAskedForWhileTheResultPopsUpFollowsItsEnd) {
@@ -467,14 +467,14 @@ TEST_F(RunWindowTest, ACloseAskedForWhileTheResultPopsUpFollowsItsEnd) {
   auto& w = Create();
   HWND handle = w.Handle();
   g_listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(w.LBDataBases, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListFills)));
+      SetWindowLongPtrW(w.databaseList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListFills)));
   // "Beenden" chosen (or an update closing the program) as the error sound plays:
   // the close arrives while the popup slides in.
   player_.WhilePlaying = [&] {
     g_listFills = 0;
     PostMessageW(handle, WM_CLOSE, 0, 0);
   };
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
   ASSERT_TRUE(Pump([&] { return !IsWindow(handle); })) << "the program did not end";
   EXPECT_EQ(g_listFills, 1) << "the run's end after the popup reached the window before it went";
   EXPECT_EQ(player_.played.size(), 1u);
@@ -493,23 +493,23 @@ TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNe
   w.NetworkTick();
   w.CacheTick();
   EXPECT_EQ(sleeper.pauses.size(), reads) << "the list is read again for a run only";
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
   std::string problem = "Die Datenbankliste " + ToAnsi(dir_ / "DATABASEUTIL\\UserDefined.txt") +
                         " kann nicht gelesen werden";
   EXPECT_NE(Log().find(problem), std::string::npos) << Log();
   EXPECT_EQ(Log().find(ToAnsi(sound_)), std::string::npos) << "the user's database is unknown";
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
   EXPECT_EQ(player_.played.size(), 1u);
-  EXPECT_TRUE(w.TimerErrorEnabled());
+  EXPECT_TRUE(w.ErrorBlinkEnabled());
 
   held.Release();
-  SendMessageW(w.fma, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.FRunning; }));
+  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
   EXPECT_EQ(FirstLogLine().find("#FF0000"), std::string::npos) << FirstLogLine();
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
-  EXPECT_EQ(w.Signal->ResultLabel().Html(), kResultSucceeded);
-  EXPECT_EQ(WindowText(w.Label4), L" Quorvel - Datensicherung (Userdef)");
+  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung (Userdef)");
 }
 
 TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
@@ -519,9 +519,9 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
   ASSERT_TRUE(held.Held());
   {
     test::TFakeTime time;  // the settings file's ten seconds of retries pass at once
-    ui::ToggleCheckListItem(w.DCListCron, 14);
+    ui::ToggleCheckListItem(w.hoursCombo, 14);
   }
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 8,14 * * *") << "the hour counts until the end";
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 8,14 * * *") << "the hour counts until the end";
   auto balloons = Balloons();
   ASSERT_FALSE(balloons.empty());
   EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel Fehler!");
@@ -530,7 +530,7 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
                 " gespeichert werden. Sie gilt nur bis zum Programmende.");
 
   held.Release();
-  ui::ToggleCheckListItem(w.DCListCron, 15);
+  ui::ToggleCheckListItem(w.hoursCombo, 15);
   EXPECT_EQ(ReadModeString(kCronKey), "8,14,15");
 }
 
@@ -538,17 +538,17 @@ TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   Settings(target_, "8,25,x,3", {sound_});
   auto& w = Create();
   EXPECT_EQ(HoursText(w.CheckedHours()), "3,8");
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 3,8 * * *");
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 3,8 * * *");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr");
   EXPECT_EQ(ReadModeString(kCronKey), "8,25,x,3");  // rewritten only at a change
 
-  ui::ToggleCheckListItem(w.DCListCron, 14);
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0 3,8,14 * * *");
+  ui::ToggleCheckListItem(w.hoursCombo, 14);
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 3,8,14 * * *");
   EXPECT_EQ(ReadModeString(kCronKey), "3,8,14");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr - 14 Uhr");
 
-  for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.DCListCron, hour);
-  EXPECT_EQ(w.FBackupSchedule->Expression(), "0 0  * * *");
+  for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.hoursCombo, hour);
+  EXPECT_EQ(w.backupSchedule->Expression(), "0 0  * * *");
   EXPECT_EQ(ReadModeString(kCronKey), "");
   // At the next start the empty text brings the default hours again.
   window_.reset();

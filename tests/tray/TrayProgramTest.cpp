@@ -105,7 +105,7 @@ TEST(TrayProgram, ASecondStartShowsTheFirstWindowAndEndsAtOnce) {
   EXPECT_FALSE(first.Ended(0));
 
   // "Beenden" ends the first one (no run is active).
-  SendMessageW(window, WM_COMMAND, ID_BEENDEN2, 0);
+  SendMessageW(window, WM_COMMAND, ID_MENU_EXIT, 0);
   EXPECT_TRUE(first.Ended(30000));
 }
 

@@ -54,12 +54,12 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR, DWORD) {
     SendMessageW(GetDlgItem(box, ui::kIdCloseButton), BM_CLICK, 0, 0);
 }
 
-std::unique_ptr<TVEZivavuvIdazadide> StartedWindow(bool targetExists = true) {
+std::unique_ptr<TMainWindow> StartedWindow(bool targetExists = true) {
   SetProgramFolderForTest(PrepareProgramFolder(targetExists));
   UINT_PTR closer = targetExists ? 0 : SetTimer(nullptr, 0, kSettleMs, CloseBox);
   TMainWindowOptions options;
   options.EndsProgram = false;
-  auto window = std::make_unique<TVEZivavuvIdazadide>(options);
+  auto window = std::make_unique<TMainWindow>(options);
   if (closer) KillTimer(nullptr, closer);
   Settle(kSettleMs);  // shown once, shrunk away
   return window;
@@ -116,22 +116,22 @@ class TPictureJob final : public TWorkerThreadJob {
 };
 
 // The window shown and a run started whose jobs wait at the gate.
-std::unique_ptr<TVEZivavuvIdazadide> RunningWindow(HANDLE gate, bool fails) {
+std::unique_ptr<TMainWindow> RunningWindow(HANDLE gate, bool fails) {
   auto window = StartedWindow();
-  TBackupPooled& pool = window->Pool();
+  TBackupPooled& pool = window->JobPool();
   pool.MakeBackupJob = [&pool, gate, fails](const std::string&, const std::string& dir,
                                             const std::string&) -> TJobPtr {
     return std::make_unique<TPictureJob>(pool.Channel(), dir, gate, fails);
   };
-  window->Anzeigen1Click();
+  window->ShowOnRequest();
   Settle(kSettleMs);
   window->StartRun();
   Settle(kSettleMs);
   return window;
 }
 
-void AwaitRunEnd(TVEZivavuvIdazadide& window) {
-  for (int i = 0; i < 100 && window.FRunning; ++i) Settle(50);
+void AwaitRunEnd(TMainWindow& window) {
+  for (int i = 0; i < 100 && window.running; ++i) Settle(50);
 }
 
 // What the menu's timer needs, hung on the menu's owner window.
@@ -155,8 +155,8 @@ void CALLBACK CaptureMenu(HWND owner, UINT, UINT_PTR timer, DWORD) {
 
 bool MainWindowIdle(const std::string& path) {
   auto window = StartedWindow();
-  window->Anzeigen1Click();
-  SendMessageW(window->LBDataBases, LB_SETCURSEL, 0, 0);
+  window->ShowOnRequest();
+  SendMessageW(window->databaseList, LB_SETCURSEL, 0, 0);
   Settle(kSettleMs);
   return CaptureWindow(window->Handle(), path);
 }
@@ -165,7 +165,7 @@ bool MainWindowRunning(const std::string& path) {
   TQuietShell shell;
   TKernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   auto window = RunningWindow(gate.get(), false);
-  bool captured = window->FRunning && CaptureWindow(window->Handle(), path);
+  bool captured = window->running && CaptureWindow(window->Handle(), path);
   SetEvent(gate.get());
   AwaitRunEnd(*window);
   return captured;
@@ -181,9 +181,9 @@ bool MainWindowAfterErrors(const std::string& path) {
   // The window and the popup beside it, as the user sees them.
   RECT main, popup, both;
   GetWindowRect(window->Handle(), &main);
-  GetWindowRect(window->Signal->Handle(), &popup);
+  GetWindowRect(window->resultPopup->Handle(), &popup);
   UnionRect(&both, &main, &popup);
-  return !window->FRunning && CaptureRect(both, path);
+  return !window->running && CaptureRect(both, path);
 }
 
 bool MainWindowTargetMissing(const std::string& path) {
