@@ -55,7 +55,7 @@ TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
   dpi_ = options_.Dpi > 0 ? options_.Dpi : WindowDpi(window_);
   CreateComponents();
   Initialize();
-  resultPopup = std::make_unique<TSignal>();
+  resultPopup = std::make_unique<TResultPopup>();
   // The window is shown once at start and then shrinks away.
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
@@ -149,7 +149,7 @@ void TMainWindow::Initialize() {
       [this](const TBackupItem* report, int activeBackups) { JobReported(report, activeBackups); });
   CreateRunController();
   userDatabaseList.clear();
-  errorSound_ = qv::Wave1();
+  errorSound_ = qv::LoadErrorSound();
   trayMenu_->SetText(ID_MENU_VERSION, Widen("Version " + FileVersionText()));
   trayMenu_->Enable(ID_MENU_VERSION, false);
   RECT workArea = {};

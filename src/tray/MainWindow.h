@@ -13,8 +13,8 @@
 #include "app/RunController.h"
 #include "app/RunHours.h"
 #include "tray/TrayIcon.h"
-#include "tray/USignal.h"
-#include "tray/UWave.h"
+#include "tray/ResultPopup.h"
+#include "tray/Sound.h"
 #include "backup/BackupPooled.h"
 #include "sched/acTimer.h"
 #include "ui/HtmlView.h"
@@ -82,7 +82,7 @@ class TMainWindow {
   std::vector<HICON> idleAndErrorIcons;
   std::vector<HICON> runningIcons;
   // The result popup, made right after the window.
-  std::unique_ptr<TSignal> resultPopup;
+  std::unique_ptr<TResultPopup> resultPopup;
 
   // State the tests look at.
   TacCronJob* backupSchedule = nullptr;
@@ -182,7 +182,7 @@ class TMainWindow {
   // Why UserDefined.txt could not be read (empty when it could).
   std::string userListError_;
   std::string hintBeforeRun_;
-  TWave errorSound_;
+  TSound errorSound_;
   RECT workAreaAtStart_ = {};
 
   TMainWindowOptions options_;

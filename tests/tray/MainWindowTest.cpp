@@ -175,7 +175,7 @@ TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape)
   ASSERT_NE(w.resultPopup, nullptr);
   wchar_t popupClass[64] = {};
   GetClassNameW(w.resultPopup->Handle(), popupClass, 64);
-  EXPECT_STREQ(popupClass, kSignalClassName);
+  EXPECT_STREQ(popupClass, kResultPopupClassName);
   EXPECT_FALSE(IsWindowVisible(w.resultPopup->Handle()));
 }
 

@@ -10,7 +10,7 @@
 
 #include "Capture.h"
 #include "TrayScreens.h"
-#include "tray/USignal.h"
+#include "tray/ResultPopup.h"
 #include "ui/FsbBox.h"
 #include "util/WinText.h"
 
@@ -51,7 +51,7 @@ std::string HelpText() {
 
 // The popup at rest, before its timer slides it out.
 bool Popup(const std::string& path, bool failed) {
-  TSignal signal;
+  TResultPopup signal;
   signal.ShowResult(failed);
   Settle(kSettleMs);
   return CaptureWindow(signal.Handle(), path);

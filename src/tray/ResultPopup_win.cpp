@@ -1,4 +1,4 @@
-#include "tray/USignal.h"
+#include "tray/ResultPopup.h"
 
 #include "ui/Dpi.h"
 #include "ui/UiSeams.h"
@@ -41,14 +41,15 @@ void WaitMs(unsigned ms) {
 int TaskbarEdge() { return ui::Taskbar().Edge(); }
 int TaskbarHeight() { return ui::Taskbar().Height(); }
 
-TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
+TResultPopup::TResultPopup() : dpi_(ui::ScreenDpi()) {
   // The program's own icon when it carries one.
   HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-  ui::RegisterObjectClass(kSignalClassName, &ui::ObjectWindowProc<TSignal, &TSignal::window_>,
-                          CS_SAVEBITS, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
+  ui::RegisterObjectClass(kResultPopupClassName,
+                          &ui::ObjectWindowProc<TResultPopup, &TResultPopup::window_>, CS_SAVEBITS,
+                          icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
   RECT r{0, 0, ui::ScaleToDpi(kClientWidth, dpi_), ui::ScaleToDpi(kClientHeight, dpi_)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
-  window_ = CreateWindowExW(kExStyle, kSignalClassName, L"Quorvel", kStyle, 0,
+  window_ = CreateWindowExW(kExStyle, kResultPopupClassName, L"Quorvel", kStyle, 0,
                             GetSystemMetrics(SM_CYSCREEN), r.right - r.left, r.bottom - r.top,
                             nullptr, nullptr, GetModuleHandleW(nullptr), this);
   auto s = [this](int size) { return ui::ScaleToDpi(size, dpi_); };
@@ -61,13 +62,13 @@ TSignal::TSignal() : dpi_(ui::ScreenDpi()) {
   resultLabel_->FitSize();
 }
 
-TSignal::~TSignal() {
+TResultPopup::~TResultPopup() {
   ++generation_;  // a slide still running on the stack ends
   resultLabel_.reset();
   ui::DestroyObjectWindow(window_);
 }
 
-void TSignal::ShowResult(bool failed) {
+void TResultPopup::ShowResult(bool failed) {
   unsigned generation = ++generation_;
   borderColor_ = RGB(0, 0, 0);
   panelColor_ = failed ? RGB(255, 0, 0) : RGB(255, 255, 255);
@@ -79,7 +80,7 @@ void TSignal::ShowResult(bool failed) {
   resultLabel_->FitSize();
   InvalidateRect(window_, nullptr, TRUE);
   UpdateWindow(window_);
-  StopTimer1();
+  StopSlideOutTimer();
   SetWindowAlpha(window_, failed ? 255 : 180);
 
   int screenWidth = GetSystemMetrics(SM_CXSCREEN);
@@ -104,12 +105,12 @@ void TSignal::ShowResult(bool failed) {
     if (!KeepSliding(generation)) return;
     WaitMs(10);
   } while (position_ > targetTop_);
-  StartTimer1();
+  StartSlideOutTimer();
 }
 
-void TSignal::Timer1Timer() {
+void TResultPopup::SlideOut() {
   unsigned generation = ++generation_;
-  StopTimer1();
+  StopSlideOutTimer();
   int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   position_ = 0;
   do {
@@ -122,7 +123,7 @@ void TSignal::Timer1Timer() {
   ShowWindow(window_, SW_HIDE);
 }
 
-bool TSignal::KeepSliding(unsigned generation) {
+bool TResultPopup::KeepSliding(unsigned generation) {
   if (quitting_ || !ProcessPendingMessages()) {
     quitting_ = true;
     return false;
@@ -130,24 +131,24 @@ bool TSignal::KeepSliding(unsigned generation) {
   return generation == generation_;
 }
 
-void TSignal::MoveTo(int top) {
+void TResultPopup::MoveTo(int top) {
   RECT r{};
   GetWindowRect(window_, &r);
   SetWindowPos(window_, nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TSignal::StartTimer1() {
-  SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
-  timer1Enabled_ = true;
+void TResultPopup::StartSlideOutTimer() {
+  SetTimer(window_, kSlideOutTimerId, kSlideOutDelayMs, nullptr);
+  slideOutPending_ = true;
 }
 
-void TSignal::StopTimer1() {
-  KillTimer(window_, kTimer1);
-  timer1Enabled_ = false;
+void TResultPopup::StopSlideOutTimer() {
+  KillTimer(window_, kSlideOutTimerId);
+  slideOutPending_ = false;
 }
 
 // Double-buffered: the panel is drawn off screen and copied in one go.
-void TSignal::PaintBuffered(HDC dc) {
+void TResultPopup::PaintBuffered(HDC dc) {
   RECT client{};
   GetClientRect(window_, &client);
   HDC memory = CreateCompatibleDC(dc);
@@ -160,7 +161,7 @@ void TSignal::PaintBuffered(HDC dc) {
   DeleteDC(memory);
 }
 
-void TSignal::PaintFlatPanel(HDC dc) {
+void TResultPopup::PaintFlatPanel(HDC dc) {
   RECT client{};
   GetClientRect(window_, &client);
   ui::TBrush panel(CreateSolidBrush(panelColor_));
@@ -169,13 +170,13 @@ void TSignal::PaintFlatPanel(HDC dc) {
   FrameRect(dc, &client, border.get());
 }
 
-LRESULT TSignal::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TResultPopup::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (ui::HandlePaint(window_, msg, wParam, [this](HDC dc) { PaintBuffered(dc); })) return 0;
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
     case WM_TIMER:
-      if (wParam == kTimer1) Timer1Timer();
+      if (wParam == kSlideOutTimerId) SlideOut();
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;

@@ -40,10 +40,10 @@ class TWaveData {
   std::vector<std::uint8_t> bytes_;
 };
 
-class TWave {
+class TSound {
  public:
   TWaveData Data;
-  std::function<void(TWave&)> OnPlay;
+  std::function<void(TSound&)> OnPlay;
 
   // Calls OnPlay, then hands the bytes to the sound player; returns at once,
   // a new play replaces a sound still playing. Empty data plays nothing.
@@ -52,6 +52,6 @@ class TWave {
 
 // The error sound played at the end of a run with errors, from the program's
 // resources (resource "WAVE1"); empty when the program carries none.
-TWave Wave1();
+TSound LoadErrorSound();
 
 }  // namespace qv

@@ -1,4 +1,4 @@
-#include "tray/UWave.h"
+#include "tray/Sound.h"
 
 #include "ui/UiSeams.h"
 
@@ -30,7 +30,7 @@ void TWaveData::WriteData(IStream& stream) const {
   if (size > 0) stream.Write(bytes_.data(), size);
 }
 
-void TWave::Play() {
+void TSound::Play() {
   if (OnPlay) OnPlay(*this);
   if (!Data.Empty()) ui::SoundPlayer().PlayMemory(Data.Bytes().data(), Data.Size());
 }

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "tray/USignal.h"
+#include "tray/ResultPopup.h"
 #include "ui/Dpi.h"
 #include "ui/UiTestSeams.h"
 #include "ui/WindowProbe.h"
@@ -63,9 +63,9 @@ COLORREF PixelAt(HWND window, int x, int y) { return test::TPrintedClient(window
 int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
 int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
-TEST(Signal, CreatedHiddenDisabledAsAToolWindowThatNeverActivates) {
-  TSignal signal;
-  HWND w = signal.Handle();
+TEST(ResultPopup, CreatedHiddenDisabledAsAToolWindowThatNeverActivates) {
+  TResultPopup popup;
+  HWND w = popup.Handle();
   EXPECT_FALSE(IsWindowVisible(w));
   LONG style = GetWindowLongW(w, GWL_STYLE);
   LONG ex = GetWindowLongW(w, GWL_EXSTYLE);
@@ -77,113 +77,113 @@ TEST(Signal, CreatedHiddenDisabledAsAToolWindowThatNeverActivates) {
   EXPECT_EQ(client.right, ui::ScaleToDpi(195, ui::ScreenDpi()));
   EXPECT_EQ(client.bottom, ui::ScaleToDpi(35, ui::ScreenDpi()));
   EXPECT_EQ(SendMessageW(w, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
-  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Es sind Fehler aufgetreten");
-  EXPECT_FALSE(signal.Timer1Enabled());
+  EXPECT_EQ(Text(popup.ResultLabel().Handle()), "Es sind Fehler aufgetreten");
+  EXPECT_FALSE(popup.SlideOutPending());
 }
 
-TEST(Signal, SuccessIsWhiteAtOpacity180AndRestsOnTheBottomTaskbar) {
+TEST(ResultPopup, SuccessIsWhiteAtOpacity180AndRestsOnTheBottomTaskbar) {
   TFakeTaskbar taskbar(0, 40);
-  TSignal signal;
-  signal.ShowResult(false);
-  HWND w = signal.Handle();
+  TResultPopup popup;
+  popup.ShowResult(false);
+  HWND w = popup.Handle();
   RECT r = Rect(w);
   EXPECT_TRUE(IsWindowVisible(w));
   EXPECT_EQ(r.left, ScreenWidth() - (r.right - r.left) - 2);
   EXPECT_EQ(r.top, ScreenHeight() - (r.bottom - r.top) - 40);
-  EXPECT_EQ(signal.TargetTop(), r.top);
+  EXPECT_EQ(popup.TargetTop(), r.top);
   EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYERED);
   EXPECT_EQ(Alpha(w), 180);
-  EXPECT_EQ(signal.ResultLabel().Html(), kResultSucceeded);
-  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Quorvel: Erfolgreich!");
+  EXPECT_EQ(popup.ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(Text(popup.ResultLabel().Handle()), "Quorvel: Erfolgreich!");
   EXPECT_EQ(PixelAt(w, 3, 3), RGB(255, 255, 255));  // the panel
   EXPECT_EQ(PixelAt(w, 0, 0), RGB(0, 0, 0));        // its border, black since shown
-  EXPECT_GT(CountPixels(signal.ResultLabel().Handle(), RGB(0, 0, 0)), 20);
-  EXPECT_TRUE(signal.Timer1Enabled());
+  EXPECT_GT(CountPixels(popup.ResultLabel().Handle(), RGB(0, 0, 0)), 20);
+  EXPECT_TRUE(popup.SlideOutPending());
 }
 
-TEST(Signal, ErrorIsRedFullyOpaqueWithWhiteText) {
+TEST(ResultPopup, ErrorIsRedFullyOpaqueWithWhiteText) {
   TFakeTaskbar taskbar(0, 30);
-  TSignal signal;
-  signal.ShowResult(true);
-  HWND w = signal.Handle();
+  TResultPopup popup;
+  popup.ShowResult(true);
+  HWND w = popup.Handle();
   EXPECT_EQ(Alpha(w), 255);
-  EXPECT_EQ(signal.ResultLabel().Html(), kResultFailed);
-  EXPECT_EQ(Text(signal.ResultLabel().Handle()), "Quorvel: Fehler!");
+  EXPECT_EQ(popup.ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(Text(popup.ResultLabel().Handle()), "Quorvel: Fehler!");
   EXPECT_EQ(PixelAt(w, 3, 3), RGB(255, 0, 0));
-  HWND label = signal.ResultLabel().Handle();
+  HWND label = popup.ResultLabel().Handle();
   EXPECT_GT(CountPixels(label, RGB(255, 255, 255)), 20);
   EXPECT_EQ(CountPixels(label, RGB(0, 0, 0)), 0);
   EXPECT_EQ(Rect(w).top, ScreenHeight() - (Rect(w).bottom - Rect(w).top) - 30);
 }
 
-TEST(Signal, TaskbarAtOtherEdgesOrNoneRestsOnTheScreensBottom) {
+TEST(ResultPopup, TaskbarAtOtherEdgesOrNoneRestsOnTheScreensBottom) {
   for (auto [edge, height] :
        {std::pair{1, 40}, std::pair{2, 40}, std::pair{3, 40}, std::pair{0, 0}}) {
     TFakeTaskbar taskbar(edge, height);
-    TSignal signal;
-    signal.ShowResult(false);
-    RECT r = Rect(signal.Handle());
+    TResultPopup popup;
+    popup.ShowResult(false);
+    RECT r = Rect(popup.Handle());
     EXPECT_EQ(r.bottom, ScreenHeight()) << "edge " << edge;
     EXPECT_EQ(r.right, ScreenWidth() - 2) << "edge " << edge;
   }
 }
 
-TEST(Signal, NeverTakesTheForeground) {
+TEST(ResultPopup, NeverTakesTheForeground) {
   TFakeTaskbar taskbar(0, 40);
   HWND other = CreateWindowExW(0, L"STATIC", L"Buchhaltung", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
                                nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(other);
   ASSERT_EQ(GetForegroundWindow(), other);
-  TSignal signal;
-  signal.ShowResult(true);
+  TResultPopup popup;
+  popup.ShowResult(true);
   EXPECT_EQ(GetForegroundWindow(), other);
-  EXPECT_NE(GetActiveWindow(), signal.Handle());
-  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
+  EXPECT_NE(GetActiveWindow(), popup.Handle());
+  SendMessageW(popup.Handle(), WM_TIMER, kSlideOutTimerId, 0);
   EXPECT_EQ(GetForegroundWindow(), other);
   DestroyWindow(other);
 }
 
-TEST(Signal, Timer1SlidesOutByTheScreensHeightAndHides) {
+TEST(ResultPopup, SlidesOutByTheScreensHeightAndHides) {
   TFakeTaskbar taskbar(0, 40);
-  TSignal signal;
-  signal.ShowResult(false);
-  int target = signal.TargetTop();
+  TResultPopup popup;
+  popup.ShowResult(false);
+  int target = popup.TargetTop();
   // The popup's own timer message, as the 5 seconds' rest ends.
-  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
-  EXPECT_FALSE(IsWindowVisible(signal.Handle()));
-  EXPECT_FALSE(signal.Timer1Enabled());
-  EXPECT_EQ(Rect(signal.Handle()).top, target + ScreenHeight());
+  SendMessageW(popup.Handle(), WM_TIMER, kSlideOutTimerId, 0);
+  EXPECT_FALSE(IsWindowVisible(popup.Handle()));
+  EXPECT_FALSE(popup.SlideOutPending());
+  EXPECT_EQ(Rect(popup.Handle()).top, target + ScreenHeight());
 }
 
-TEST(Signal, NewResultWhileSlidingInStartsOver) {
+TEST(ResultPopup, NewResultWhileSlidingInStartsOver) {
   TFakeTaskbar taskbar(0, 40);
-  TSignal signal;
+  TResultPopup popup;
   TLaterAction later;
   int nested = 0;
   later.Post([&] {
     ++nested;
-    signal.ShowResult(true);
+    popup.ShowResult(true);
   });
-  signal.ShowResult(false);
+  popup.ShowResult(false);
   EXPECT_EQ(nested, 1);
-  RECT r = Rect(signal.Handle());
-  EXPECT_EQ(r.top, signal.TargetTop());  // the first slide did not go on moving it
-  EXPECT_EQ(signal.ResultLabel().Html(), kResultFailed);
-  EXPECT_EQ(Alpha(signal.Handle()), 255);
-  EXPECT_TRUE(signal.Timer1Enabled());
+  RECT r = Rect(popup.Handle());
+  EXPECT_EQ(r.top, popup.TargetTop());  // the first slide did not go on moving it
+  EXPECT_EQ(popup.ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(Alpha(popup.Handle()), 255);
+  EXPECT_TRUE(popup.SlideOutPending());
 }
 
-TEST(Signal, NewResultWhileSlidingOutStartsOver) {
+TEST(ResultPopup, NewResultWhileSlidingOutStartsOver) {
   TFakeTaskbar taskbar(0, 40);
-  TSignal signal;
-  signal.ShowResult(true);
+  TResultPopup popup;
+  popup.ShowResult(true);
   TLaterAction later;
-  later.Post([&] { signal.ShowResult(false); });
-  SendMessageW(signal.Handle(), WM_TIMER, kTimer1, 0);
-  EXPECT_TRUE(IsWindowVisible(signal.Handle()));
-  EXPECT_EQ(Rect(signal.Handle()).top, signal.TargetTop());
-  EXPECT_EQ(signal.ResultLabel().Html(), kResultSucceeded);
-  EXPECT_TRUE(signal.Timer1Enabled());
+  later.Post([&] { popup.ShowResult(false); });
+  SendMessageW(popup.Handle(), WM_TIMER, kSlideOutTimerId, 0);
+  EXPECT_TRUE(IsWindowVisible(popup.Handle()));
+  EXPECT_EQ(Rect(popup.Handle()).top, popup.TargetTop());
+  EXPECT_EQ(popup.ResultLabel().Html(), kResultSucceeded);
+  EXPECT_TRUE(popup.SlideOutPending());
 }
 
 }  // namespace

@@ -13,27 +13,27 @@
 
 namespace qv {
 
-inline constexpr wchar_t kSignalClassName[] = L"TSignal";
-inline constexpr UINT_PTR kTimer1 = 1;
-inline constexpr UINT kTimer1Interval = 5000;
+inline constexpr wchar_t kResultPopupClassName[] = L"TSignal";
+inline constexpr UINT_PTR kSlideOutTimerId = 1;
+inline constexpr UINT kSlideOutDelayMs = 5000;
 inline constexpr char kResultFailed[] = "Quorvel:<b> Fehler!";
 inline constexpr char kResultSucceeded[] = "Quorvel:<b> Erfolgreich!";
 
-class TSignal {
+class TResultPopup {
  public:
-  TSignal();
-  ~TSignal();
-  TSignal(const TSignal&) = delete;
-  TSignal& operator=(const TSignal&) = delete;
+  TResultPopup();
+  ~TResultPopup();
+  TResultPopup(const TResultPopup&) = delete;
+  TResultPopup& operator=(const TResultPopup&) = delete;
 
   HWND Handle() const { return window_; }
 
   // Shows the outcome of a run; a new call in any state starts over.
   void ShowResult(bool failed);
   // Five seconds after resting: slides out and hides.
-  void Timer1Timer();
+  void SlideOut();
 
-  bool Timer1Enabled() const { return timer1Enabled_; }
+  bool SlideOutPending() const { return slideOutPending_; }
   int TargetTop() const { return targetTop_; }
   COLORREF PanelColor() const { return panelColor_; }
   COLORREF BorderColor() const { return borderColor_; }
@@ -46,8 +46,8 @@ class TSignal {
   void PaintBuffered(HDC dc);
   void PaintFlatPanel(HDC dc);
   void MoveTo(int top);
-  void StartTimer1();
-  void StopTimer1();
+  void StartSlideOutTimer();
+  void StopSlideOutTimer();
   // False when the program is ending or a newer slide has started.
   bool KeepSliding(unsigned generation);
 
@@ -56,7 +56,7 @@ class TSignal {
   std::unique_ptr<ui::THtmlView> resultLabel_;
   COLORREF panelColor_ = RGB(255, 255, 255);
   COLORREF borderColor_ = RGB(157, 191, 225);
-  bool timer1Enabled_ = false;
+  bool slideOutPending_ = false;
   int targetTop_ = 0;
   int position_ = 0;
   unsigned generation_ = 0;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tray/UWave.h"
+#include "tray/Sound.h"
 #include "ui/UiSeams.h"
 
 namespace qv {
@@ -63,11 +63,11 @@ TEST(WaveData, StoredFormShorterThanItsSizeIsRefused) {
   }
 }
 
-TEST(Wave, PlayCallsOnPlayFirstThenPlaysTheBytes) {
+TEST(Sound, PlayCallsOnPlayFirstThenPlaysTheBytes) {
   TRecordingPlayer player;
-  TWave wave;
+  TSound wave;
   wave.Data.Assign(Bytes("RIFF....WAVE"));
-  wave.OnPlay = [&](TWave& w) {
+  wave.OnPlay = [&](TSound& w) {
     EXPECT_EQ(&w, &wave);
     player.events.push_back("OnPlay");
   };
@@ -76,11 +76,11 @@ TEST(Wave, PlayCallsOnPlayFirstThenPlaysTheBytes) {
   EXPECT_EQ(player.played, std::vector<std::string>{"RIFF....WAVE"});
 }
 
-TEST(Wave, EmptyDataPlaysNothing) {
+TEST(Sound, EmptyDataPlaysNothing) {
   TRecordingPlayer player;
-  TWave wave;
+  TSound wave;
   int onPlay = 0;
-  wave.OnPlay = [&](TWave&) { ++onPlay; };
+  wave.OnPlay = [&](TSound&) { ++onPlay; };
   wave.Play();
   EXPECT_EQ(onPlay, 1);
   EXPECT_TRUE(player.played.empty());

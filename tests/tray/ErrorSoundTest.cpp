@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "WinTestSupport.h"
-#include "tray/UWave.h"
+#include "tray/Sound.h"
 
 namespace qv {
 namespace {
@@ -19,8 +19,8 @@ std::string Tag(const std::vector<std::uint8_t>& b, std::size_t at) {
                      b.begin() + static_cast<std::ptrdiff_t>(at) + 4);
 }
 
-TEST(Wave1, EmbeddedSoundIsMonoPcm22050Hz16BitOf53864Bytes) {
-  TWave wave = Wave1();
+TEST(ErrorSound, EmbeddedSoundIsMonoPcm22050Hz16BitOf53864Bytes) {
+  TSound wave = LoadErrorSound();
   const auto& b = wave.Data.Bytes();
   ASSERT_EQ(b.size(), 53864u);
   EXPECT_EQ(Tag(b, 0), "RIFF");
@@ -52,8 +52,8 @@ TEST(Wave1, EmbeddedSoundIsMonoPcm22050Hz16BitOf53864Bytes) {
   EXPECT_GT(dataSize, 22050u);  // more than half a second of sound
 }
 
-TEST(Wave1, IsAudibleAndDoesNotClip) {
-  TWave wave = Wave1();
+TEST(ErrorSound, IsAudibleAndDoesNotClip) {
+  TSound wave = LoadErrorSound();
   const auto& b = wave.Data.Bytes();
   ASSERT_GT(b.size(), 44u);
   int peak = 0;

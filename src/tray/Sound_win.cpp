@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "tray/UWave.h"
+#include "tray/Sound.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
 
@@ -14,8 +14,8 @@ void TWaveData::LoadFromFile(const std::string& path) {
   bytes_.assign(bytes.begin(), bytes.end());
 }
 
-TWave Wave1() {
-  TWave wave;
+TSound LoadErrorSound() {
+  TSound wave;
   HMODULE module = GetModuleHandleW(nullptr);
   HRSRC info = FindResourceW(module, L"WAVE1", MAKEINTRESOURCEW(10));  // RT_RCDATA
   HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
