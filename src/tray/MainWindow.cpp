@@ -182,11 +182,11 @@ void TMainWindow::Initialize() {
 
 void TMainWindow::CreateSchedules() {
   auto make = [this](const char* expression) {
-    auto job = std::make_unique<TacCronJob>();
+    auto job = std::make_unique<TCronJob>();
     job->SetExpression(expression);
-    TacCronJob* raw = job.get();
+    TCronJob* raw = job.get();
     // The timer manager owns registered jobs; without one the window keeps them.
-    if (TimerManager())
+    if (CronScheduler())
       job.release();
     else
       ownedSchedules_.push_back(std::move(job));
@@ -195,9 +195,9 @@ void TMainWindow::CreateSchedules() {
   backupSchedule = make("0 +10 * * * *");
   cacheCopySchedule = make("0 +30 * * * *");
   keepAliveSchedule = make("+5 * * * * *");
-  backupSchedule->OnFire = [this](TacCronJob&) { ScheduledRun(); };
-  cacheCopySchedule->OnFire = [this](TacCronJob&) { CacheTick(); };
-  keepAliveSchedule->OnFire = [this](TacCronJob&) { NetworkTick(); };
+  backupSchedule->OnFire = [this](TCronJob&) { ScheduledRun(); };
+  cacheCopySchedule->OnFire = [this](TCronJob&) { CacheTick(); };
+  keepAliveSchedule->OnFire = [this](TCronJob&) { NetworkTick(); };
   LoadHours();
 }
 
@@ -214,7 +214,7 @@ void TMainWindow::OnDestroy() {
   userDatabaseList.clear();
   // The schedules live on with the timer manager: they must not call into a
   // window that is gone.
-  for (TacCronJob* job : {backupSchedule, cacheCopySchedule, keepAliveSchedule}) {
+  for (TCronJob* job : {backupSchedule, cacheCopySchedule, keepAliveSchedule}) {
     if (!job) continue;
     job->SetEnabled(false);
     job->OnFire = nullptr;

@@ -16,7 +16,7 @@
 #include "tray/ResultPopup.h"
 #include "tray/Sound.h"
 #include "backup/BackupPooled.h"
-#include "sched/acTimer.h"
+#include "sched/CronScheduler.h"
 #include "ui/HtmlView.h"
 #include "ui/controls/OwnerMenu.h"
 #include "ui/GdiHandles.h"
@@ -85,9 +85,9 @@ class TMainWindow {
   std::unique_ptr<TResultPopup> resultPopup;
 
   // State the tests look at.
-  TacCronJob* backupSchedule = nullptr;
-  TacCronJob* cacheCopySchedule = nullptr;
-  TacCronJob* keepAliveSchedule = nullptr;
+  TCronJob* backupSchedule = nullptr;
+  TCronJob* cacheCopySchedule = nullptr;
+  TCronJob* keepAliveSchedule = nullptr;
   bool running = false;
   TStringList userDatabaseList;
   bool sessionEnding = false;
@@ -205,7 +205,7 @@ class TMainWindow {
   bool errorBlinkEnabled_ = false;
   // Which of the two error icons the blink shows next.
   bool errorBlinkSecond_ = false;
-  std::vector<std::unique_ptr<TacCronJob>> ownedSchedules_;  // only without a timer manager
+  std::vector<std::unique_ptr<TCronJob>> ownedSchedules_;  // only without a timer manager
   std::vector<TIconHandle> icons_;
   TIconHandle programIcon_, protocolGlyph_, runNowGlyph_, shrinkGlyph_;
   ui::TFont font_, titleFont_;

@@ -60,7 +60,7 @@ bool TMainWindow::CanClose() {
   }
   bool wasClosing = jobPool_->Closing;
   jobPool_->Closing = true;
-  TacCronJob* jobs[] = {backupSchedule, cacheCopySchedule, keepAliveSchedule};
+  TCronJob* jobs[] = {backupSchedule, cacheCopySchedule, keepAliveSchedule};
   bool wasEnabled[3];
   for (int i = 0; i < 3; ++i) {
     wasEnabled[i] = jobs[i]->Enabled();

@@ -4,11 +4,11 @@
 #include "app/EngineChoice.h"
 #include "tray/MainWindow.h"
 #include "tray/SingleInstance.h"
-#include "sched/acTimer.h"
+#include "sched/CronScheduler.h"
 #include "util/WinText.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  qv::TimerModule timers;
+  qv::TCronSchedulerScope timers;
   qv::TKernelHandle instance = qv::ClaimFirstInstance();
   if (!instance.valid()) {
     qv::SendShowRequests();

@@ -3,7 +3,7 @@
 #include "TestClock.h"
 #include "app/RunHours.h"
 #include "app/UserMode.h"
-#include "sched/Cron.h"
+#include "sched/CronExpression.h"
 
 namespace qv {
 namespace {
@@ -44,7 +44,7 @@ TEST(RunHoursTest, WithNoHourTheExpressionHasTwoBlanksAndNeverFires) {
   THourSet none{};
   EXPECT_EQ(HoursText(none), "");
   ASSERT_EQ(HoursExpression(none), "0 0  * * *");
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse(HoursExpression(none));
   for (int hour = 0; hour < 24; ++hour)
     for (int minute : {0, 30})

@@ -444,7 +444,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing)
   SendMessageW(w.Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(w.Handle()));
   EXPECT_FALSE(w.JobPool().Closing);
-  for (TacCronJob* job : {w.backupSchedule, w.cacheCopySchedule, w.keepAliveSchedule})
+  for (TCronJob* job : {w.backupSchedule, w.cacheCopySchedule, w.keepAliveSchedule})
     EXPECT_TRUE(job->Enabled());
 
   SetEvent(gate);

@@ -9,7 +9,7 @@
 
 namespace qv {
 
-class TacCron {
+class TCronExpression {
  public:
   static constexpr std::uint64_t kAny = ~std::uint64_t{0};
   static constexpr std::uint64_t kNone = 0;
@@ -20,7 +20,7 @@ class TacCron {
   bool Matches(const TLocalTime& time) const;
 
   std::uint64_t Set(int index) const { return sets_[static_cast<size_t>(index)]; }
-  bool operator==(const TacCron&) const = default;
+  bool operator==(const TCronExpression&) const = default;
 
  private:
   std::array<std::uint64_t, kSetCount> sets_{};  // a new cron matches nothing

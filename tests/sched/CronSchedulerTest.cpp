@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "TestClock.h"
-#include "sched/acTimer.h"
+#include "sched/CronScheduler.h"
 
 namespace qv {
 namespace {
@@ -21,9 +21,9 @@ void PumpMessages() {
 struct FireCounter {
   int fires = 0;
   DWORD thread = 0;
-  TacCronJob* Make(const std::string& expression) {
-    auto* job = new TacCronJob;  // owned by the timer manager
-    job->OnFire = [this](TacCronJob&) {
+  TCronJob* Make(const std::string& expression) {
+    auto* job = new TCronJob;  // owned by the timer manager
+    job->OnFire = [this](TCronJob&) {
       ++fires;
       thread = GetCurrentThreadId();
     };
@@ -32,11 +32,11 @@ struct FireCounter {
   }
 };
 
-class TimerManagerTest : public testing::Test {
+class CronSchedulerTest : public testing::Test {
  protected:
   void SetUp() override {
     clock_.Set(MakeTime(2026, 12, 8, 13, 59, 58));
-    module_ = std::make_unique<TimerModule>();
+    module_ = std::make_unique<TCronSchedulerScope>();
   }
   void TearDown() override {
     module_.reset();
@@ -54,10 +54,10 @@ class TimerManagerTest : public testing::Test {
   }
 
   TFakeClock clock_;
-  std::unique_ptr<TimerModule> module_;
+  std::unique_ptr<TCronSchedulerScope> module_;
 };
 
-TEST_F(TimerManagerTest, EveryFiveSecondsFiresTwelveTimesAMinute) {
+TEST_F(CronSchedulerTest, EveryFiveSecondsFiresTwelveTimesAMinute) {
   FireCounter counter;
   counter.Make("+5 * * * * *");
   StartAt(MakeTime(2026, 12, 8, 13, 59, 59));
@@ -67,7 +67,7 @@ TEST_F(TimerManagerTest, EveryFiveSecondsFiresTwelveTimesAMinute) {
   EXPECT_EQ(counter.thread, GetCurrentThreadId());
 }
 
-TEST_F(TimerManagerTest, FiresOncePerMatchingSecond) {
+TEST_F(CronSchedulerTest, FiresOncePerMatchingSecond) {
   FireCounter counter;
   counter.Make("0 +10 * * * *");
   StartAt(MakeTime(2026, 12, 8, 14, 19, 59));
@@ -80,9 +80,9 @@ TEST_F(TimerManagerTest, FiresOncePerMatchingSecond) {
   EXPECT_EQ(counter.fires, 1);
 }
 
-TEST_F(TimerManagerTest, DisabledJobsDoNotFireAndDoNotCatchUp) {
+TEST_F(CronSchedulerTest, DisabledJobsDoNotFireAndDoNotCatchUp) {
   FireCounter counter;
-  TacCronJob* job = counter.Make("* * * * * *");
+  TCronJob* job = counter.Make("* * * * * *");
   StartAt(MakeTime(2026, 12, 8, 9, 0, 0));
   counter.fires = 0;
   job->SetEnabled(false);
@@ -93,7 +93,7 @@ TEST_F(TimerManagerTest, DisabledJobsDoNotFireAndDoNotCatchUp) {
   EXPECT_EQ(counter.fires, 1);
 }
 
-TEST_F(TimerManagerTest, SecondsThatWereNotSeenAreNotCaughtUp) {
+TEST_F(CronSchedulerTest, SecondsThatWereNotSeenAreNotCaughtUp) {
   FireCounter counter;
   counter.Make("30 * * * * *");
   StartAt(MakeTime(2026, 12, 8, 9, 0, 29));
@@ -101,9 +101,9 @@ TEST_F(TimerManagerTest, SecondsThatWereNotSeenAreNotCaughtUp) {
   EXPECT_EQ(counter.fires, 0);
 }
 
-TEST_F(TimerManagerTest, ExpressionRules) {
+TEST_F(CronSchedulerTest, ExpressionRules) {
   FireCounter counter;
-  TacCronJob* job = counter.Make("");
+  TCronJob* job = counter.Make("");
   EXPECT_EQ(job->ParseCount(), 0);  // the empty text on a new job changes nothing
   StartAt(MakeTime(2026, 12, 8, 10, 0, 0));
   Step(MakeTime(2026, 12, 8, 10, 0, 1));
@@ -121,33 +121,33 @@ TEST_F(TimerManagerTest, ExpressionRules) {
   EXPECT_EQ(counter.fires, 2);
 }
 
-TEST_F(TimerManagerTest, ManualCallRunsAtOnceOnTheCallingThread) {
+TEST_F(CronSchedulerTest, ManualCallRunsAtOnceOnTheCallingThread) {
   FireCounter counter;
-  TacCronJob* job = counter.Make("");
+  TCronJob* job = counter.Make("");
   job->SetEnabled(false);
   job->ManualCall();
   EXPECT_EQ(counter.fires, 1);
   EXPECT_EQ(counter.thread, GetCurrentThreadId());
 }
 
-TEST_F(TimerManagerTest, RegisteringTwiceChangesNothing) {
+TEST_F(CronSchedulerTest, RegisteringTwiceChangesNothing) {
   FireCounter counter;
-  TacCronJob* job = counter.Make("");
-  ASSERT_EQ(TimerManager()->RegisteredCount(), 1);
-  TimerManager()->Register(job);
-  EXPECT_EQ(TimerManager()->RegisteredCount(), 1);
+  TCronJob* job = counter.Make("");
+  ASSERT_EQ(CronScheduler()->RegisteredCount(), 1);
+  CronScheduler()->Register(job);
+  EXPECT_EQ(CronScheduler()->RegisteredCount(), 1);
   delete job;  // a job destroyed early unregisters itself
-  EXPECT_EQ(TimerManager()->RegisteredCount(), 0);
+  EXPECT_EQ(CronScheduler()->RegisteredCount(), 0);
 }
 
-TEST_F(TimerManagerTest, JobWindowAgreesToEndTheSession) {
+TEST_F(CronSchedulerTest, JobWindowAgreesToEndTheSession) {
   FireCounter counter;
-  TacCronJob* job = counter.Make("");
+  TCronJob* job = counter.Make("");
   EXPECT_EQ(SendMessageW(job->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
 }
 
-TEST(TimerModuleLifetime, JobsStillRegisteredEndWithTheManager) {
-  struct TrackedJob : TacCronJob {
+TEST(CronSchedulerLifetime, JobsStillRegisteredEndWithTheManager) {
+  struct TrackedJob : TCronJob {
     explicit TrackedJob(std::vector<int>& log, int id) : log_(log), id_(id) {}
     ~TrackedJob() override { log_.push_back(id_); }
     std::vector<int>& log_;
@@ -155,21 +155,21 @@ TEST(TimerModuleLifetime, JobsStillRegisteredEndWithTheManager) {
   };
   std::vector<int> destroyed;
   {
-    TimerModule module;
+    TCronSchedulerScope module;
     new TrackedJob(destroyed, 1);
     new TrackedJob(destroyed, 2);
     EXPECT_TRUE(destroyed.empty());
   }
   EXPECT_EQ(destroyed, (std::vector<int>{2, 1}));  // last registered first
-  EXPECT_EQ(TimerManager(), nullptr);
+  EXPECT_EQ(CronScheduler(), nullptr);
   EXPECT_EQ(LiveHiddenWindowCount(), 0);
 }
 
-TEST(TimerModuleLifetime, FiresReachTheMessageLoopOfTheMainThread) {
+TEST(CronSchedulerLifetime, FiresReachTheMessageLoopOfTheMainThread) {
   TFakeClock clock;
   clock.Set(MakeTime(2026, 12, 8, 9, 0, 0));
   test::TClockScope scope(clock);
-  TimerModule module;
+  TCronSchedulerScope module;
   FireCounter counter;
   counter.Make("* * * * * *");
   clock.Advance(MakeTime(2026, 12, 8, 9, 0, 1));  // the manager has seen the new second

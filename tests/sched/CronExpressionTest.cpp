@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "TestClock.h"
-#include "sched/Cron.h"
+#include "sched/CronExpression.h"
 
 namespace qv {
 namespace {
@@ -18,7 +18,7 @@ std::vector<int> Values(std::uint64_t set) {
 
 // Values allowed by one field, read as the second field of an expression.
 std::vector<int> FieldValues(const std::string& field) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 " + field + " * * * *");
   return Values(cron.Set(1));
 }
@@ -70,20 +70,20 @@ TEST(CronForms, EachItemFormAddsItsValues) {
 }
 
 TEST(CronForms, WildcardsAndEmptyFields) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("*/5 a*b * * * *");
-  EXPECT_EQ(cron.Set(0), TacCron::kAny);
-  EXPECT_EQ(cron.Set(1), TacCron::kAny);
+  EXPECT_EQ(cron.Set(0), TCronExpression::kAny);
+  EXPECT_EQ(cron.Set(1), TCronExpression::kAny);
   EXPECT_EQ(FieldValues(""), std::vector<int>{});
   EXPECT_EQ(FieldValues(","), (std::vector<int>{0}));  // one empty item reads as 0
 }
 
 TEST(CronForms, ParsingWritesOnlyValuesUpTo59) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0-100 +1 * * * *");
   EXPECT_EQ(cron.Set(0), (std::uint64_t{1} << 60) - 1);
   EXPECT_EQ(cron.Set(1), (std::uint64_t{1} << 60) - 1);
-  EXPECT_EQ(cron.Set(2), TacCron::kAny);
+  EXPECT_EQ(cron.Set(2), TCronExpression::kAny);
 }
 
 TEST(CronForms, NegativeStepAddsTheStartAlone) {
@@ -93,52 +93,52 @@ TEST(CronForms, NegativeStepAddsTheStartAlone) {
 }
 
 TEST(CronFields, MissingTrailingFieldsMatchEverything) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0 8");
   EXPECT_TRUE(cron.Matches(At(8, 0, 0, 0)));
   EXPECT_TRUE(cron.Matches(At(8, 0, 0, 6, 31, 1)));
   EXPECT_FALSE(cron.Matches(At(9, 0, 0)));
-  for (int i = 3; i < 6; ++i) EXPECT_EQ(cron.Set(i), TacCron::kAny);
+  for (int i = 3; i < 6; ++i) EXPECT_EQ(cron.Set(i), TCronExpression::kAny);
 }
 
 TEST(CronFields, EmptyTextMatchesEverySecond) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("");
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(cron.Set(i), TacCron::kAny);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(cron.Set(i), TCronExpression::kAny);
   EXPECT_TRUE(cron.Matches(At(13, 17, 59)));
 }
 
 TEST(CronFields, NewCronMatchesNothing) {
-  TacCron cron;
+  TCronExpression cron;
   EXPECT_FALSE(cron.Matches(At(0, 0, 0)));
   EXPECT_FALSE(cron.Matches(At(8, 0, 0)));
 }
 
 TEST(CronFields, TextAfterSixthFieldIsIgnored) {
-  TacCron a, b;
+  TCronExpression a, b;
   a.Parse("0 0 8 * * * junk");
   b.Parse("0 0 8 * * *");
   EXPECT_EQ(a, b);
 }
 
 TEST(CronFields, TrailingBlankChangesNothing) {
-  TacCron a, b;
+  TCronExpression a, b;
   a.Parse("0 0 ");
   b.Parse("0 0");
   EXPECT_EQ(a, b);
 }
 
 TEST(CronFields, TabsAreOrdinaryCharacters) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0\t5 * * * * *");  // first field "0\t5": 0, then an invalid rest
   EXPECT_EQ(Values(cron.Set(0)), std::vector<int>{0});
-  EXPECT_EQ(cron.Set(1), TacCron::kAny);
+  EXPECT_EQ(cron.Set(1), TCronExpression::kAny);
 }
 
 TEST(CronLimits, FieldIsReadUpTo63Characters) {
   std::string allHours = "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23";
   ASSERT_EQ(allHours.size(), 61u);
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0 " + allHours + " * * *");
   EXPECT_EQ(Values(cron.Set(2)), Range(0, 23));
 
@@ -151,16 +151,16 @@ TEST(CronLimits, FieldIsReadUpTo63Characters) {
 
 TEST(CronLimits, ExpressionIsReadUpTo255Characters) {
   std::string padding(251, 'x');  // one field of 251 characters: reads as 0
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse(padding + " 7 95 * * *");  // character 256 is the "5" of "95"
   EXPECT_EQ(Values(cron.Set(0)), std::vector<int>{0});
   EXPECT_EQ(Values(cron.Set(1)), std::vector<int>{7});
   EXPECT_EQ(Values(cron.Set(2)), std::vector<int>{9});
-  EXPECT_EQ(cron.Set(3), TacCron::kAny);
+  EXPECT_EQ(cron.Set(3), TCronExpression::kAny);
 }
 
 TEST(CronProgramExpressions, EveryTenMinutes) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 +10 * * * *");
   EXPECT_TRUE(cron.Matches(At(14, 20, 0)));
   EXPECT_FALSE(cron.Matches(At(14, 20, 1)));
@@ -169,7 +169,7 @@ TEST(CronProgramExpressions, EveryTenMinutes) {
 }
 
 TEST(CronProgramExpressions, EveryThirtyMinutes) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 +30 * * * *");
   EXPECT_TRUE(cron.Matches(At(3, 0, 0)));
   EXPECT_TRUE(cron.Matches(At(3, 30, 0)));
@@ -177,13 +177,13 @@ TEST(CronProgramExpressions, EveryThirtyMinutes) {
 }
 
 TEST(CronProgramExpressions, EveryFiveSeconds) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("+5 * * * * *");
   for (int s = 0; s < 60; ++s) EXPECT_EQ(cron.Matches(At(11, 7, s)), s % 5 == 0) << s;
 }
 
 TEST(CronProgramExpressions, ChosenHours) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
   for (int dow = 0; dow < 7; ++dow) {
     EXPECT_TRUE(cron.Matches(At(8, 0, 0, dow)));
@@ -195,23 +195,23 @@ TEST(CronProgramExpressions, ChosenHours) {
 }
 
 TEST(CronProgramExpressions, NoHourChosenNeverMatches) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0  * * *");
-  EXPECT_EQ(cron.Set(2), TacCron::kNone);
+  EXPECT_EQ(cron.Set(2), TCronExpression::kNone);
   for (int h = 0; h < 24; ++h) EXPECT_FALSE(cron.Matches(At(h, 0, 0)));
   cron.Parse(" 0 0 8 * * *");
   EXPECT_FALSE(cron.Matches(At(8, 0, 0)));
 }
 
 TEST(CronProgramExpressions, DayOfWeekField) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0 8 * * 1");
   EXPECT_TRUE(cron.Matches(At(8, 0, 0, 1)));
   for (int dow : {0, 2, 3, 4, 5, 6}) EXPECT_FALSE(cron.Matches(At(8, 0, 0, dow)));
 }
 
 TEST(CronProgramExpressions, NoFieldHasARangeOfItsOwn) {
-  TacCron cron;
+  TCronExpression cron;
   cron.Parse("0 0 0 +10 +10 *");
   EXPECT_EQ(Values(cron.Set(3)), (std::vector<int>{0, 10, 20, 30, 40, 50}));
   EXPECT_TRUE(cron.Matches(At(0, 0, 0, 2, 20, 10)));

@@ -1,4 +1,4 @@
-#include "sched/Cron.h"
+#include "sched/CronExpression.h"
 
 namespace qv {
 namespace {
@@ -55,7 +55,7 @@ void AddItem(std::uint64_t& set, std::string_view item) {
 
 void ReadField(std::uint64_t& set, std::string_view field) {
   if (field.find('*') != std::string_view::npos) return;  // stays 'any'
-  set = TacCron::kNone;
+  set = TCronExpression::kNone;
   while (!field.empty()) AddItem(set, CutAt(field, ','));
 }
 
@@ -91,7 +91,7 @@ TCronNumber ParseCronNumber(std::string_view text) {
   return result;
 }
 
-void TacCron::Parse(std::string_view expression) {
+void TCronExpression::Parse(std::string_view expression) {
   std::string_view rest = expression.substr(0, kMaxExpressionLength);
   sets_.fill(kAny);
   for (auto& set : sets_) {
@@ -102,7 +102,7 @@ void TacCron::Parse(std::string_view expression) {
   }
 }
 
-bool TacCron::Matches(const TLocalTime& time) const {
+bool TCronExpression::Matches(const TLocalTime& time) const {
   const int components[kSetCount] = {time.Second, time.Minute, time.Hour,
                                      time.Day,    time.Month,  time.DayOfWeek};
   for (int i = 0; i < kSetCount; ++i)

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "sched/Cron.h"
+#include "sched/CronExpression.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  qv::TacCron cron;
+  qv::TCronExpression cron;
   cron.Parse(std::string_view(reinterpret_cast<const char*>(data), size));
   qv::TLocalTime t;
   for (int second = 0; second < 60; second += 7) {
@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     t.DayOfWeek = second % 7;
     (void)cron.Matches(t);
   }
-  for (int i = 0; i < qv::TacCron::kSetCount; ++i) {
+  for (int i = 0; i < qv::TCronExpression::kSetCount; ++i) {
     std::uint64_t set = cron.Set(i);
     // Only 'any' may hold values 60..63.
-    if (set != qv::TacCron::kAny && (set >> 60) != 0) __builtin_trap();
+    if (set != qv::TCronExpression::kAny && (set >> 60) != 0) __builtin_trap();
   }
   return 0;
 }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "sched/Cron.h"
+#include "sched/CronExpression.h"
 #include "util/HiddenWindow.h"
 #include "util/Handles.h"
 
@@ -23,12 +23,12 @@ inline constexpr UINT WM_CRONFIRE = 0x3A55;
 
 // A list that holds each object at most once and may own them.
 template <class T>
-class TacObjectList {
+class TOwningList {
  public:
-  TacObjectList() = default;
-  virtual ~TacObjectList() { Clear(); }
-  TacObjectList(const TacObjectList&) = delete;
-  TacObjectList& operator=(const TacObjectList&) = delete;
+  TOwningList() = default;
+  virtual ~TOwningList() { Clear(); }
+  TOwningList(const TOwningList&) = delete;
+  TOwningList& operator=(const TOwningList&) = delete;
 
   bool OwnsObjects = true;
 
@@ -72,41 +72,41 @@ class TacObjectList {
   std::vector<T*> items_;
 };
 
-// The list of a TacThreadList while its lock is held: the lock ends with
+// The list of a TSharedList while its lock is held: the lock ends with
 // the guard, also when an exception leaves the scope.
 template <class T>
-class TacLockedList {
+class TLockedList {
  public:
-  TacLockedList(std::recursive_mutex& lock, TacObjectList<T>& list) : guard_(lock), list_(list) {}
-  TacObjectList<T>* operator->() const { return &list_; }
-  TacObjectList<T>& operator*() const { return list_; }
+  TLockedList(std::recursive_mutex& lock, TOwningList<T>& list) : guard_(lock), list_(list) {}
+  TOwningList<T>* operator->() const { return &list_; }
+  TOwningList<T>& operator*() const { return list_; }
 
  private:
   std::unique_lock<std::recursive_mutex> guard_;
-  TacObjectList<T>& list_;
+  TOwningList<T>& list_;
 };
 
 // An owning object list behind a re-entrant lock.
 template <class T>
-class TacThreadList {
+class TSharedList {
  public:
-  TacLockedList<T> Lock() { return TacLockedList<T>(lock_, list_); }
-  ~TacThreadList() {
+  TLockedList<T> Lock() { return TLockedList<T>(lock_, list_); }
+  ~TSharedList() {
     std::lock_guard<std::recursive_mutex> guard(lock_);
     list_.Clear();
   }
 
  private:
   std::recursive_mutex lock_;
-  TacObjectList<T> list_;
+  TOwningList<T> list_;
 };
 
-class TacHandleComponent {
+class TWindowedComponent {
  public:
-  TacHandleComponent();
-  virtual ~TacHandleComponent();
-  TacHandleComponent(const TacHandleComponent&) = delete;
-  TacHandleComponent& operator=(const TacHandleComponent&) = delete;
+  TWindowedComponent();
+  virtual ~TWindowedComponent();
+  TWindowedComponent(const TWindowedComponent&) = delete;
+  TWindowedComponent& operator=(const TWindowedComponent&) = delete;
   HWND Handle() const { return handle_; }
 
  protected:
@@ -118,7 +118,7 @@ class TacHandleComponent {
   HWND handle_ = nullptr;
 };
 
-class TacCustomTimer : public TacHandleComponent {
+class TScheduledTimer : public TWindowedComponent {
  public:
   bool Enabled() const { return enabled_.load(std::memory_order_relaxed); }
   void SetEnabled(bool value) { enabled_.store(value, std::memory_order_relaxed); }
@@ -133,12 +133,12 @@ class TacCustomTimer : public TacHandleComponent {
   std::atomic<bool> enabled_{true};
 };
 
-class TacCronJob : public TacCustomTimer {
+class TCronJob : public TScheduledTimer {
  public:
-  using TFireEvent = std::function<void(TacCronJob&)>;
+  using TFireEvent = std::function<void(TCronJob&)>;
 
-  TacCronJob();
-  ~TacCronJob() override;
+  TCronJob();
+  ~TCronJob() override;
 
   const std::string& Expression() const { return expression_; }
   void SetExpression(const std::string& expression);
@@ -158,18 +158,18 @@ class TacCronJob : public TacCustomTimer {
   // Parsing happens on the owner's thread into a copy that is swapped in
   // under this lock, so the manager never compares with a half-parsed one.
   mutable std::mutex cronLock_;
-  TacCron cron_;
+  TCronExpression cron_;
 };
 
-class TacTimerManager {
+class TCronScheduler {
  public:
-  TacTimerManager();
-  ~TacTimerManager();
-  TacTimerManager(const TacTimerManager&) = delete;
-  TacTimerManager& operator=(const TacTimerManager&) = delete;
+  TCronScheduler();
+  ~TCronScheduler();
+  TCronScheduler(const TCronScheduler&) = delete;
+  TCronScheduler& operator=(const TCronScheduler&) = delete;
 
-  void Register(TacCustomTimer* timer);
-  void Unregister(TacCustomTimer* timer);
+  void Register(TScheduledTimer* timer);
+  void Unregister(TScheduledTimer* timer);
   int RegisteredCount();
 
  private:
@@ -177,23 +177,23 @@ class TacTimerManager {
   void Execute();
   void EvaluatePass(const TLocalTime& time);
 
-  TacThreadList<TacCustomTimer> timers_;
+  TSharedList<TScheduledTimer> timers_;
   std::atomic<bool> terminated_{false};
   std::uint16_t lastSecond_ = 0;
   TKernelHandle thread_;
 };
 
-// The process-wide manager, or nullptr outside a TimerModule's lifetime.
-TacTimerManager* TimerManager();
+// The process-wide manager, or nullptr outside a TCronSchedulerScope's lifetime.
+TCronScheduler* CronScheduler();
 
 // Initialises the timer module (the manager) and finalises it at scope end:
 // the manager's thread ends, then the jobs still registered are destroyed.
-class TimerModule {
+class TCronSchedulerScope {
  public:
-  TimerModule();
-  ~TimerModule();
-  TimerModule(const TimerModule&) = delete;
-  TimerModule& operator=(const TimerModule&) = delete;
+  TCronSchedulerScope();
+  ~TCronSchedulerScope();
+  TCronSchedulerScope(const TCronSchedulerScope&) = delete;
+  TCronSchedulerScope& operator=(const TCronSchedulerScope&) = delete;
 };
 
 }  // namespace qv

@@ -1,0 +1,135 @@
+#include "sched/CronScheduler.h"
+
+#include <stdexcept>
+
+namespace qv {
+namespace {
+
+std::atomic<TCronScheduler*> g_manager{nullptr};
+
+}  // namespace
+
+// --- TWindowedComponent ---------------------------------------------------
+
+TWindowedComponent::TWindowedComponent() = default;
+
+TWindowedComponent::~TWindowedComponent() { DeallocWnd(handle_); }
+
+void TWindowedComponent::AllocateHandle() {
+  handle_ = AllocWnd(BindWndMethod<TWindowedComponent, &TWindowedComponent::Dispatch>(this));
+}
+
+void TWindowedComponent::WndProc(TMessage& message) {
+  if (message.Msg == WM_QUERYENDSESSION) {
+    message.Result = 1;  // let Windows log off or shut down
+    return;
+  }
+  message.Result = DefWindowProcW(handle_, message.Msg, message.WParam, message.LParam);
+}
+
+// --- TScheduledTimer -------------------------------------------------------
+
+void TScheduledTimer::WndProc(TMessage& message) {
+  if (message.Msg == WM_CRONFIRE)
+    Fire();
+  else
+    TWindowedComponent::WndProc(message);
+}
+
+// --- TCronJob -----------------------------------------------------------
+
+TCronJob::TCronJob() {
+  AllocateHandle();
+  SetEnabled(true);
+  if (TCronScheduler* manager = CronScheduler()) manager->Register(this);
+}
+
+TCronJob::~TCronJob() {
+  if (TCronScheduler* manager = CronScheduler()) manager->Unregister(this);
+}
+
+void TCronJob::SetExpression(const std::string& expression) {
+  if (expression == expression_) return;
+  expression_ = expression;
+  TCronExpression parsed;
+  parsed.Parse(expression);
+  std::lock_guard<std::mutex> guard(cronLock_);
+  cron_ = parsed;
+  ++parseCount_;
+}
+
+bool TCronJob::IsDue(const TLocalTime& time) const {
+  std::lock_guard<std::mutex> guard(cronLock_);
+  return cron_.Matches(time);
+}
+
+void TCronJob::Fire() {
+  if (OnFire) OnFire(*this);
+}
+
+// --- TCronScheduler ------------------------------------------------------
+
+TCronScheduler::TCronScheduler() {
+  HANDLE thread =
+      CreateThread(nullptr, 0, &TCronScheduler::ThreadMain, this, CREATE_SUSPENDED, nullptr);
+  if (!thread) throw std::runtime_error("Unable to create the timer manager thread");
+  thread_.reset(thread);
+  SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
+  ResumeThread(thread);
+}
+
+TCronScheduler::~TCronScheduler() {
+  terminated_.store(true, std::memory_order_release);
+  ::Sleep(100);
+  WaitForSingleObject(thread_.get(), INFINITE);
+  // Jobs still registered end with the manager, the last registered first;
+  // each unregisters itself under the same (re-entrant) lock.
+  timers_.Lock()->Clear();
+}
+
+DWORD WINAPI TCronScheduler::ThreadMain(void* self) {
+  static_cast<TCronScheduler*>(self)->Execute();
+  return 0;
+}
+
+void TCronScheduler::Execute() {
+  while (!terminated_.load(std::memory_order_acquire)) {
+    ::Sleep(10);
+    TLocalTime now = LocalNow();
+    if (static_cast<std::uint16_t>(now.Second) == lastSecond_) continue;
+    lastSecond_ = static_cast<std::uint16_t>(now.Second);
+    EvaluatePass(now);
+  }
+}
+
+void TCronScheduler::EvaluatePass(const TLocalTime& time) {
+  auto list = timers_.Lock();
+  for (int i = 0; i < list->Count(); ++i) {
+    if (terminated_.load(std::memory_order_acquire)) return;
+    TScheduledTimer* timer = (*list)[i];
+    if (timer->Enabled() && timer->IsDue(time)) PostMessageW(timer->Handle(), WM_CRONFIRE, 0, 0);
+  }
+}
+
+void TCronScheduler::Register(TScheduledTimer* timer) { timers_.Lock()->Add(timer); }
+
+void TCronScheduler::Unregister(TScheduledTimer* timer) { timers_.Lock()->Remove(timer, false); }
+
+int TCronScheduler::RegisteredCount() { return timers_.Lock()->Count(); }
+
+TCronScheduler* CronScheduler() { return g_manager.load(std::memory_order_acquire); }
+
+// --- TCronSchedulerScope ----------------------------------------------------------
+
+TCronSchedulerScope::TCronSchedulerScope() {
+  if (CronScheduler()) throw std::logic_error("timer module initialised twice");
+  g_manager.store(new TCronScheduler, std::memory_order_release);
+}
+
+TCronSchedulerScope::~TCronSchedulerScope() {
+  // The manager stays reachable while it destroys its jobs.
+  delete CronScheduler();
+  g_manager.store(nullptr, std::memory_order_release);
+}
+
+}  // namespace qv
