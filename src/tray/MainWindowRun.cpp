@@ -6,7 +6,7 @@
 #include "tray/GreyPicture.h"
 #include "tray/MainWindow.h"
 #include "app/UserMode.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
 #include "ui/controls/WindowPicture.h"

@@ -158,7 +158,7 @@ bool THtmlView::SetCursorOverLink() {
 void THtmlView::Click(int x, int y) {
   std::string href = LinkAtClient(x, y);
   if (href.empty()) return;
-  Shell().Open(href);
+  LinkOpener().Open(href);
   if (onLinkClick_) onLinkClick_(href);
 }
 

@@ -5,15 +5,15 @@
 namespace qv::ui {
 namespace {
 
-std::atomic<IShell*> gShell{nullptr};
+std::atomic<ILinkOpener*> gLinkOpener{nullptr};
 std::atomic<ISoundPlayer*> gSoundPlayer{nullptr};
 std::atomic<ITaskbar*> gTaskbar{nullptr};
 
 }  // namespace
 
-IShell& Shell() {
-  IShell* s = gShell.load();
-  return s ? *s : SystemShell();
+ILinkOpener& LinkOpener() {
+  ILinkOpener* s = gLinkOpener.load();
+  return s ? *s : SystemLinkOpener();
 }
 
 ISoundPlayer& SoundPlayer() {
@@ -26,7 +26,7 @@ ITaskbar& Taskbar() {
   return t ? *t : SystemTaskbar();
 }
 
-void SetShellForTest(IShell* shell) { gShell = shell; }
+void SetLinkOpenerForTest(ILinkOpener* shell) { gLinkOpener = shell; }
 void SetSoundPlayerForTest(ISoundPlayer* player) { gSoundPlayer = player; }
 void SetTaskbarForTest(ITaskbar* taskbar) { gTaskbar = taskbar; }
 

@@ -6,9 +6,9 @@
 
 namespace qv::ui {
 
-class IShell {
+class ILinkOpener {
  public:
-  virtual ~IShell() = default;
+  virtual ~ILinkOpener() = default;
   // Opens a file, folder or URL with the shell verb "open".
   virtual bool Open(const std::string& target) = 0;
 };
@@ -29,17 +29,17 @@ class ITaskbar {
   virtual int Height() = 0;
 };
 
-IShell& Shell();
+ILinkOpener& LinkOpener();
 ISoundPlayer& SoundPlayer();
 ITaskbar& Taskbar();
 
 // Test hooks: nullptr restores the real implementation.
-void SetShellForTest(IShell* shell);
+void SetLinkOpenerForTest(ILinkOpener* shell);
 void SetSoundPlayerForTest(ISoundPlayer* player);
 void SetTaskbarForTest(ITaskbar* taskbar);
 
 // The platform's own implementations.
-IShell& SystemShell();
+ILinkOpener& SystemLinkOpener();
 ISoundPlayer& SystemSoundPlayer();
 ITaskbar& SystemTaskbar();
 

@@ -4,7 +4,7 @@ namespace qv::ui {
 namespace {
 
 // Without a Windows shell there is nothing to open, play or rest on.
-class TNoShell final : public IShell {
+class TNoLinkOpener final : public ILinkOpener {
  public:
   bool Open(const std::string&) override { return false; }
 };
@@ -22,8 +22,8 @@ class TNoTaskbar final : public ITaskbar {
 
 }  // namespace
 
-IShell& SystemShell() {
-  static TNoShell shell;
+ILinkOpener& SystemLinkOpener() {
+  static TNoLinkOpener shell;
   return shell;
 }
 

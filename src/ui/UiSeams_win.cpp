@@ -8,7 +8,7 @@
 namespace qv::ui {
 namespace {
 
-class TWindowsShell final : public IShell {
+class TShellLinkOpener final : public ILinkOpener {
  public:
   bool Open(const std::string& target) override {
     std::wstring file = Widen(target);
@@ -57,8 +57,8 @@ class TWindowsTaskbar final : public ITaskbar {
 
 }  // namespace
 
-IShell& SystemShell() {
-  static TWindowsShell shell;
+ILinkOpener& SystemLinkOpener() {
+  static TShellLinkOpener shell;
   return shell;
 }
 

@@ -13,7 +13,7 @@
 #include "tray/MainWindow.h"
 #include "app/RunLock.h"
 #include "app/UserMode.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 #include "ui/HtmlView.h"
 #include "ui/UiTestSeams.h"
 #include "ui/controls/CheckListCombo.h"

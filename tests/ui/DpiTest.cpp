@@ -6,9 +6,9 @@
 
 #include <cstdio>
 
-#include "BoxScript.h"
+#include "MessageBoxScript.h"
 #include "ui/Dpi.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 
 namespace qv::ui {
 namespace {

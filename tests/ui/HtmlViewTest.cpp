@@ -54,7 +54,7 @@ TEST(HtmlView, HeightFollowsLinesAndWrapping) {
 }
 
 TEST(HtmlView, ClickOnALinkOpensItAndTellsTheOwner) {
-  test::TRecordingShell shell;
+  test::TRecordingLinkOpener shell;
   TParentWindow parent;
   THtmlView view(parent.get(), 1, RECT{0, 0, 400, 40}, 13);
   std::vector<std::string> told;

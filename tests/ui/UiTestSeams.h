@@ -10,12 +10,12 @@
 
 namespace qv::test {
 
-class TRecordingShell final : public ui::IShell {
+class TRecordingLinkOpener final : public ui::ILinkOpener {
  public:
-  TRecordingShell() { ui::SetShellForTest(this); }
-  ~TRecordingShell() override { ui::SetShellForTest(nullptr); }
-  TRecordingShell(const TRecordingShell&) = delete;
-  TRecordingShell& operator=(const TRecordingShell&) = delete;
+  TRecordingLinkOpener() { ui::SetLinkOpenerForTest(this); }
+  ~TRecordingLinkOpener() override { ui::SetLinkOpenerForTest(nullptr); }
+  TRecordingLinkOpener(const TRecordingLinkOpener&) = delete;
+  TRecordingLinkOpener& operator=(const TRecordingLinkOpener&) = delete;
   bool Open(const std::string& target) override {
     opened.push_back(target);
     return true;

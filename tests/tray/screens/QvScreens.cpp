@@ -11,7 +11,7 @@
 #include "Capture.h"
 #include "TrayScreens.h"
 #include "tray/ResultPopup.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 #include "util/WinText.h"
 
 namespace qv::screens {
@@ -26,7 +26,7 @@ std::string StartUpText() {
 
 bool Box(const std::string& path, const std::string& html, const std::string& help,
          bool unfoldHelp) {
-  ui::TFSB_BOX box;
+  ui::THtmlMessageBox box;
   box.Prepare(html, help, "");
   box.Show();
   if (unfoldHelp) SendMessageW(GetDlgItem(box.Handle(), ui::kIdHelpButton), BM_CLICK, 0, 0);

@@ -8,7 +8,7 @@
 #include "Capture.h"
 #include "tray/MainWindow.h"
 #include "backup/JobChannel.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 #include "util/Seams.h"
 #include "util/WinText.h"
 

@@ -18,19 +18,19 @@ struct TRect {
 };
 
 // Fonts and button sizes of one box, already scaled to the screen's DPI.
-struct TBoxSetup {
+struct TMessageBoxMetrics {
   int Dpi = 96;
   int MessageFontPx = 0;  // message and help views
   int FormFontPx = 0;     // buttons
   int ClientWidth = 0;
-  int Panel2Width = 0;
-  int CloseLeft = 0;  // within Panel2
+  int CloseAreaWidth = 0;
+  int CloseLeft = 0;  // within the close area
   int CloseWidth = 0;
   int Scale(int size96) const;
 };
 
 // screenWidth in pixels decides the larger set-up (wider than 800).
-TBoxSetup MakeBoxSetup(int screenWidth, int dpi);
+TMessageBoxMetrics MakeMessageBoxMetrics(int screenWidth, int dpi);
 
 // Font height in pixels of a point size at dpi.
 int PointsToPixels(int points, int dpi);
@@ -38,18 +38,18 @@ int PointsToPixels(int points, int dpi);
 struct TBoxGeometry {
   int ClientHeight = 0;
   TRect Message;  // the visible part of the message view
-  TRect Pmsg;
+  TRect ButtonBar;
   TRect Image;  // within the client area
   TRect HelpButton;
   TRect CloseButton;
-  std::optional<TRect> HelpPanel;  // FP_help, when unfolded
+  std::optional<TRect> HelpPanel;  // when unfolded
   TRect HelpView;
 };
 
 // messageHeight/helpHeight: heights the views' texts need (helpHeight only
 // when the help is unfolded); maxClientHeight cuts the message view.
-TBoxGeometry LayoutBox(const TBoxSetup& setup, int messageHeight, std::optional<int> helpHeight,
-                       int maxClientHeight);
+TBoxGeometry LayoutBox(const TMessageBoxMetrics& setup, int messageHeight,
+                       std::optional<int> helpHeight, int maxClientHeight);
 
 // The box's height limit: 70 % of the screen height, rounded.
 int BoxHeightLimit(int screenHeight);

@@ -1,4 +1,4 @@
-#include "ui/BoxText.h"
+#include "ui/MessageBoxText.h"
 
 #include "util/StrUtils.h"
 

@@ -1,4 +1,4 @@
-#include "ui/BoxLayout.h"
+#include "ui/MessageBoxLayout.h"
 
 #include <algorithm>
 
@@ -16,18 +16,18 @@ constexpr TRect kHelpButton{93, 4, 187, 29};
 constexpr int kButtonTop = 4;
 constexpr int kButtonHeight = 25;
 
-TRect Scaled(const TBoxSetup& s, const TRect& r, int dy) {
+TRect Scaled(const TMessageBoxMetrics& s, const TRect& r, int dy) {
   return TRect{s.Scale(r.Left), s.Scale(r.Top) + dy, s.Scale(r.Right), s.Scale(r.Bottom) + dy};
 }
 
 }  // namespace
 
-int TBoxSetup::Scale(int size96) const { return ScaleToDpi(size96, Dpi); }
+int TMessageBoxMetrics::Scale(int size96) const { return ScaleToDpi(size96, Dpi); }
 
 int PointsToPixels(int points, int dpi) { return (points * dpi + 36) / 72; }
 
-TBoxSetup MakeBoxSetup(int screenWidth, int dpi) {
-  TBoxSetup s;
+TMessageBoxMetrics MakeMessageBoxMetrics(int screenWidth, int dpi) {
+  TMessageBoxMetrics s;
   s.Dpi = dpi;
   bool large = screenWidth > 800;
   s.MessageFontPx = PointsToPixels(large ? 10 : 8, dpi);
@@ -35,32 +35,32 @@ TBoxSetup MakeBoxSetup(int screenWidth, int dpi) {
   s.ClientWidth = s.Scale(kClientWidth);
   // 89 × 1.1 rounds to 98; the button then fills it but for 2 pixels each side.
   int panel96 = large ? 98 : 89;
-  s.Panel2Width = s.Scale(panel96);
+  s.CloseAreaWidth = s.Scale(panel96);
   s.CloseLeft = s.Scale(large ? 2 : 7);
-  s.CloseWidth = large ? s.Panel2Width - s.Scale(4) : s.Scale(77);
+  s.CloseWidth = large ? s.CloseAreaWidth - s.Scale(4) : s.Scale(77);
   return s;
 }
 
-TBoxGeometry LayoutBox(const TBoxSetup& s, int messageHeight, std::optional<int> helpHeight,
-                       int maxClientHeight) {
+TBoxGeometry LayoutBox(const TMessageBoxMetrics& s, int messageHeight,
+                       std::optional<int> helpHeight, int maxClientHeight) {
   TBoxGeometry g;
   int panel = s.Scale(kPanelHeight);
   int gap = s.Scale(kPanelGap);
   int helpPanel = helpHeight ? *helpHeight + s.Scale(kHelpPanelExtra) : 0;
   g.ClientHeight = messageHeight + gap + panel + helpPanel;
   if (maxClientHeight > 0) g.ClientHeight = std::min(g.ClientHeight, maxClientHeight);
-  int pmsgTop = g.ClientHeight - helpPanel - panel;
-  g.Message = TRect{0, 0, s.ClientWidth, std::max(0, std::min(messageHeight, pmsgTop - gap))};
-  g.Pmsg = TRect{0, pmsgTop, s.ClientWidth, pmsgTop + panel};
-  g.Image = Scaled(s, kImage, pmsgTop);
-  g.HelpButton = Scaled(s, kHelpButton, pmsgTop);
-  int closeLeft = s.ClientWidth - s.Panel2Width + s.CloseLeft;
-  int buttonTop = pmsgTop + s.Scale(kButtonTop);
+  int buttonBarTop = g.ClientHeight - helpPanel - panel;
+  g.Message = TRect{0, 0, s.ClientWidth, std::max(0, std::min(messageHeight, buttonBarTop - gap))};
+  g.ButtonBar = TRect{0, buttonBarTop, s.ClientWidth, buttonBarTop + panel};
+  g.Image = Scaled(s, kImage, buttonBarTop);
+  g.HelpButton = Scaled(s, kHelpButton, buttonBarTop);
+  int closeLeft = s.ClientWidth - s.CloseAreaWidth + s.CloseLeft;
+  int buttonTop = buttonBarTop + s.Scale(kButtonTop);
   g.CloseButton =
       TRect{closeLeft, buttonTop, closeLeft + s.CloseWidth, buttonTop + s.Scale(kButtonHeight)};
   if (helpHeight) {
-    g.HelpPanel = TRect{0, g.Pmsg.Bottom, s.ClientWidth, g.Pmsg.Bottom + helpPanel};
-    g.HelpView = TRect{0, g.Pmsg.Bottom, s.ClientWidth, g.Pmsg.Bottom + *helpHeight};
+    g.HelpPanel = TRect{0, g.ButtonBar.Bottom, s.ClientWidth, g.ButtonBar.Bottom + helpPanel};
+    g.HelpView = TRect{0, g.ButtonBar.Bottom, s.ClientWidth, g.ButtonBar.Bottom + *helpHeight};
   }
   return g;
 }

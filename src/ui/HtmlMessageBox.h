@@ -7,18 +7,18 @@
 #include <memory>
 #include <string>
 
-#include "ui/BoxLayout.h"
+#include "ui/MessageBoxLayout.h"
 #include "ui/Glyphs.h"
 #include "ui/HtmlView.h"
 
 namespace qv::ui {
 
 inline constexpr char kApplicationTitle[] = "Quorvel";
-inline constexpr wchar_t kBoxClassName[] = L"TFSB_BOX";
+inline constexpr wchar_t kBoxClassName[] = L"THtmlMessageBox";
 inline constexpr char kHelpCaption[] = "Hilfe";
 inline constexpr char kCloseCaption[] = "Schließen";
-inline constexpr int kIdHelpButton = 101;   // FBhelpS
-inline constexpr int kIdCloseButton = 102;  // FB_BREAK2
+inline constexpr int kIdHelpButton = 101;
+inline constexpr int kIdCloseButton = 102;
 inline constexpr int kIdMessageView = 103;
 inline constexpr int kIdHelpView = 104;
 
@@ -27,12 +27,12 @@ inline constexpr int kIdHelpView = 104;
 void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
                      const std::string& caption);
 
-class TFSB_BOX {
+class THtmlMessageBox {
  public:
-  TFSB_BOX();
-  ~TFSB_BOX();
-  TFSB_BOX(const TFSB_BOX&) = delete;
-  TFSB_BOX& operator=(const TFSB_BOX&) = delete;
+  THtmlMessageBox();
+  ~THtmlMessageBox();
+  THtmlMessageBox(const THtmlMessageBox&) = delete;
+  THtmlMessageBox& operator=(const THtmlMessageBox&) = delete;
 
   HWND Handle() const { return window_; }
   void Prepare(const std::string& htmlText, const std::string& helpText,
@@ -57,14 +57,14 @@ class TFSB_BOX {
   void FitHeight();
   void Arrange();
   void Paint(HDC dc);
-  void FBhelpSClick();
+  void UnfoldHelp();
   void LinkClick();
   void FormDeactivate();
   void Close();
   int ClientHeightLimit() const;
 
   HWND window_ = nullptr;
-  TBoxSetup setup_;
+  TMessageBoxMetrics setup_;
   std::unique_ptr<THtmlView> message_;
   std::unique_ptr<THtmlView> help_;
   HWND helpButton_ = nullptr;

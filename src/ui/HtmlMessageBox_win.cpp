@@ -1,8 +1,8 @@
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 
 #include <vector>
 
-#include "ui/BoxText.h"
+#include "ui/MessageBoxText.h"
 #include "ui/Dpi.h"
 #include "ui/WindowObject.h"
 #include "util/WinText.h"
@@ -112,16 +112,16 @@ void ForceForeground(HWND window) {
 
 void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
                      const std::string& caption) {
-  TFSB_BOX box;
+  THtmlMessageBox box;
   box.Prepare(htmlText, helpText, caption);
   box.Show();
   box.RunModal();
 }
 
-TFSB_BOX::TFSB_BOX() {
-  RegisterObjectClass(kBoxClassName, &ObjectWindowProc<TFSB_BOX, &TFSB_BOX::window_>, 0,
-                      LoadIconW(nullptr, IDI_INFORMATION));
-  setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
+THtmlMessageBox::THtmlMessageBox() {
+  RegisterObjectClass(kBoxClassName, &ObjectWindowProc<THtmlMessageBox, &THtmlMessageBox::window_>,
+                      0, LoadIconW(nullptr, IDI_INFORMATION));
+  setup_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
   RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   window_ = CreateWindowExW(kExStyle, kBoxClassName, L"", kStyle, 0, 0, r.right - r.left,
@@ -130,13 +130,13 @@ TFSB_BOX::TFSB_BOX() {
   Place();
 }
 
-TFSB_BOX::~TFSB_BOX() {
+THtmlMessageBox::~THtmlMessageBox() {
   message_.reset();
   help_.reset();
   DestroyObjectWindow(window_);
 }
 
-void TFSB_BOX::FormCreate() {
+void THtmlMessageBox::FormCreate() {
   int width = setup_.ClientWidth;
   message_ = std::make_unique<THtmlView>(window_, kIdMessageView, RECT{0, 0, width, 20},
                                          setup_.MessageFontPx);
@@ -158,7 +158,7 @@ void TFSB_BOX::FormCreate() {
 }
 
 // Fonts, room and glyphs of the current set-up (at creation and when the DPI changes).
-void TFSB_BOX::ApplySetup() {
+void THtmlMessageBox::ApplySetup() {
   formFont_.reset(CreateTahoma(setup_.FormFontPx, false));
   for (HWND button : {helpButton_, closeButton_})
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), TRUE);
@@ -172,8 +172,8 @@ void TFSB_BOX::ApplySetup() {
 
 // Moved to a monitor of another DPI: everything is laid out anew at the
 // place the system suggests.
-void TFSB_BOX::DpiChanged(int dpi, const RECT& suggested) {
-  setup_ = MakeBoxSetup(GetSystemMetrics(SM_CXSCREEN), dpi);
+void THtmlMessageBox::DpiChanged(int dpi, const RECT& suggested) {
+  setup_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), dpi);
   ApplySetup();
   SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -181,7 +181,7 @@ void TFSB_BOX::DpiChanged(int dpi, const RECT& suggested) {
 }
 
 // Centred on the monitor that holds the program's active (else main) window.
-void TFSB_BOX::Place() {
+void THtmlMessageBox::Place() {
   std::vector<std::pair<HMONITOR, TMonitor>> found;
   EnumDisplayMonitors(nullptr, nullptr, CollectMonitor, reinterpret_cast<LPARAM>(&found));
   if (found.empty()) return;
@@ -206,8 +206,8 @@ void TFSB_BOX::Place() {
             CenterIn(chosen.WorkArea, current.right - current.left, current.bottom - current.top));
 }
 
-void TFSB_BOX::Prepare(const std::string& htmlText, const std::string& helpText,
-                       const std::string& caption) {
+void THtmlMessageBox::Prepare(const std::string& htmlText, const std::string& helpText,
+                              const std::string& caption) {
   helpText_.clear();
   helpShown_ = false;
   ShowWindow(help_->Handle(), SW_HIDE);
@@ -218,7 +218,7 @@ void TFSB_BOX::Prepare(const std::string& htmlText, const std::string& helpText,
   FitHeight();
 }
 
-void TFSB_BOX::Show() {
+void THtmlMessageBox::Show() {
   ShowWindow(window_, SW_SHOW);
   FitHeight();
   if (setup_.Dpi != kDesignDpi) {
@@ -235,7 +235,7 @@ void TFSB_BOX::Show() {
   SetFocus(closeButton_);
 }
 
-int TFSB_BOX::ClientHeightLimit() const {
+int THtmlMessageBox::ClientHeightLimit() const {
   RECT frame{0, 0, 100, 100};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   int nonClient = (frame.bottom - frame.top) - 100;
@@ -243,7 +243,7 @@ int TFSB_BOX::ClientHeightLimit() const {
 }
 
 // Fits the client height to the texts; the top edge stays where it is.
-void TFSB_BOX::FitHeight() {
+void THtmlMessageBox::FitHeight() {
   std::optional<int> helpHeight;
   if (helpShown_) helpHeight = help_->TextHeight();
   geometry_ = LayoutBox(setup_, message_->TextHeight(), helpHeight, ClientHeightLimit());
@@ -254,7 +254,7 @@ void TFSB_BOX::FitHeight() {
   Arrange();
 }
 
-void TFSB_BOX::Arrange() {
+void THtmlMessageBox::Arrange() {
   const TBoxGeometry& g = geometry_;
   SetBounds(message_->Handle(), g.Message);
   SetBounds(helpButton_, g.HelpButton);
@@ -264,18 +264,19 @@ void TFSB_BOX::Arrange() {
   InvalidateRect(window_, nullptr, TRUE);
 }
 
-void TFSB_BOX::Paint(HDC dc) {
+void THtmlMessageBox::Paint(HDC dc) {
   RECT client{};
   GetClientRect(window_, &client);
   FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  RECT panel{geometry_.Pmsg.Left, geometry_.Pmsg.Top, geometry_.Pmsg.Right, geometry_.Pmsg.Bottom};
+  RECT panel{geometry_.ButtonBar.Left, geometry_.ButtonBar.Top, geometry_.ButtonBar.Right,
+             geometry_.ButtonBar.Bottom};
   FillRect(dc, &panel, GetSysColorBrush(COLOR_BTNFACE));
   const TRect& image = geometry_.Image;
   DrawIconEx(dc, image.Left, image.Top, LoadIconW(nullptr, IDI_INFORMATION), image.Width(),
              image.Height(), 0, nullptr, DI_NORMAL);
 }
 
-void TFSB_BOX::FBhelpSClick() {
+void THtmlMessageBox::UnfoldHelp() {
   if (helpText_.empty() || helpShown_) return;
   help_->SetHtml(FormatBoxText(helpText_));
   helpShown_ = true;
@@ -284,22 +285,22 @@ void TFSB_BOX::FBhelpSClick() {
   FitHeight();
 }
 
-void TFSB_BOX::LinkClick() {
+void THtmlMessageBox::LinkClick() {
   linkClicked_ = true;
   Close();
 }
 
-void TFSB_BOX::FormDeactivate() {
+void THtmlMessageBox::FormDeactivate() {
   if (!linkClicked_ && !closed_) PostMessageW(window_, kMsgReforeground, 0, 0);
 }
 
-void TFSB_BOX::Close() {
+void THtmlMessageBox::Close() {
   if (closed_) return;
   closed_ = true;
   ShowWindow(window_, SW_HIDE);
 }
 
-bool TFSB_BOX::PreviewKey(const MSG& msg) {
+bool THtmlMessageBox::PreviewKey(const MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   if (msg.hwnd != window_ && !IsChild(window_, msg.hwnd)) return false;
   if (msg.wParam == VK_F1) return true;
@@ -308,7 +309,7 @@ bool TFSB_BOX::PreviewKey(const MSG& msg) {
   return true;
 }
 
-void TFSB_BOX::RunModal() {
+void THtmlMessageBox::RunModal() {
   std::vector<HWND> disabled = DisableThreadWindows(window_);
   MSG msg;
   while (!closed_) {
@@ -326,14 +327,14 @@ void TFSB_BOX::RunModal() {
     if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
-LRESULT TFSB_BOX::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT THtmlMessageBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (HandlePaint(window_, msg, wParam, [this](HDC dc) { Paint(dc); })) return 0;
   switch (msg) {
     case WM_ERASEBKGND:
       return 1;
     case WM_COMMAND:
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdCloseButton) Close();
-      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdHelpButton) FBhelpSClick();
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdHelpButton) UnfoldHelp();
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) FormDeactivate();

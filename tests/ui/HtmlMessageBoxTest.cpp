@@ -2,12 +2,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "BoxScript.h"
+#include "MessageBoxScript.h"
 #include "UiTestSeams.h"
 #include "WindowProbe.h"
-#include "ui/BoxLayout.h"
+#include "ui/MessageBoxLayout.h"
 #include "ui/Dpi.h"
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 #include "util/WinText.h"
 
 namespace qv::ui {
@@ -50,7 +50,7 @@ class THeldKeys {
   BYTE saved_[256] = {};
 };
 
-TEST(FsbBox, StartUpMessageAsTheUserSeesIt) {
+TEST(HtmlMessageBox, StartUpMessageAsTheUserSeesIt) {
   struct TSeen {
     bool visible = false, topmost = false, helpVisible = true, foreground = false;
     bool focusOnClose = false;
@@ -104,7 +104,7 @@ TEST(FsbBox, StartUpMessageAsTheUserSeesIt) {
   EXPECT_FALSE(IsWindow(FindWindowW(kBoxClassName, nullptr)));
 }
 
-TEST(FsbBox, CaptionGivenIsShown) {
+TEST(HtmlMessageBox, CaptionGivenIsShown) {
   std::string caption;
   TBoxScript script({[&](HWND box) { caption = Text(box); },
                      [](HWND box) { PostMessageW(box, WM_KEYDOWN, 'X', 0); }});
@@ -113,7 +113,7 @@ TEST(FsbBox, CaptionGivenIsShown) {
   EXPECT_FALSE(script.ClosedByScript());
 }
 
-TEST(FsbBox, BoxTakesTheForegroundBackAndTimersGoOn) {
+TEST(HtmlMessageBox, BoxTakesTheForegroundBackAndTimersGoOn) {
   HWND other = nullptr;
   bool otherHadIt = false;
   bool backInFront = false;
@@ -134,18 +134,18 @@ TEST(FsbBox, BoxTakesTheForegroundBackAndTimersGoOn) {
   EXPECT_FALSE(script.ClosedByScript());
 }
 
-TEST(FsbBox, KeysWithoutModifiersCloseTheBox) {
+TEST(HtmlMessageBox, KeysWithoutModifiersCloseTheBox) {
   for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_SPACE), WPARAM(VK_ESCAPE), WPARAM('A'),
                      WPARAM(VK_TAB), WPARAM(VK_F2)}) {
-    TFSB_BOX box;
+    THtmlMessageBox box;
     box.Prepare("Text", "", "");
     EXPECT_TRUE(box.PreviewKey(Key(Child(box.Handle(), kIdCloseButton), key)));
     EXPECT_TRUE(box.Closed()) << key;
   }
 }
 
-TEST(FsbBox, F1ModifiersAndHeldButtonsDoNotClose) {
-  TFSB_BOX box;
+TEST(HtmlMessageBox, F1ModifiersAndHeldButtonsDoNotClose) {
+  THtmlMessageBox box;
   box.Prepare("Text", "Hilfe", "");
   EXPECT_TRUE(box.PreviewKey(Key(box.Handle(), VK_F1)));  // swallowed
   for (WPARAM key : {WPARAM(VK_SHIFT), WPARAM(VK_CONTROL), WPARAM(VK_MENU), WPARAM(VK_LSHIFT)})
@@ -161,8 +161,8 @@ TEST(FsbBox, F1ModifiersAndHeldButtonsDoNotClose) {
   EXPECT_TRUE(box.Closed());
 }
 
-TEST(FsbBox, KeysForOtherWindowsAreNotTheBoxs) {
-  TFSB_BOX box;
+TEST(HtmlMessageBox, KeysForOtherWindowsAreNotTheBoxs) {
+  THtmlMessageBox box;
   box.Prepare("Text", "", "");
   HWND other = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
                                nullptr);
@@ -171,8 +171,8 @@ TEST(FsbBox, KeysForOtherWindowsAreNotTheBoxs) {
   DestroyWindow(other);
 }
 
-TEST(FsbBox, HelpUnfoldsOnceBelowThePanel) {
-  TFSB_BOX box;
+TEST(HtmlMessageBox, HelpUnfoldsOnceBelowThePanel) {
+  THtmlMessageBox box;
   box.Prepare("Meldung", "Erste Zeile der Hilfe<br>Zweite Zeile", "");
   HWND help = Child(box.Handle(), kIdHelpButton);
   HWND view = Child(box.Handle(), kIdHelpView);
@@ -200,10 +200,10 @@ TEST(FsbBox, HelpUnfoldsOnceBelowThePanel) {
   EXPECT_FALSE(box.Closed());
 }
 
-TEST(FsbBox, TallTextIsCutAtSeventyPercentOfTheScreen) {
+TEST(HtmlMessageBox, TallTextIsCutAtSeventyPercentOfTheScreen) {
   std::string words;
   for (int i = 0; i < 1500; ++i) words += "Tabelle ";
-  TFSB_BOX box;
+  THtmlMessageBox box;
   box.Prepare(words, "", "");
   RECT r = Rect(box.Handle());
   EXPECT_LE(r.bottom - r.top, BoxHeightLimit(GetSystemMetrics(SM_CYSCREEN)));
@@ -215,9 +215,9 @@ TEST(FsbBox, TallTextIsCutAtSeventyPercentOfTheScreen) {
   EXPECT_TRUE(GetWindowLongW(Child(box.Handle(), kIdCloseButton), GWL_STYLE) & WS_VISIBLE);
 }
 
-TEST(FsbBox, LinkClickOpensTheTargetAndCloses) {
-  test::TRecordingShell shell;
-  TFSB_BOX box;
+TEST(HtmlMessageBox, LinkClickOpensTheTargetAndCloses) {
+  test::TRecordingLinkOpener shell;
+  THtmlMessageBox box;
   box.Prepare("Protokoll: <a href=\"file://C:\\Quorvel\\QUORVEL.htm\">QUORVEL.htm</a>", "", "");
   auto* view = THtmlView::FromHandle(Child(box.Handle(), kIdMessageView));
   ASSERT_NE(view, nullptr);
@@ -229,7 +229,7 @@ TEST(FsbBox, LinkClickOpensTheTargetAndCloses) {
   EXPECT_TRUE(box.Closed());
 }
 
-TEST(FsbBox, OtherWindowsOfTheProgramAreDisabledWhileItIsOpen) {
+TEST(HtmlMessageBox, OtherWindowsOfTheProgramAreDisabledWhileItIsOpen) {
   HWND main = CreateWindowExW(0, L"STATIC", L"Quorvel", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200,
                               nullptr, nullptr, nullptr, nullptr);
   ShowWindow(main, SW_SHOWNA);
@@ -248,8 +248,8 @@ TEST(FsbBox, OtherWindowsOfTheProgramAreDisabledWhileItIsOpen) {
 namespace qv::ui {
 namespace {
 
-TEST(FsbBox, ButtonsCarryGlyphsForEveryState) {
-  TFSB_BOX box;
+TEST(HtmlMessageBox, ButtonsCarryGlyphsForEveryState) {
+  THtmlMessageBox box;
   box.Prepare("Text", "Hilfe", "");
   for (int id : {kIdHelpButton, kIdCloseButton}) {
     BUTTON_IMAGELIST images{};
@@ -270,8 +270,8 @@ TEST(FsbBox, ButtonsCarryGlyphsForEveryState) {
 namespace qv::ui {
 namespace {
 
-TEST(FsbBox, MovedToAMonitorOfTwiceTheDpiItLaysItselfOutAnew) {
-  TFSB_BOX box;
+TEST(HtmlMessageBox, MovedToAMonitorOfTwiceTheDpiItLaysItselfOutAnew) {
+  THtmlMessageBox box;
   box.Prepare("<b>Quorvel</b> ben\xC3\xB6tigt noch einige Angaben:", "", "");
   int dpi = 2 * ScreenDpi();
   int before = test::ClientRect(box.Handle()).bottom;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/FsbBox.h"
+#include "ui/HtmlMessageBox.h"
 
 namespace qv::test {
 

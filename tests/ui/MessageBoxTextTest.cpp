@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/BoxText.h"
+#include "ui/MessageBoxText.h"
 
 namespace qv::ui {
 namespace {
@@ -18,42 +18,42 @@ std::string NumberedJoined(int from, int to) {
   return text;
 }
 
-TEST(BoxText, StartUpTextIsTwoLinesWithAnEmptyLineBetween) {
+TEST(MessageBoxText, StartUpTextIsTwoLinesWithAnEmptyLineBetween) {
   EXPECT_EQ(FormatBoxText("<b>Quorvel</b> ben\xC3\xB6tigt noch einige Angaben:<br><br>"
                           "<b>Zielverzeichnis f\xC3\xBCr Sicherungen fehlt.<br>"),
             "<b>Quorvel</b> ben\xC3\xB6tigt noch einige Angaben:<br><br>"
             "<b>Zielverzeichnis f\xC3\xBCr Sicherungen fehlt.");
 }
 
-TEST(BoxText, LineBreaksAndBrInAnyCaseEndLines) {
+TEST(MessageBoxText, LineBreaksAndBrInAnyCaseEndLines) {
   EXPECT_EQ(FormatBoxText("a<BR>b<Br>c<br>d\r\ne\nf\rg"), "a<br>b<br>c<br>d<br>e<br>f<br>g");
 }
 
-TEST(BoxText, OtherFormsOfTheTagAreLeftAlone) {
+TEST(MessageBoxText, OtherFormsOfTheTagAreLeftAlone) {
   EXPECT_EQ(FormatBoxText("a<br/>b<br >c"), "a<br/>b<br >c");
 }
 
-TEST(BoxText, LeadingEmptyLinesVanishInnerOnesStay) {
+TEST(MessageBoxText, LeadingEmptyLinesVanishInnerOnesStay) {
   EXPECT_EQ(FormatBoxText("<br><br>\r\na<br><br>b"), "a<br><br>b");
   EXPECT_EQ(FormatBoxText(""), "");
   EXPECT_EQ(FormatBoxText("<br><br>"), "");
 }
 
-TEST(BoxText, ThirtyLinesShowOneToTwentyOneDotsAndTheLast) {
+TEST(MessageBoxText, ThirtyLinesShowOneToTwentyOneDotsAndTheLast) {
   EXPECT_EQ(FormatBoxText(Numbered(30, "\r\n")),
             NumberedJoined(1, 21) + "<br>................<br>Zeile 30");
 }
 
-TEST(BoxText, TwentyTwoLinesShowTheDotsBeforeTheLast) {
+TEST(MessageBoxText, TwentyTwoLinesShowTheDotsBeforeTheLast) {
   EXPECT_EQ(FormatBoxText(Numbered(22, "<br>")),
             NumberedJoined(1, 21) + "<br>................<br>Zeile 22");
 }
 
-TEST(BoxText, TwentyOneLinesShowWhole) {
+TEST(MessageBoxText, TwentyOneLinesShowWhole) {
   EXPECT_EQ(FormatBoxText(Numbered(21, "<BR>")), NumberedJoined(1, 21));
 }
 
-TEST(BoxText, LeadingEmptyLinesDoNotCountTowardsTheLimit) {
+TEST(MessageBoxText, LeadingEmptyLinesDoNotCountTowardsTheLimit) {
   EXPECT_EQ(FormatBoxText("<br><br>" + Numbered(21, "<br>")), NumberedJoined(1, 21));
 }
 
