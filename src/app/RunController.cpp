@@ -5,6 +5,7 @@
 #include "app/ProtocolText.h"
 #include "backup/ReportText.h"
 #include "util/DateTimeText.h"
+#include "util/HtmlText.h"
 
 namespace qv {
 
@@ -109,7 +110,7 @@ void TRunController::JobReported(const TBackupItem* report, int activeBackups) {
 void TRunController::EndRun(bool restoreView, const std::optional<std::string>& onlyLine) {
   std::exception_ptr failure;
   try {
-    system_.WriteProtocol(onlyLine ? TStringList{} : system_.RunProtocol(), onlyLine);
+    system_.WriteProtocol(onlyLine ? TStringList{} : RunProtocolWithEngine(), onlyLine);
   } catch (const std::exception& e) {
     // The run's lines are lost, not its result: that is shown, and red.
     failure = std::current_exception();
@@ -144,6 +145,17 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
   view_.ShowResult(result);
   if (!running_) view_.AfterResult();
   if (failure) std::rethrow_exception(failure);
+}
+
+TStringList TRunController::RunProtocolWithEngine() {
+  TStringList lines = system_.RunProtocol();
+  std::string engine = system_.EngineText();
+  // A problem report tells by this line which engine gave the verdicts.
+  if (!engine.empty())
+    lines.insert(lines.begin(),
+                 LoggedLine(HtmlText(engine), false,
+                            DateTimeText(runStart_, system_.LongTimeText(runStart_))));
+  return lines;
 }
 
 void TRunController::ReleaseRun() {

@@ -152,7 +152,8 @@ class CliEndToEnd(unittest.TestCase):
         self.assertTrue(lines[bad + 1].startswith(red('Problem in Tabelle "RECHNUNG" : Error 7016:  ')[:-7]))
         self.assertTrue(lines[bad + 2].startswith(red("Wenn sich diese Tabelle normal benutzen lässt")[:-7]))
         self.assertEqual(lines[bad + 3:bad + 6], [plain(f'Datenbank "{damaged_dir}" fertig.'), "<hr>", "<hr>"])
-        self.assertEqual(len(lines), 11 + 6, "two job blocks and nothing else")
+        self.assertTrue(lines[0].startswith(plain("Datenbank-Engine: eingebaute Engine (")), lines[0])
+        self.assertEqual(len(lines), 1 + 11 + 6, "the engine, two job blocks and nothing else")
         with open(os.path.join(inst.program, "DATABASEUTIL", "QUORVEL.htm"), "rb") as f:
             self.assertIn("Firma M\xfcller".encode("cp1252"), f.read())
 
@@ -178,10 +179,12 @@ class CliEndToEnd(unittest.TestCase):
         # A second run the same day points to the sets made today.
         again = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
         self.assertEqual(again.returncode, 0, again.stdout.decode("utf-8"))
-        top = [without_stamp(line) for line in inst.log_lines()[:6]]
-        self.assertEqual(top[2], plain("Alle Ziparchive der Datenbank finden Sie hier "
+        top = [without_stamp(line) for line in inst.log_lines()[:7]]
+        self.assertRegex(top[0], "^" + re.escape(plain("Datenbank-Engine: eingebaute Engine (" + winpath(inst.program)))
+                         + r"\\ACE(32|64)\.DLL nicht vorhanden\)$", "the run names its engine first")
+        self.assertEqual(top[3], plain("Alle Ziparchive der Datenbank finden Sie hier "
                                        + link(root + "DATABASEBACKUP\\ZIP\\") + "."))
-        self.assertEqual(top[3], plain("Alle Ziparchive der anderen Dateien finden Sie hier "
+        self.assertEqual(top[4], plain("Alle Ziparchive der anderen Dateien finden Sie hier "
                                        + link(root + "DATABASEBACKUP\\ZIPOTHER\\") + "."))
         self.assertEqual(len(os.listdir(os.path.join(sound_tree, "ZIP"))), 1)
 
