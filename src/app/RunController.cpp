@@ -5,7 +5,7 @@
 #include "app/ProtocolText.h"
 #include "backup/ReportText.h"
 #include "util/DateTimeText.h"
-#include "util/HtmlText.h"
+#include "util/HtmlEscape.h"
 
 namespace qv {
 
@@ -49,8 +49,8 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     if (!listProblem.empty()) {
       TLocalTime now = LocalNow();
       system_.WriteProtocol(
-          {LoggedLine(listProblem, true, DateTimeText(now, system_.LongTimeText(now))) + "\r\n" +
-           kRuleLine},
+          {LoggedLine(HtmlText(listProblem), true, DateTimeText(now, system_.LongTimeText(now))) +
+           "\r\n" + kRuleLine},
           std::nullopt);
     }
   } catch (...) {
@@ -59,7 +59,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   }
   state_ = TRunState::Running;
   errors_.clear();
-  if (!listProblem.empty()) errors_.push_back(listProblem);
+  if (!listProblem.empty()) errors_.push_back(HtmlText(listProblem));
   finishedJobs_ = 0;
   runStart_ = LocalNow();
   if (existing.empty()) {
@@ -114,7 +114,7 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
   } catch (const std::exception& e) {
     // The run's lines are lost, not its result: that is shown, and red.
     failure = std::current_exception();
-    errors_.push_back(e.what());
+    errors_.push_back(HtmlText(e.what()));
   } catch (...) {
     failure = std::current_exception();
     errors_.push_back("unbekannter Fehler");

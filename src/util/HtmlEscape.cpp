@@ -1,4 +1,4 @@
-#include "util/HtmlText.h"
+#include "util/HtmlEscape.h"
 
 #include "util/Cp1252.h"
 
@@ -46,6 +46,26 @@ std::string HtmlText(std::string_view text) {
       default:
         out += c;
     }
+  }
+  return out;
+}
+
+std::string UnescapeHtmlText(std::string_view html) {
+  static constexpr std::pair<std::string_view, char> kEntities[] = {
+      {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
+  std::string out;
+  out.reserve(html.size());
+  for (size_t pos = 0; pos < html.size();) {
+    bool replaced = false;
+    for (const auto& [entity, character] : kEntities) {
+      if (html.substr(pos, entity.size()) == entity) {
+        out += character;
+        pos += entity.size();
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) out += html[pos++];
   }
   return out;
 }

@@ -9,6 +9,9 @@ namespace qv {
 
 // & < > " as entities; everything else unchanged.
 std::string HtmlText(std::string_view text);
+// What HtmlText was given: those four entities back as characters (for the
+// console, which shows report lines without their markup).
+std::string UnescapeHtmlText(std::string_view html);
 
 // The href of a link to a file or folder: "file://" + the path, where what a
 // URL cannot hold as it is (# % ? " < > control characters, and characters
