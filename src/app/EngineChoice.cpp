@@ -1,5 +1,7 @@
 #include "app/EngineChoice.h"
 
+#include <mutex>
+
 #include "app/DatabaseList.h"
 #include "util/Cp1252.h"
 #include "util/Seams.h"
@@ -7,6 +9,10 @@
 
 namespace qv {
 namespace {
+
+// The choice the program made; it lives as long as the program's engine.
+std::mutex g_inUseLock;
+const TEngineChoice* g_inUse = nullptr;
 
 std::string JoinReasons(const std::vector<std::string>& reasons) {
   std::string text;
@@ -50,7 +56,13 @@ std::vector<std::string> EngineDllFolders(std::vector<std::string>& refusals) {
 }
 
 TEngineChoice::TEngineChoice(TEngineMode mode) : mode_(mode) {
-  if (mode == TEngineMode::Builtin) {
+  Choose();
+  std::lock_guard<std::mutex> guard(g_inUseLock);
+  g_inUse = this;
+}
+
+void TEngineChoice::Choose() {
+  if (mode_ == TEngineMode::Builtin) {
     refusals_.push_back("die eingebaute Engine wurde ausdrücklich gewählt");
     UseBuiltin();
     return;
@@ -59,7 +71,7 @@ TEngineChoice::TEngineChoice(TEngineMode mode) : mode_(mode) {
   TAceDllSearch search = TAceDllProvider::Load(folders);
   refusals_.insert(refusals_.end(), search.Refusals.begin(), search.Refusals.end());
   dll_ = std::move(search.Provider);
-  if (!dll_ && mode == TEngineMode::Dll)
+  if (!dll_ && mode_ == TEngineMode::Dll)
     throw EEngineUnavailable(std::string("Keine verwendbare ") + TAceDllProvider::DllName() +
                              " gefunden: " + JoinReasons(refusals_));
   if (dll_)
@@ -69,8 +81,17 @@ TEngineChoice::TEngineChoice(TEngineMode mode) : mode_(mode) {
 }
 
 TEngineChoice::~TEngineChoice() {
+  {
+    std::lock_guard<std::mutex> guard(g_inUseLock);
+    if (g_inUse == this) g_inUse = nullptr;
+  }
   settings_.reset();
   SetAdsProvider(nullptr);
+}
+
+std::string EngineInUseText() {
+  std::lock_guard<std::mutex> guard(g_inUseLock);
+  return g_inUse ? g_inUse->ProtocolText() : std::string();
 }
 
 void TEngineChoice::UseBuiltin() {
@@ -93,10 +114,21 @@ void TEngineChoice::ApplySettings() {
 }
 
 std::vector<std::string> TEngineChoice::DescriptionLines() const {
-  if (dll_) return {"Datenbank-Engine: " + dll_->Path() + ", " + VersionText(dll_->Version())};
+  if (dll_) return {ProtocolText()};
   std::vector<std::string> lines{"Datenbank-Engine: eingebaute Engine"};
   for (const std::string& reason : refusals_) lines.push_back("  Grund: " + reason);
   return lines;
+}
+
+const std::string& TEngineChoice::DllVersion() const {
+  if (dllVersion_.empty()) dllVersion_ = VersionText(dll_->Version());
+  return dllVersion_;
+}
+
+std::string TEngineChoice::ProtocolText() const {
+  if (dll_) return "Datenbank-Engine: " + dll_->Path() + ", " + DllVersion();
+  std::string text = "Datenbank-Engine: eingebaute Engine";
+  return refusals_.empty() ? text : text + " (" + JoinReasons(refusals_) + ")";
 }
 
 }  // namespace qv

@@ -25,6 +25,10 @@ class EEngineUnavailable : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The protocol text of the engine choice in force (ProtocolText), empty while
+// the program has made none.
+std::string EngineInUseText();
+
 // The folders searched for the DLL, in order: the program's folder, then the
 // install folder. An install folder that is no full path is not searched
 // (it would depend on the current folder); refusals get the reason.
@@ -48,10 +52,17 @@ class TEngineChoice {
   // "Datenbank-Engine: ..." and, for the built-in engine, one "  Grund: ..."
   // line per reason the DLL was not taken.
   std::vector<std::string> DescriptionLines() const;
+  // The same in one line, for the protocol of every run.
+  std::string ProtocolText() const;
 
  private:
+  void Choose();
   void UseBuiltin();
   TEngineMode mode_;
+  // Asked of the DLL when first needed, then kept: a run's protocol does not
+  // call the engine for it.
+  const std::string& DllVersion() const;
+  mutable std::string dllVersion_;
   std::unique_ptr<TAceDllProvider> dll_;
   std::vector<std::string> refusals_;
   std::unique_ptr<TAdsSettings> settings_;

@@ -1,5 +1,6 @@
 #include "app/PoolRunSystem.h"
 
+#include "app/EngineChoice.h"
 #include "app/Protocol.h"
 #include "util/FileUtils.h"
 #include "util/LocaleText.h"
@@ -49,6 +50,8 @@ void TPoolRunSystem::StartNetworkWork(const std::string& databases) {
 int TPoolRunSystem::ActiveBackups() { return pool_.ActiveBackups(); }
 
 TStringList TPoolRunSystem::RunProtocol() { return pool_.RunProtocol; }
+
+std::string TPoolRunSystem::EngineText() { return EngineInUseText(); }
 
 std::string TPoolRunSystem::LongTimeText(const TLocalTime& time) { return qv::LongTimeText(time); }
 

@@ -29,6 +29,7 @@ class TPoolRunSystem final : public IRunSystem {
   int ActiveBackups() override;
   TStringList RunProtocol() override;
   std::string LongTimeText(const TLocalTime& time) override;
+  std::string EngineText() override;
 
  private:
   TBackupPooled& pool_;

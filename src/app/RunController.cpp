@@ -5,6 +5,7 @@
 #include "app/ProtocolText.h"
 #include "backup/ReportText.h"
 #include "util/DateTimeText.h"
+#include "util/HtmlEscape.h"
 
 namespace qv {
 
@@ -48,8 +49,8 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     if (!listProblem.empty()) {
       TLocalTime now = LocalNow();
       system_.WriteProtocol(
-          {LoggedLine(listProblem, true, DateTimeText(now, system_.LongTimeText(now))) + "\r\n" +
-           kRuleLine},
+          {LoggedLine(HtmlText(listProblem), true, DateTimeText(now, system_.LongTimeText(now))) +
+           "\r\n" + kRuleLine},
           std::nullopt);
     }
   } catch (...) {
@@ -58,7 +59,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   }
   state_ = TRunState::Running;
   errors_.clear();
-  if (!listProblem.empty()) errors_.push_back(listProblem);
+  if (!listProblem.empty()) errors_.push_back(HtmlText(listProblem));
   finishedJobs_ = 0;
   runStart_ = LocalNow();
   if (existing.empty()) {
@@ -109,11 +110,11 @@ void TRunController::JobReported(const TBackupItem* report, int activeBackups) {
 void TRunController::EndRun(bool restoreView, const std::optional<std::string>& onlyLine) {
   std::exception_ptr failure;
   try {
-    system_.WriteProtocol(onlyLine ? TStringList{} : system_.RunProtocol(), onlyLine);
+    system_.WriteProtocol(onlyLine ? TStringList{} : RunProtocolWithEngine(), onlyLine);
   } catch (const std::exception& e) {
     // The run's lines are lost, not its result: that is shown, and red.
     failure = std::current_exception();
-    errors_.push_back(e.what());
+    errors_.push_back(HtmlText(e.what()));
   } catch (...) {
     failure = std::current_exception();
     errors_.push_back("unbekannter Fehler");
@@ -144,6 +145,17 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
   view_.ShowResult(result);
   if (!running_) view_.AfterResult();
   if (failure) std::rethrow_exception(failure);
+}
+
+TStringList TRunController::RunProtocolWithEngine() {
+  TStringList lines = system_.RunProtocol();
+  std::string engine = system_.EngineText();
+  // A problem report tells by this line which engine gave the verdicts.
+  if (!engine.empty())
+    lines.insert(lines.begin(),
+                 LoggedLine(HtmlText(engine), false,
+                            DateTimeText(runStart_, system_.LongTimeText(runStart_))));
+  return lines;
 }
 
 void TRunController::ReleaseRun() {

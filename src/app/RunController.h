@@ -36,6 +36,9 @@ class IRunSystem {
   virtual int ActiveBackups() = 0;
   virtual TStringList RunProtocol() = 0;
   virtual std::string LongTimeText(const TLocalTime& time) = 0;
+  // Which database engine checks the tables (and why not the DLL), plain
+  // text for the first line of every run's protocol; empty: no line.
+  virtual std::string EngineText() { return {}; }
 };
 
 struct TRunResult {
@@ -108,6 +111,8 @@ class TRunController {
 
  private:
   void EndRun(bool restoreView, const std::optional<std::string>& onlyLine);
+  // The run's reports, behind the line that names the engine.
+  TStringList RunProtocolWithEngine();
   void ReleaseRun();
 
   IRunSystem& system_;

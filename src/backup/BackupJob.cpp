@@ -4,6 +4,7 @@
 
 #include "backup/BackupFolders.h"
 #include "backup/ReportText.h"
+#include "util/HtmlEscape.h"
 #include "backup/TableNames.h"
 #include "util/SiblingNames.h"
 
@@ -38,17 +39,19 @@ void TBackupJob::Run() {
     // The lines already sent stay; what stopped the job is named, and the
     // job never ends green after it.
     hasErrors_ = true;
-    Report("Sicherung von \"" + DatabaseDir + "\" abgebrochen: " + e.what(), true, true);
+    Report("Sicherung von \"" + HtmlText(DatabaseDir) + "\" abgebrochen: " + HtmlText(e.what()),
+           true, true);
   } catch (...) {
     hasErrors_ = true;
-    Report("Sicherung von \"" + DatabaseDir + "\" abgebrochen: unbekannter Fehler", true, true);
+    Report("Sicherung von \"" + HtmlText(DatabaseDir) + "\" abgebrochen: unbekannter Fehler", true,
+           true);
   }
   PostFinal(hasErrors_);
 }
 
 void TBackupJob::RunSteps() {
   files_.ForceFolders(BackupRoot);
-  Report("Datenbank \"" + DatabaseDir + "\" überprüfen..", true, false);
+  Report("Datenbank \"" + HtmlText(DatabaseDir) + "\" überprüfen..", true, false);
   StartEarlyDatabaseSet();
   // Whatever ends the steps, the early set is awaited and, unless it became
   // the day's set, removed.
@@ -62,17 +65,17 @@ void TBackupJob::RunSteps() {
     BuildArchivesAndReport();
   else
     DiscardEarlyDatabaseSet();
-  Report("Datenbank \"" + DatabaseDir + "\" fertig.", true, false);
+  Report("Datenbank \"" + HtmlText(DatabaseDir) + "\" fertig.", true, false);
   Report(kRuleLine, true, false);
 }
 
 void TBackupJob::ReportCheckResult(TCheckFlags flags) {
   if (!(flags & TableFound)) {
     hasErrors_ = true;
-    Report("Datenbank nicht gefunden in " + DatabaseDir, true, true);
+    Report("Datenbank nicht gefunden in " + HtmlText(DatabaseDir), true, true);
     // Without the engine no table can be told apart: the user learns why.
     if (!connectProblem_.empty())
-      Report("Die Datenbank-Engine ist nicht erreichbar: " + connectProblem_, true, true);
+      Report("Die Datenbank-Engine ist nicht erreichbar: " + HtmlText(connectProblem_), true, true);
     return;
   }
   if (flags & TableProblem) return;
@@ -115,7 +118,7 @@ TBackupJob::TCheckFlags TBackupJob::CheckTables() {
     // A listing that breaks off may hide tables: no success, no archives.
     flags_ |= TableProblem;
     hasErrors_ = true;
-    Report(e.what(), true, true);
+    Report(HtmlText(e.what()), true, true);
   }
   return flags_;
 }
@@ -127,7 +130,7 @@ void TBackupJob::CheckTable(ITableChecker& checker, const std::string& tableFile
   if (base.empty()) return;
   try {
     checker.CheckCopy(DatabaseDir, base, name, [&] {
-      Report("Prüfen: \"" + name + "\" [" + DatabaseDir + "]", false, false);
+      Report("Prüfen: \"" + HtmlText(name) + "\" [" + HtmlText(DatabaseDir) + "]", false, false);
     });
     if (!CopyTableFiles(checker.CheckDir(), BackupRoot + kDataFolder, base)) {
       dataCopyFailed_ = true;
@@ -141,7 +144,7 @@ void TBackupJob::CheckTable(ITableChecker& checker, const std::string& tableFile
     flags_ |= CopiedToData2;
   } catch (const std::exception& e) {
     flags_ |= TableProblem;
-    Report("Problem in Tabelle \"" + base + "\" : " + e.what(), true, true);
+    Report("Problem in Tabelle \"" + HtmlText(base) + "\" : " + HtmlText(e.what()), true, true);
     Report(kExplanation, true, true);
     hasErrors_ = true;
   }
@@ -178,12 +181,14 @@ bool TBackupJob::CopyTableFiles(const std::string& fromDir, const std::string& t
       // An index or memo file of an earlier check must not stay beside the
       // new table: restored together, they do not match.
       if (files_.IsExistingFile(target) && !files_.DeleteFile(target))
-        failed("Veraltete Sicherungskopie \"" + target + "\" konnte nicht gelöscht werden");
+        failed("Veraltete Sicherungskopie \"" + HtmlText(target) +
+               "\" konnte nicht gelöscht werden");
       continue;
     }
     std::string reason;
     if (!files_.CopyFile(source, target, reason))
-      failed("Sicherungskopie \"" + target + "\" konnte nicht geschrieben werden: " + reason);
+      failed("Sicherungskopie \"" + HtmlText(target) +
+             "\" konnte nicht geschrieben werden: " + HtmlText(reason));
   }
   return allWritten;
 }

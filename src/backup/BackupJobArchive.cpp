@@ -9,6 +9,7 @@
 #include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
 #include "backup/ReportText.h"
+#include "util/HtmlEscape.h"
 #include "backup/TableNames.h"
 #include "util/FileErrors.h"
 #include "util/Retry.h"
@@ -259,7 +260,7 @@ void TBackupJob::WritePart(IArchiveWriter& writer, const std::string& path,
     if (j > 0)
       ThrottledProgress([&] {
         return "<b>" + system_.Thousands(static_cast<std::int64_t>(j)) + "</b> von <b>" + n +
-               " </b>zippen.. [" + DatabaseDir + "]";
+               " </b>zippen.. [" + HtmlText(DatabaseDir) + "]";
       });
     if (archiveCancelled_) throw std::runtime_error(kArchiveCancelled);
     writer.AddFile(files[j]);
@@ -270,7 +271,7 @@ void TBackupJob::ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& re
   if (!result.Created) return;
   if (!result.Error.empty()) {
     hasErrors_ = true;
-    Report("Problem beim Erstellen der Zip-Datei: \"" + result.Error + "\"", true, true);
+    Report("Problem beim Erstellen der Zip-Datei: \"" + HtmlText(result.Error) + "\"", true, true);
     return;
   }
   size_t m = archiveFiles_.size();

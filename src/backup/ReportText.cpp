@@ -1,6 +1,7 @@
 #include "backup/ReportText.h"
 
 #include "util/Cp1252.h"
+#include "util/HtmlEscape.h"
 #include "util/StrUtils.h"
 
 namespace qv {
@@ -20,7 +21,7 @@ std::string LoggedLine(std::string_view text, bool failed, std::string_view date
 }
 
 std::string FileLink(std::string_view path) {
-  return "<a href=\"file://" + std::string(path) + "\">" + std::string(path) + "</a>";
+  return "<a href=\"" + FileUrl(path) + "\">" + HtmlText(path) + "</a>";
 }
 
 std::string CleanPathName(std::string_view path, size_t maxCharacters) {

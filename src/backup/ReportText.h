@@ -15,7 +15,8 @@ std::string RedText(std::string_view text);
 std::string LoggedLine(std::string_view text, bool failed, std::string_view dateTime);
 // The progress form of a report (what the item carries).
 std::string ItemText(std::string_view text, bool failed);
-// <a href="file://{path}">{path}</a>
+// <a href="file://{path}">{path}</a>, the href a valid URL of the path and
+// the text the path itself (see FileUrl and HtmlText).
 std::string FileLink(std::string_view path);
 
 // CR LF pairs and tabs removed, \ ? | > < : / * " turned into "_", at most

@@ -1,5 +1,7 @@
 #include "cli/PlainText.h"
 
+#include "util/HtmlEscape.h"
+
 namespace qv {
 
 std::string PlainText(std::string_view html) {
@@ -13,7 +15,7 @@ std::string PlainText(std::string_view html) {
     else if (!inTag)
       out += c;
   }
-  return out;
+  return UnescapeHtmlText(out);
 }
 
 std::string ConsoleLine(std::string_view html, bool failed) {

@@ -32,7 +32,8 @@ bool ResolveAceDllEntries(HMODULE module, TAceDllEntries& entries, std::string& 
          QV_ACE_ENTRY(AdsGetIndexName) && QV_ACE_ENTRY(AdsGetNumSegments) &&
          QV_ACE_ENTRY(AdsGetSegmentFieldname) && QV_ACE_ENTRY(AdsIsIndexUnique) &&
          QV_ACE_ENTRY(AdsIsIndexDescending) && QV_ACE_ENTRY(AdsIsIndexPrimaryKey) &&
-         QV_ACE_ENTRY(AdsGotoBOF) && QV_ACE_ENTRY(AdsCloseTable) && QV_ACE_ENTRY(AdsDisconnect) &&
+         QV_ACE_ENTRY(AdsGotoBOF) && QV_ACE_ENTRY(AdsCreateIndex61) &&
+         QV_ACE_ENTRY(AdsCloseTable) && QV_ACE_ENTRY(AdsDisconnect) &&
          QV_ACE_ENTRY(AdsGetLastError) && QV_ACE_ENTRY(AdsGetVersion);
 }
 

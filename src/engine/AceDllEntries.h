@@ -42,6 +42,8 @@ struct TAceDllEntries {
   TAceResult(WINAPI* AdsIsIndexDescending)(TAceHandle, std::uint16_t*);
   TAceResult(WINAPI* AdsIsIndexPrimaryKey)(TAceHandle, std::uint16_t*);
   TAceResult(WINAPI* AdsGotoBOF)(TAceHandle);
+  TAceResult(WINAPI* AdsCreateIndex61)(TAceHandle, TAceText, TAceText, TAceText, TAceText, TAceText,
+                                       std::uint32_t, std::uint32_t, TAceHandle*);
   TAceResult(WINAPI* AdsCloseTable)(TAceHandle);
   TAceResult(WINAPI* AdsDisconnect)(TAceHandle);
   TAceResult(WINAPI* AdsGetLastError)(std::uint32_t*, TAceText, std::uint16_t*);

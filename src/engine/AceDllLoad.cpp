@@ -1,6 +1,7 @@
 // Finding and loading the engine DLL, with a German reason for every
 // candidate that is not taken.
 #include "engine/AceDllProvider.h"
+#include "engine/AceDllSelfCheck.h"
 #include "engine/PeImage.h"
 #include "util/FileUtils.h"
 #include "util/PathCalls.h"
@@ -92,8 +93,16 @@ TAceDllSearch TAceDllProvider::Load(const std::vector<std::string>& folders) {
       continue;
     }
     std::string reason;
-    search.Provider = LoadFile(WithTrailingBackslash(folder) + DllName(), reason);
-    if (search.Provider) break;
+    std::string path = WithTrailingBackslash(folder) + DllName();
+    std::unique_ptr<TAceDllProvider> dll = LoadFile(path, reason);
+    if (dll) {
+      std::string failure = SelfCheckFailure(*dll);
+      if (failure.empty()) {
+        search.Provider = std::move(dll);
+        break;
+      }
+      reason = path + " besteht den Selbsttest nicht: " + failure;
+    }
     search.Refusals.push_back(reason);
   }
   return search;

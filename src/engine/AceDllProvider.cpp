@@ -186,8 +186,8 @@ std::uint32_t TAceDllProvider::GetAllIndexes(TAdsHandle table, std::vector<TAdsH
   return result;
 }
 
-std::uint32_t TAceDllProvider::GetIndexPageSize(TAdsHandle table, std::uint32_t& size) {
-  return dll_.AdsGetIndexPageSize(Handle(table), &size);
+std::uint32_t TAceDllProvider::GetIndexPageSize(TAdsHandle index, std::uint32_t& size) {
+  return dll_.AdsGetIndexPageSize(Handle(index), &size);
 }
 
 std::uint32_t TAceDllProvider::GetBookmarkLength(TAdsHandle table, std::uint32_t& length) {
@@ -261,6 +261,23 @@ std::uint32_t TAceDllProvider::IsIndexPrimaryKey(TAdsHandle index, bool& primary
 }
 
 std::uint32_t TAceDllProvider::GotoBOF(TAdsHandle table) { return dll_.AdsGotoBOF(Handle(table)); }
+
+std::uint32_t TAceDllProvider::CreateIndex61(TAdsHandle table, const std::string& tag,
+                                             const std::string& expression, TAdsHandle& index) {
+  constexpr std::uint32_t kCompoundIndex = 2;
+  constexpr std::uint32_t kPageSize = 512;
+  index = 0;
+  std::string ansiTag, ansiExpression;
+  if (!ToEngineText(tag, ansiTag) || !ToEngineText(expression, ansiExpression))
+    return t_ownError.Code;
+  std::string condition, whileCondition;  // "" and not NULL: no condition
+  TAceHandle handle = 0;
+  std::uint32_t result = dll_.AdsCreateIndex61(
+      Handle(table), nullptr, Text(ansiTag), Text(ansiExpression), Text(condition),
+      Text(whileCondition), kCompoundIndex, kPageSize, &handle);
+  if (result == 0) index = handle;
+  return result;
+}
 
 std::uint32_t TAceDllProvider::CloseTable(TAdsHandle table) {
   return dll_.AdsCloseTable(Handle(table));

@@ -35,10 +35,15 @@ class TAceDllProvider final : public IAdsProvider {
   // ACE32.DLL for the 32-bit program, ACE64.DLL for the 64-bit one.
   static const char* DllName();
   // Tries folder + DllName() for each folder in turn; folders that are not
-  // full paths are refused without being looked at.
+  // full paths are refused without being looked at, and a DLL that loads is
+  // taken only once it has passed the self-check.
   static TAceDllSearch Load(const std::vector<std::string>& folders);
 
   const std::string& Path() const { return path_; }
+  // Builds an index tag in the table's own compound index file (the engine
+  // writes it beside the table). Only the self-check builds indexes.
+  std::uint32_t CreateIndex61(TAdsHandle table, const std::string& tag,
+                              const std::string& expression, TAdsHandle& index);
   // From AdsGetVersion.
   TAceDllVersion Version() const;
 
@@ -59,7 +64,7 @@ class TAceDllProvider final : public IAdsProvider {
   std::uint32_t GetRecordLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) override;
   std::uint32_t GetAllIndexes(TAdsHandle table, std::vector<TAdsHandle>& indexes) override;
-  std::uint32_t GetIndexPageSize(TAdsHandle table, std::uint32_t& size) override;
+  std::uint32_t GetIndexPageSize(TAdsHandle index, std::uint32_t& size) override;
   std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) override;
   std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) override;

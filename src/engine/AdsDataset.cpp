@@ -107,7 +107,9 @@ void TAdsTable::ReadStructure() {
   Check(provider_.GetTableOpenOptions(handle_, options));
   std::vector<TAdsHandle> indexHandles(ADS_MAX_INDEXES);
   Check(provider_.GetAllIndexes(handle_, indexHandles));
-  Check(provider_.GetIndexPageSize(handle_, pageSize));
+  // The page size belongs to an index order; a table without index tags has
+  // none to ask (the engine refuses the table's own handle).
+  if (!indexHandles.empty()) Check(provider_.GetIndexPageSize(indexHandles.front(), pageSize));
   Check(provider_.GetBookmarkLength(handle_, bookmark));
   ReadFields();
   ReadIndexes(indexHandles);
@@ -137,7 +139,7 @@ void TAdsTable::ReadIndexes(const std::vector<TAdsHandle>& handles) {
     Check(provider_.GetIndexName(handles[i], index.Name));
     std::uint16_t segments = 0;
     Check(provider_.GetNumSegments(handles[i], segments));
-    for (std::uint16_t s = 1; s <= segments; ++s) {
+    for (std::uint16_t s = 0; s < segments; ++s) {
       std::string field;
       Check(provider_.GetSegmentFieldname(handles[i], s, field));
       index.Fields.push_back(std::move(field));

@@ -49,7 +49,9 @@ class IAdsProvider {
   virtual std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) = 0;
   // indexes.size() is the room offered; on return it holds the tags found.
   virtual std::uint32_t GetAllIndexes(TAdsHandle table, std::vector<TAdsHandle>& indexes) = 0;
-  virtual std::uint32_t GetIndexPageSize(TAdsHandle table, std::uint32_t& size) = 0;
+  // Asked of an index order (a handle from GetAllIndexes): the table's own
+  // handle is refused.
+  virtual std::uint32_t GetIndexPageSize(TAdsHandle index, std::uint32_t& size) = 0;
   virtual std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) = 0;
   virtual std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) = 0;
   // field is 1-based; the other field queries take the field's name.
@@ -63,7 +65,7 @@ class IAdsProvider {
   virtual std::uint32_t GetNumIndexes(TAdsHandle table, std::uint16_t& count) = 0;
   virtual std::uint32_t GetIndexName(TAdsHandle index, std::string& name) = 0;
   virtual std::uint32_t GetNumSegments(TAdsHandle index, std::uint16_t& count) = 0;
-  // segment is 1-based.
+  // segment is 0-based: 0 .. count - 1.
   virtual std::uint32_t GetSegmentFieldname(TAdsHandle index, std::uint16_t segment,
                                             std::string& field) = 0;
   virtual std::uint32_t IsIndexUnique(TAdsHandle index, bool& unique) = 0;

@@ -90,6 +90,11 @@ inline constexpr std::uint32_t kUnrecognizedIndexVersion = 7108;
 inline constexpr std::uint32_t kUnrecognizedFieldType = 7123;
 inline constexpr std::uint32_t kInvalidHandle = 5018;
 inline constexpr std::uint32_t kInvalidNumber = 5012;  // a field or index number out of range
+// An index call given a handle that is no index order (the table's, say).
+inline constexpr std::uint32_t kNotAnIndexOrder = 5014;
+inline constexpr char kNotAnIndexOrderText[] =
+    "Advantage does not have an index open with the specified handle.";
+inline constexpr char kNotAnIndexOrderDetail[] = "The handle must be to an index order.";
 }  // namespace ads_error
 
 struct TAdtField {

@@ -35,6 +35,12 @@ std::uint32_t TBuiltinAdsProvider::BadHandle() {
               EngineMessage(ads_error::kInvalidHandle, "Invalid handle.", ""));
 }
 
+std::uint32_t TBuiltinAdsProvider::NotAnIndexOrder() {
+  return Fail(ads_error::kNotAnIndexOrder,
+              EngineMessage(ads_error::kNotAnIndexOrder, ads_error::kNotAnIndexOrderText,
+                            ads_error::kNotAnIndexOrderDetail));
+}
+
 std::uint32_t TBuiltinAdsProvider::CacheOpenCursors(std::uint16_t count) {
   std::lock_guard<std::mutex> guard(lock_);
   cachedCursors_ = count;
@@ -160,10 +166,6 @@ std::uint32_t TBuiltinAdsProvider::GetTableOpenOptions(TAdsHandle table, std::ui
   return WithTable(table, [&](const TTable& t) { options = t.Options; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetIndexPageSize(TAdsHandle table, std::uint32_t& size) {
-  return WithTable(table, [&](const TTable& t) { size = t.Structure.IndexPageSize; });
-}
-
 std::uint32_t TBuiltinAdsProvider::GetBookmarkLength(TAdsHandle table, std::uint32_t& length) {
   return WithTable(table, [&](const TTable&) { length = 4; });  // a record number
 }
@@ -195,7 +197,7 @@ std::uint32_t TBuiltinAdsProvider::GetFieldDecimals(TAdsHandle table, const std:
 }
 
 // Index pages are not interpreted: a table reports no index tags, and no
-// handle names an index.
+// handle names an index order (the engine's answer to a table's handle).
 std::uint32_t TBuiltinAdsProvider::GetAllIndexes(TAdsHandle table,
                                                  std::vector<TAdsHandle>& indexes) {
   return WithTable(table, [&](const TTable&) { indexes.clear(); });
@@ -205,21 +207,31 @@ std::uint32_t TBuiltinAdsProvider::GetNumIndexes(TAdsHandle table, std::uint16_t
   return WithTable(table, [&](const TTable&) { count = 0; });
 }
 
-std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle, std::string&) { return BadHandle(); }
+std::uint32_t TBuiltinAdsProvider::GetIndexPageSize(TAdsHandle, std::uint32_t&) {
+  return NotAnIndexOrder();
+}
+
+std::uint32_t TBuiltinAdsProvider::GetIndexName(TAdsHandle, std::string&) {
+  return NotAnIndexOrder();
+}
 
 std::uint32_t TBuiltinAdsProvider::GetNumSegments(TAdsHandle, std::uint16_t&) {
-  return BadHandle();
+  return NotAnIndexOrder();
 }
 
 std::uint32_t TBuiltinAdsProvider::GetSegmentFieldname(TAdsHandle, std::uint16_t, std::string&) {
-  return BadHandle();
+  return NotAnIndexOrder();
 }
 
-std::uint32_t TBuiltinAdsProvider::IsIndexUnique(TAdsHandle, bool&) { return BadHandle(); }
+std::uint32_t TBuiltinAdsProvider::IsIndexUnique(TAdsHandle, bool&) { return NotAnIndexOrder(); }
 
-std::uint32_t TBuiltinAdsProvider::IsIndexDescending(TAdsHandle, bool&) { return BadHandle(); }
+std::uint32_t TBuiltinAdsProvider::IsIndexDescending(TAdsHandle, bool&) {
+  return NotAnIndexOrder();
+}
 
-std::uint32_t TBuiltinAdsProvider::IsIndexPrimaryKey(TAdsHandle, bool&) { return BadHandle(); }
+std::uint32_t TBuiltinAdsProvider::IsIndexPrimaryKey(TAdsHandle, bool&) {
+  return NotAnIndexOrder();
+}
 
 std::uint32_t TBuiltinAdsProvider::GetRecordCount(TAdsHandle table, std::uint32_t& count) {
   return WithTable(table, [&](const TTable& t) { count = t.Structure.RecordCount; });

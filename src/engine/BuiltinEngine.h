@@ -35,7 +35,7 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   std::uint32_t GetRecordLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetTableOpenOptions(TAdsHandle table, std::uint32_t& options) override;
   std::uint32_t GetAllIndexes(TAdsHandle table, std::vector<TAdsHandle>& indexes) override;
-  std::uint32_t GetIndexPageSize(TAdsHandle table, std::uint32_t& size) override;
+  std::uint32_t GetIndexPageSize(TAdsHandle index, std::uint32_t& size) override;
   std::uint32_t GetBookmarkLength(TAdsHandle table, std::uint32_t& length) override;
   std::uint32_t GetNumFields(TAdsHandle table, std::uint16_t& count) override;
   std::uint32_t GetFieldName(TAdsHandle table, std::uint16_t field, std::string& name) override;
@@ -77,6 +77,8 @@ class TBuiltinAdsProvider final : public IAdsProvider {
   // The stored table, or nullptr for a bad handle; lock_ must be held.
   const TTable* StoredTable(TAdsHandle table) const;
   std::uint32_t BadHandle();
+  // The answer of every index call: no handle names an index order here.
+  std::uint32_t NotAnIndexOrder();
   template <class Read>
   std::uint32_t WithTable(TAdsHandle table, Read read);
   template <class Read>

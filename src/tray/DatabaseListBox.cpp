@@ -9,6 +9,7 @@
 #include "ui/GdiHandles.h"
 #include "ui/HtmlDraw.h"
 #include "ui/controls/ControlClass.h"
+#include "util/HtmlEscape.h"
 #include "util/WinText.h"
 
 namespace qv {
@@ -63,6 +64,11 @@ int FontHeight(HWND list) {
   return font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
 }
 
+// A line of the list is a folder's path: drawn as the text it is, never as markup.
+std::string DatabaseItemHtml(HWND list, int index) {
+  return HtmlText(DatabaseItemText(list, index));
+}
+
 }  // namespace
 
 std::string DatabaseItemText(HWND list, int index) {
@@ -90,7 +96,7 @@ void MeasureDatabaseItem(HWND list, MEASUREITEMSTRUCT& item) {
   ui::TGdiMeasurer measurer(dc.get(), fonts);
   ui::TLayoutOptions options;
   options.MaxWidth = static_cast<int>(std::lround(0.8 * client.right));
-  std::string text = DatabaseItemText(list, static_cast<int>(item.itemID));
+  std::string text = DatabaseItemHtml(list, static_cast<int>(item.itemID));
   int height = ui::LayoutHtml(ui::ParseHtml(text), measurer, options).Height;
   item.itemHeight = static_cast<UINT>(std::max(1L, std::lround(1.5 * height)));
 }
@@ -102,7 +108,7 @@ void DrawDatabaseItem(const DRAWITEMSTRUCT& item) {
   RECT r = item.rcItem;
   r.left += 5;
   ui::THtmlFonts fonts(FontHeight(item.hwndItem));
-  std::string text = DatabaseItemText(item.hwndItem, static_cast<int>(item.itemID));
+  std::string text = DatabaseItemHtml(item.hwndItem, static_cast<int>(item.itemID));
   ui::THtmlColors colors = selected ? ui::THtmlColors::ForSelection() : ui::THtmlColors();
   // Measured first, then drawn in the middle of the item's height.
   ui::TGdiMeasurer measurer(item.hDC, fonts);

@@ -139,9 +139,38 @@ TEST_F(EngineChoiceTest, StartUpSettingsGoToTheChosenDllOnce) {
   TEngineChoice choice(TEngineMode::Auto);
   choice.ApplySettings();
   choice.ApplySettings();
-  EXPECT_EQ(engine_.CallNames(),
+  EXPECT_EQ(TStandInEngine::Names(engine_.WorkCalls()),
             (std::vector<std::string>{"AdsCacheOpenCursors", "AdsSetDateFormat", "AdsSetDecimals",
                                       "AdsShowDeleted", "AdsSetServerType"}));
+}
+
+TEST_F(EngineChoiceTest, ADllThatFailsTheSelfCheckIsNotUsedAndTheReasonIsShown) {
+  TStandInEngine::PlaceIn(program_);
+  engine_.Script("fail AdsGetIndexPageSize * 5014 Error 5014:  Kein Index\r\n");
+  std::string reason = program_ + dllName_ +
+                       " besteht den Selbsttest nicht: das Öffnen von ARTIKEL.ADT mit Index "
+                       "scheitert (Error 5014:  Kein Index)";
+  {
+    TEngineChoice choice(TEngineMode::Auto);
+    choice.ApplySettings();
+    EXPECT_FALSE(choice.UsesDll());
+    EXPECT_FALSE(EngineIsDll());
+    EXPECT_EQ(Lines(choice), "Datenbank-Engine: eingebaute Engine\n  Grund: " + reason + "\n");
+    EXPECT_EQ(EngineInUseText(), "Datenbank-Engine: eingebaute Engine (" + reason + ")");
+    EXPECT_TRUE(engine_.WorkCalls().empty()) << "the settings went to the built-in engine";
+  }
+  EXPECT_EQ(EngineInUseText(), "") << "no choice, no engine named";
+  try {
+    TEngineChoice demanded(TEngineMode::Dll);
+    FAIL() << "took a DLL that failed its self-check";
+  } catch (const EEngineUnavailable& e) {
+    EXPECT_EQ(std::string(e.what()), "Keine verwendbare " + dllName_ + " gefunden: " + reason);
+  }
+  engine_.Script("version 12 0 a Lokaler Server\r\n");
+  TEngineChoice passed(TEngineMode::Dll);
+  EXPECT_EQ(EngineInUseText(),
+            "Datenbank-Engine: " + program_ + dllName_ + ", Version 12.0a (Lokaler Server)");
+  EXPECT_EQ(TStandInEngine::Names(engine_.SelfCheckCalls()).back(), "AdsDisconnect");
 }
 
 TEST_F(EngineChoiceTest, ADllThatRefusesTheSettingsIsNotUsed) {

@@ -100,6 +100,8 @@ struct TRecorder final : IRunSystem, IRunView {
                   (icon == TBalloonIcon::Error ? " (error)" : " (info)"));
   }
   std::string TrayHint() override { return "Sicherungen erfolgen: \r\n08 Uhr"; }
+  std::string EngineText() override { return Engine; }
+  std::string Engine;
 };
 
 class RunControllerTest : public testing::Test {
@@ -153,6 +155,22 @@ TEST_F(RunControllerTest, ARunWithoutErrorsGoesFromIdleThroughRunningToIdle) {
   EXPECT_EQ(run_.State(), TRunState::Idle);
   EXPECT_FALSE(run_.Running());
   EXPECT_EQ(run_.Status(), "Gesamt: <b>0h1m2 </b> Fertig!");
+}
+
+TEST_F(RunControllerTest, TheProtocolOfARunNamesTheEngineFirst) {
+  io_.Engine = "Datenbank-Engine: eingebaute Engine (C:\\K&K\\ACE32.DLL <nicht> vorhanden)";
+  ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
+  clock_.Set(MakeTime(2026, 12, 8, 14, 2, 0));
+  Report("Ende A", false, true);
+  Report("Ende B", false, true);
+  EXPECT_TRUE(
+      io_.Has("protocol </b>08.12.2026 14h0m0<b></b>: Datenbank-Engine: eingebaute Engine "
+              "(C:\\K&amp;K\\ACE32.DLL &lt;nicht&gt; vorhanden)\r\nEnde A<hr>\r\n"));
+  // A start that ends at once writes its one line alone.
+  io_.Dbs.clear();
+  io_.TakeLog();
+  EXPECT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::NothingToBackUp);
+  EXPECT_TRUE(io_.Has("protocol line " + std::string(kNothingToBackUp)));
 }
 
 TEST_F(RunControllerTest, ErrorsEndWithBlinkSoundPageAndRedPopupUntilTheNextRun) {

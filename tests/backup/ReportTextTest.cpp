@@ -15,6 +15,9 @@ TEST(ReportLines, LoggedFormsAreByteExact) {
   EXPECT_EQ(ItemText("Problem", true), "<FONT color=\"#FF0000\">Problem</FONT>");
   EXPECT_EQ(ItemText("Prüfen", false), "Prüfen");
   EXPECT_EQ(FileLink("C:\\Ziel\\x\\"), "<a href=\"file://C:\\Ziel\\x\\\">C:\\Ziel\\x\\</a>");
+  // The link leads to the folder; its text is the path as it is.
+  EXPECT_EQ(FileLink("C:\\Daten #2 & Co\\"),
+            "<a href=\"file://C:\\Daten %232 &amp; Co\\\">C:\\Daten #2 &amp; Co\\</a>");
 }
 
 TEST(ReportLines, DateTimeTextLeavesOutMidnight) {

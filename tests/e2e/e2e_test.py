@@ -4,6 +4,7 @@
 Every archive the program writes is read back with python's zipfile, Info-ZIP
 unzip and 7-Zip, and its names are compared with the source tree."""
 import argparse
+import html.parser
 import os
 import re
 import shutil
@@ -11,6 +12,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import urllib.parse
 import zipfile
 
 ARGS = None
@@ -152,7 +154,8 @@ class CliEndToEnd(unittest.TestCase):
         self.assertTrue(lines[bad + 1].startswith(red('Problem in Tabelle "RECHNUNG" : Error 7016:  ')[:-7]))
         self.assertTrue(lines[bad + 2].startswith(red("Wenn sich diese Tabelle normal benutzen lässt")[:-7]))
         self.assertEqual(lines[bad + 3:bad + 6], [plain(f'Datenbank "{damaged_dir}" fertig.'), "<hr>", "<hr>"])
-        self.assertEqual(len(lines), 11 + 6, "two job blocks and nothing else")
+        self.assertTrue(lines[0].startswith(plain("Datenbank-Engine: eingebaute Engine (")), lines[0])
+        self.assertEqual(len(lines), 1 + 11 + 6, "the engine, two job blocks and nothing else")
         with open(os.path.join(inst.program, "DATABASEUTIL", "QUORVEL.htm"), "rb") as f:
             self.assertIn("Firma M\xfcller".encode("cp1252"), f.read())
 
@@ -178,12 +181,54 @@ class CliEndToEnd(unittest.TestCase):
         # A second run the same day points to the sets made today.
         again = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(sound))
         self.assertEqual(again.returncode, 0, again.stdout.decode("utf-8"))
-        top = [without_stamp(line) for line in inst.log_lines()[:6]]
-        self.assertEqual(top[2], plain("Alle Ziparchive der Datenbank finden Sie hier "
+        top = [without_stamp(line) for line in inst.log_lines()[:7]]
+        self.assertRegex(top[0], "^" + re.escape(plain("Datenbank-Engine: eingebaute Engine (" + winpath(inst.program)))
+                         + r"\\ACE(32|64)\.DLL nicht vorhanden\)$", "the run names its engine first")
+        self.assertEqual(top[3], plain("Alle Ziparchive der Datenbank finden Sie hier "
                                        + link(root + "DATABASEBACKUP\\ZIP\\") + "."))
-        self.assertEqual(top[3], plain("Alle Ziparchive der anderen Dateien finden Sie hier "
+        self.assertEqual(top[4], plain("Alle Ziparchive der anderen Dateien finden Sie hier "
                                        + link(root + "DATABASEBACKUP\\ZIPOTHER\\") + "."))
         self.assertEqual(len(os.listdir(os.path.join(sound_tree, "ZIP"))), 1)
+
+    def test_links_of_the_protocol_page_lead_to_folders_whose_names_hold_markup_characters(self):
+        inst = Installation(ARGS.work, "zeichen")
+        folders = [inst.database(name) for name in ("Daten #2 & Co", "50% Rabatt; O'Brien &amp; Söhne")]
+        args = ["run", "--target", winpath(inst.target)]
+        for folder in folders:
+            args += ["--db", winpath(folder)]
+        result = inst.cli(*args)
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 0, out)
+        self.assertIn('Datenbank "' + winpath(folders[0]) + '\\" überprüfen..', out, "the console shows plain text")
+
+        class Links(html.parser.HTMLParser):
+            def __init__(self):
+                super().__init__()
+                self.links, self.href, self.text = [], None, ""
+
+            def handle_starttag(self, tag, attrs):
+                if tag == "a":
+                    self.href, self.text = dict(attrs)["href"], ""
+
+            def handle_data(self, data):
+                self.text += data if self.href is not None else ""
+
+            def handle_endtag(self, tag):
+                if tag == "a":
+                    self.links.append((self.href, self.text))
+                    self.href = None
+
+        page = Links()
+        with open(os.path.join(inst.program, "DATABASEUTIL", "QUORVEL.htm"), "rb") as f:
+            page.feed(f.read().decode("cp1252"))
+        self.assertGreaterEqual(len(page.links), 2 * 4, page.links)
+        for href, text in page.links:
+            url = urllib.parse.urlsplit(href)
+            self.assertEqual((url.scheme, url.query, url.fragment), ("file", "", ""), href)
+            path = urllib.parse.unquote(url.netloc + url.path)
+            self.assertEqual(path, text, "the link's text is the path it leads to")
+            self.assertTrue(path.startswith(winpath(inst.target)), path)
+            self.assertTrue(os.path.exists(path[2:].replace("\\", "/")), path)
 
     def test_missing_target(self):
         inst = Installation(ARGS.work, "ohneziel")

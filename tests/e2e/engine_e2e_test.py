@@ -12,7 +12,7 @@ import sys
 import unittest
 
 import e2e_test
-from e2e_test import Installation, red, run_captured, winpath, without_stamp
+from e2e_test import Installation, plain, red, run_captured, winpath, without_stamp
 
 ARGS = None
 SETTINGS = ["AdsCacheOpenCursors", "AdsSetDateFormat", "AdsSetDecimals", "AdsShowDeleted", "AdsSetServerType"]
@@ -20,8 +20,10 @@ SETTINGS = ["AdsCacheOpenCursors", "AdsSetDateFormat", "AdsSetDecimals", "AdsSho
 
 def structure_calls(fields, index_segments):
     """The calls that read an open table's structure, in the engine's order."""
-    calls = ["AdsGetRecordLength", "AdsGetTableOpenOptions", "AdsGetAllIndexes", "AdsGetIndexPageSize",
-             "AdsGetBookmarkLength", "AdsGetNumFields"]
+    calls = ["AdsGetRecordLength", "AdsGetTableOpenOptions", "AdsGetAllIndexes"]
+    # The page size is asked of the first index order, where there is one.
+    calls += ["AdsGetIndexPageSize"] if index_segments else []
+    calls += ["AdsGetBookmarkLength", "AdsGetNumFields"]
     calls += ["AdsGetFieldName", "AdsGetFieldType", "AdsGetFieldLength", "AdsGetFieldDecimals"] * fields
     calls.append("AdsGetNumIndexes")
     for segments in index_segments:
@@ -30,8 +32,23 @@ def structure_calls(fields, index_segments):
     return calls + ["AdsGotoBOF"]
 
 
-# The stand-in's tables: fields ID and NAME, indexes on ID and on NAME+ID.
+# The stand-in's tables: fields ID and NAME; with an index file, indexes on ID
+# and on NAME+ID, without one (NOTIZEN) none.
 SOUND_TABLE = structure_calls(2, [1, 2])
+TABLE_WITHOUT_INDEX = structure_calls(2, [])
+SELF_CHECK_FOLDER = "\\Quorvel-Selbsttest-"
+
+
+def split_self_check(calls):
+    """The calls of the self-check that proves the DLL when it is loaded (from
+    the connection to its own folder to its end), and all others."""
+    own, work, inside = [], [], False
+    for c in calls:
+        inside = inside or (c.name == "AdsConnect60" and SELF_CHECK_FOLDER in c.args["path"])
+        (own if inside else work).append(c)
+        if c.name == "AdsDisconnect":
+            inside = False
+    return own, work
 
 
 class Call:
@@ -67,11 +84,15 @@ class EngineInstallation(Installation):
             env["WINEPATH"] = extra_path
         return run_captured([ARGS.wine, self.exe, *args], env=env, cwd=cwd)
 
-    def calls(self):
+    def all_calls(self):
         if not os.path.exists(self.record):
             return []
         with open(self.record, encoding="cp1252") as f:
             return [Call(line) for line in f.read().splitlines()]
+
+    def calls(self):
+        """The calls of the work, without the self-check."""
+        return split_self_check(self.all_calls())[1]
 
 
 def calls_of_table(calls, table):
@@ -93,7 +114,7 @@ class EngineDllEndToEnd(unittest.TestCase):
         inst.place_dll(inst.program)
         db = inst.database("Firma Meier")
         inst.set_script("fail AdsOpenTable KUNDEN.ADT 7016 Error 7016:  Corrupt table  KUNDEN.ADT\n"
-                        "fail AdsGetFieldType ARTIKEL.ADT 7123 Error 7123:  Unrecognized field type  ARTIKEL\n"
+                        "fail AdsGetFieldType ARTIKEL.ADT*!Selbsttest 7123 Error 7123:  Unrecognized field type  ARTIKEL\n"
                         "fail AdsCloseTable NOTIZEN.ADT 5018 Error 5018:  Invalid handle\n")
         result = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(db))
         out = result.stdout.decode("utf-8")
@@ -133,7 +154,7 @@ class EngineDllEndToEnd(unittest.TestCase):
         self.assertEqual([c.name for c in artikel_calls],
                          ["AdsOpenTable"] + SOUND_TABLE[:8] + ["AdsGetLastError", "AdsCloseTable"])
         notizen_calls = calls_of_table(calls, "NOTIZEN.ADT")
-        self.assertEqual([c.name for c in notizen_calls], ["AdsOpenTable"] + SOUND_TABLE + ["AdsCloseTable"])
+        self.assertEqual([c.name for c in notizen_calls], ["AdsOpenTable"] + TABLE_WITHOUT_INDEX + ["AdsCloseTable"])
         open_args = notizen_calls[0].args
         self.assertEqual((open_args["alias"], open_args["type"], open_args["char"], open_args["lock"],
                           open_args["rights"], open_args["options"]), ("NULL", "3", "1", "1", "1", "0"))
@@ -194,7 +215,7 @@ class EngineDllEndToEnd(unittest.TestCase):
         inst.place_dll(inst.program, "other")
         listing = inst.cli_with("list").stdout.decode("utf-8")
         self.assertIn("Datenbank-Engine: eingebaute Engine\r\n  Grund: " + dll_path + " ist eine ", listing)
-        self.assertEqual(inst.calls(), [], "a refused DLL is never called")
+        self.assertEqual(inst.all_calls(), [], "a refused DLL is never called")
 
     def test_a_planted_dll_is_never_loaded(self):
         inst = EngineInstallation(ARGS.work, "dll-fremd")
@@ -211,6 +232,44 @@ class EngineDllEndToEnd(unittest.TestCase):
         self.assertEqual(automatic.returncode, 0)
         self.assertEqual(automatic.stdout.decode("utf-8").count("OK      "), 3)
         self.assertEqual(inst.calls(), [])
+
+    def test_a_dll_proves_itself_before_it_checks_a_table(self):
+        inst = EngineInstallation(ARGS.work, "dll-selbsttest")
+        inst.place_dll(inst.program)
+        db = inst.database("Firma Meier")
+        result = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(db))
+        out = result.stdout.decode("utf-8")
+        self.assertEqual(result.returncode, 0, out)
+        own, work = split_self_check(inst.all_calls())
+        self.assertEqual([vars(c) for c in inst.all_calls()[:len(own)]], [vars(c) for c in own],
+                         "the self-check comes before everything else")
+        folder = own[0].args["path"]
+        self.assertFalse(os.path.exists(folder[2:].replace("\\", "/")), "its folder is gone")
+        opened = [c.args["path"][len(folder):] for c in own if c.name == "AdsOpenTable"]
+        self.assertEqual(opened, ["NOTIZEN.ADT", "ARTIKEL.ADT", "ARTIKEL.ADT"])
+        created = [c for c in own if c.name == "AdsCreateIndex61"]
+        self.assertEqual([(c.args["tag"], c.args["expression"], c.args["options"]) for c in created],
+                         [("NR", "NR", "2")])
+        self.assertEqual([c.name for c in work[:5]], SETTINGS)
+        engine = "Datenbank-Engine: " + winpath(inst.program) + "\\" + ARGS.dll_name + ", Version 12.0a (Stand-in engine)"
+        log = [without_stamp(line) for line in inst.log_lines()]
+        self.assertEqual(log[0], plain(engine), "the run's protocol names the engine first")
+
+        # A DLL that fails it is passed over, and says why.
+        inst.set_script("fail AdsCreateIndex61 * 5175 Error 5175:  Other collation\n")
+        reason = (winpath(inst.program) + "\\" + ARGS.dll_name + " besteht den Selbsttest nicht: das Anlegen "
+                  "des Index NR von ARTIKEL.ADT scheitert (Error 5175:  Other collation)")
+        demanded = inst.cli_with("run", "--engine", "dll", "--target", winpath(inst.target), "--db", winpath(db))
+        self.assertEqual(demanded.returncode, 2)
+        self.assertEqual(demanded.stderr.decode("utf-8"),
+                         "FEHLER: Keine verwendbare " + ARGS.dll_name + " gefunden: " + reason + "\r\n")
+        automatic = inst.cli_with("run", "--target", winpath(inst.target), "--db", winpath(db))
+        out = automatic.stdout.decode("utf-8")
+        self.assertEqual(automatic.returncode, 0, out)
+        self.assertIn("Datenbank-Engine: eingebaute Engine\r\n  Grund: " + reason + "\r\n", out)
+        log = [without_stamp(line) for line in inst.log_lines()]
+        self.assertEqual(log[0], plain("Datenbank-Engine: eingebaute Engine (" + reason + ")"))
+        self.assertEqual(inst.calls(), [], "the work went to the built-in engine")
 
     def test_the_engine_can_be_chosen(self):
         inst = EngineInstallation(ARGS.work, "dll-wahl")

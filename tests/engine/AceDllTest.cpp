@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <set>
 #include <thread>
 
 #include "StandInEngine.h"
 #include "engine/AceDllProvider.h"
+#include "engine/AceDllSelfCheck.h"
 #include "engine/AdsDataset.h"
+#include "engine/BuiltinEngine.h"
+#include "engine/SelfCheckTables.h"
 
 namespace qv {
 namespace {
@@ -74,32 +78,71 @@ TEST_F(AceDllTest, TheDllTellsItsPathAndVersion) {
   EXPECT_EQ(version.Description, "Lokaler Testserver");
 }
 
-TEST_F(AceDllTest, OpeningATableMakesTheEngineCallsInOrderWithTheirArguments) {
+// The calls that open a table with the stand-in's two fields and one index
+// order per entry of segments (its number of segments), as the engine wants
+// them: the page size asked of the first index order, segments from 0.
+std::vector<std::string> OpenSequence(const std::vector<int>& segments) {
+  std::vector<std::string> calls = {"AdsOpenTable", "AdsGetRecordLength", "AdsGetTableOpenOptions",
+                                    "AdsGetAllIndexes"};
+  if (!segments.empty()) calls.push_back("AdsGetIndexPageSize");
+  calls.insert(calls.end(), {"AdsGetBookmarkLength", "AdsGetNumFields"});
+  for (int field = 0; field < 2; ++field)
+    calls.insert(calls.end(), {"AdsGetFieldName", "AdsGetFieldType", "AdsGetFieldLength",
+                               "AdsGetFieldDecimals"});
+  calls.push_back("AdsGetNumIndexes");
+  for (int count : segments) {
+    calls.insert(calls.end(), {"AdsGetIndexName", "AdsGetNumSegments"});
+    calls.insert(calls.end(), count, "AdsGetSegmentFieldname");
+    calls.insert(calls.end(), {"AdsIsIndexUnique", "AdsIsIndexDescending", "AdsIsIndexPrimaryKey"});
+  }
+  calls.insert(calls.end(), {"AdsGotoBOF", "AdsCloseTable"});
+  return calls;
+}
+
+TEST_F(AceDllTest, TablesWithTwoIndexesOneOrNoneOpenInTheEnginesOrder) {
+  test::WriteBytes(data_ / "KUNDEN.adi", "an index file of the engine");
+  test::WriteBytes(data_ / "ARTIKEL.ADT", "table");
+  // ARTIKEL gets its one index from the engine itself, as the self-check does.
+  ASSERT_EQ(OpenError("ARTIKEL.ADT"), "");
+  TAdsHandle index = 0;
+  ASSERT_EQ(dll_->CreateIndex61(table_.Handle(), "NR", "NR", index), 0u);
+  EXPECT_EQ(index & 0xFF, 1u) << "an index order's handle";
+  table_.Close();
+  struct TCase {
+    std::string Table;
+    std::vector<int> Segments;
+    std::vector<std::vector<std::string>> Fields;
+  };
+  for (const TCase& c : {TCase{"KUNDEN.ADT", {1, 2}, {{"ID"}, {"NAME", "ID"}}},
+                         TCase{"ARTIKEL.ADT", {1}, {{"NR"}}}, TCase{"NOTIZEN.ADT", {}, {}}}) {
+    SCOPED_TRACE(c.Table);
+    engine_.ClearCalls();
+    ASSERT_EQ(OpenError(c.Table), "");
+    std::vector<std::vector<std::string>> fields;
+    for (const TAdsIndexDef& def : table_.Indexes()) fields.push_back(def.Fields);
+    EXPECT_EQ(fields, c.Fields);
+    table_.Close();
+    std::vector<TEngineCall> calls = engine_.Calls();
+    EXPECT_EQ(TStandInEngine::Names(calls), OpenSequence(c.Segments));
+    std::set<std::string> indexHandles;
+    for (const TEngineCall& call : calls) {
+      if (call.Name == "AdsGetIndexPageSize") EXPECT_NE(call["handle"], calls[1]["handle"]);
+      if (call.Name == "AdsGetSegmentFieldname") indexHandles.insert(call["handle"]);
+    }
+    EXPECT_EQ(indexHandles.size(), c.Segments.size()) << "the handles AdsGetAllIndexes gave";
+  }
+}
+
+TEST_F(AceDllTest, OpeningATableMakesTheEngineCallsWithTheirArguments) {
+  test::WriteBytes(data_ / "KUNDEN.adi", "an index file of the engine");
   ASSERT_EQ(OpenError("KUNDEN.ADT"), "");
   TAdsHandle connectionHandle = connection_.Handle();
   table_.Close();
   connection_.Disconnect();
   std::vector<TEngineCall> calls = engine_.Calls();
-  std::vector<std::string> names;
-  for (const TEngineCall& call : calls) names.push_back(call.Name);
-  std::vector<std::string> field = {"AdsGetFieldName", "AdsGetFieldType", "AdsGetFieldLength",
-                                    "AdsGetFieldDecimals"};
-  std::vector<std::string> expected = {
-      "AdsConnect60",     "AdsOpenTable",        "AdsGetRecordLength",   "AdsGetTableOpenOptions",
-      "AdsGetAllIndexes", "AdsGetIndexPageSize", "AdsGetBookmarkLength", "AdsGetNumFields"};
-  for (int i = 0; i < 2; ++i) expected.insert(expected.end(), field.begin(), field.end());
-  expected.push_back("AdsGetNumIndexes");
-  for (int segments : {1, 2}) {
-    expected.push_back("AdsGetIndexName");
-    expected.push_back("AdsGetNumSegments");
-    for (int s = 0; s < segments; ++s) expected.push_back("AdsGetSegmentFieldname");
-    for (const char* flag : {"AdsIsIndexUnique", "AdsIsIndexDescending", "AdsIsIndexPrimaryKey"})
-      expected.push_back(flag);
-  }
-  for (const char* last : {"AdsGotoBOF", "AdsCloseTable", "AdsDisconnect"})
-    expected.push_back(last);
-  EXPECT_EQ(names, expected);
-  ASSERT_EQ(calls.size(), expected.size());
+  ASSERT_EQ(calls.size(), OpenSequence({1, 2}).size() + 2);
+  EXPECT_EQ(calls.front().Name, "AdsConnect60");
+  EXPECT_EQ(calls.back().Name, "AdsDisconnect");
 
   const TEngineCall& connect = calls[0];
   EXPECT_EQ(connect["path"], data_.Path());
@@ -125,6 +168,7 @@ TEST_F(AceDllTest, OpeningATableMakesTheEngineCallsInOrderWithTheirArguments) {
   std::set<std::string> indexHandles;
   for (std::size_t i = 2; i < calls.size() - 1; ++i) {
     bool onIndex = calls[i].Name.starts_with("AdsIsIndex") || calls[i].Name == "AdsGetIndexName" ||
+                   calls[i].Name == "AdsGetIndexPageSize" ||
                    calls[i].Name.find("Segment") != std::string::npos;
     if (onIndex) {
       indexHandles.insert(calls[i]["handle"]);
@@ -140,6 +184,10 @@ TEST_F(AceDllTest, OpeningATableMakesTheEngineCallsInOrderWithTheirArguments) {
   EXPECT_EQ(calls[11]["field"], "ID");
   EXPECT_EQ(calls[12]["field"], "2");
   EXPECT_EQ(calls[13]["field"], "NAME");
+  std::vector<std::string> segments;
+  for (const TEngineCall& call : calls)
+    if (call.Name == "AdsGetSegmentFieldname") segments.push_back(call["segment"]);
+  EXPECT_EQ(segments, (std::vector<std::string>{"0", "0", "1"}));
 
   ASSERT_EQ(table_.Fields().size(), 2u);
   EXPECT_EQ(table_.Fields()[1].Name, "NAME");
@@ -150,6 +198,34 @@ TEST_F(AceDllTest, OpeningATableMakesTheEngineCallsInOrderWithTheirArguments) {
   EXPECT_EQ(table_.Indexes()[1].Fields, (std::vector<std::string>{"NAME", "ID"}));
   EXPECT_TRUE(table_.Indexes()[0].Unique && table_.Indexes()[0].PrimaryKey);
   EXPECT_TRUE(table_.Indexes()[1].Descending && !table_.Indexes()[1].Unique);
+}
+
+// The calls as an older build made them, which the real engine refuses.
+TEST_F(AceDllTest, TheTablesHandleAndSegmentsFromOneAreRefusedAsByTheRealEngine) {
+  test::WriteBytes(data_ / "KUNDEN.adi", "an index file of the engine");
+  ASSERT_EQ(OpenError("KUNDEN.ADT"), "");
+  std::uint32_t pageSize = 0;
+  std::uint32_t code = 0;
+  std::string text;
+  EXPECT_EQ(dll_->GetIndexPageSize(table_.Handle(), pageSize), 5014u);
+  dll_->GetLastError(code, text);
+  EXPECT_EQ(text,
+            "Error 5014:  Advantage does not have an index open with the specified handle.  The "
+            "handle must be to an index order.");
+  std::vector<TAdsHandle> indexes(ADS_MAX_INDEXES);
+  ASSERT_EQ(dll_->GetAllIndexes(table_.Handle(), indexes), 0u);
+  ASSERT_EQ(indexes.size(), 2u);
+  EXPECT_EQ(dll_->GetIndexPageSize(indexes[0], pageSize), 0u);
+  EXPECT_EQ(pageSize, 512u);
+  std::string field;
+  EXPECT_EQ(dll_->GetSegmentFieldname(indexes[0], 0, field), 0u);
+  EXPECT_EQ(field, "ID");
+  EXPECT_EQ(dll_->GetSegmentFieldname(indexes[0], 1, field), 5030u) << "segment = count";
+  dll_->GetLastError(code, text);
+  EXPECT_EQ(text,
+            "Error 5030:  The field number specified was invalid for the specified table.  No "
+            "such column in index expression.");
+  EXPECT_EQ(dll_->GetIndexName(table_.Handle(), field), 5014u);
 }
 
 TEST_F(AceDllTest, FailuresCarryTheEngineTextAskedOnTheSameThread) {
@@ -296,6 +372,91 @@ TEST_F(AceDllTest, TwoThreadsEachOwnTheirConnection) {
   EXPECT_EQ(threads.size(), 2u);
 }
 
+TEST_F(AceDllTest, TheSelfCheckOpensTheCarriedTablesAndLeavesNothingBehind) {
+  EXPECT_EQ(SelfCheckFailure(*dll_), "");
+  std::vector<TEngineCall> calls = engine_.SelfCheckCalls();
+  ASSERT_FALSE(calls.empty());
+  EXPECT_TRUE(engine_.WorkCalls().empty());
+  std::string folder = calls[0]["path"];
+  std::vector<std::string> expected = {"AdsConnect60"};
+  for (const std::vector<std::string>& part :
+       {OpenSequence({}), OpenSequence({}), OpenSequence({1}), {"AdsDisconnect"}})
+    expected.insert(expected.end(), part.begin(), part.end());
+  // ARTIKEL's index is built while it is open, before it is closed.
+  expected.insert(expected.begin() + 1 + 2 * OpenSequence({}).size() - 1, "AdsCreateIndex61");
+  EXPECT_EQ(TStandInEngine::Names(calls), expected);
+  std::vector<std::string> opened;
+  for (const TEngineCall& call : calls)
+    if (call.Name == "AdsOpenTable") opened.push_back(call["path"]);
+  EXPECT_EQ(opened, (std::vector<std::string>{folder + "NOTIZEN.ADT", folder + "ARTIKEL.ADT",
+                                              folder + "ARTIKEL.ADT"}));
+  const TEngineCall& create = *std::find_if(calls.begin(), calls.end(), [](const TEngineCall& c) {
+    return c.Name == "AdsCreateIndex61";
+  });
+  EXPECT_EQ(create.Args, (std::map<std::string, std::string>{{"handle", create["handle"]},
+                                                             {"file", "NULL"},
+                                                             {"tag", "NR"},
+                                                             {"expression", "NR"},
+                                                             {"condition", ""},
+                                                             {"while", ""},
+                                                             {"options", "2"},
+                                                             {"pagesize", "512"}}));
+  EXPECT_FALSE(test::Exists(folder)) << folder;
+}
+
+TEST_F(AceDllTest, AFailingStepOfTheSelfCheckIsNamedWithTheEnginesText) {
+  struct TCase {
+    std::string Script;
+    std::string Failure;
+  };
+  const std::string corrupt = "7016 Error 7016:  Corrupt table";
+  for (const TCase& c : {
+           TCase{"fail AdsConnect60 * 6420 Error 6420:  Discovery failure",
+                 "das Verbinden mit dem Testordner scheitert (Error 6420:  Discovery failure)"},
+           TCase{"fail AdsGetAllIndexes NOTIZEN.ADT " + corrupt,
+                 "das Öffnen von NOTIZEN.ADT scheitert (Error 7016:  Corrupt table)"},
+           TCase{"fail AdsOpenTable ARTIKEL.ADT " + corrupt,
+                 "das Öffnen von ARTIKEL.ADT scheitert (Error 7016:  Corrupt table)"},
+           TCase{"fail AdsCreateIndex61 * 5175 Error 5175:  Other collation",
+                 "das Anlegen des Index NR von ARTIKEL.ADT scheitert (Error 5175:  Other "
+                 "collation)"},
+           TCase{"fail AdsGetIndexPageSize * 5014 Error 5014:  No index order",
+                 "das Öffnen von ARTIKEL.ADT mit Index scheitert (Error 5014:  No index order)"},
+       }) {
+    SCOPED_TRACE(c.Script);
+    engine_.Script(c.Script + "\r\n");
+    engine_.ClearCalls();
+    EXPECT_EQ(SelfCheckFailure(*dll_), c.Failure);
+    std::vector<TEngineCall> calls = engine_.SelfCheckCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_FALSE(test::Exists(calls[0]["path"])) << "the folder is removed after a failure too";
+  }
+}
+
+// The carried tables are the engine's own: byte for byte the fixtures it
+// wrote, and the built-in engine opens them as well.
+TEST(SelfCheckTables, AreTheTablesTheEngineWrote) {
+  test::TTempDir folder;
+  std::vector<std::string> names;
+  for (const TEmbeddedFile& file : SelfCheckTableFiles()) {
+    std::string bytes(reinterpret_cast<const char*>(file.Bytes), file.Size);
+    EXPECT_EQ(bytes, test::ReadBytes(test::TestDataDir() + "adt\\engine12\\" + file.Name))
+        << file.Name;
+    test::WriteBytes(folder / file.Name, bytes);
+    names.push_back(file.Name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"NOTIZEN.ADT", "NOTIZEN.adm", "ARTIKEL.ADT"}));
+  TAdsConnection connection(BuiltinAdsProvider());
+  connection.ConnectPath = folder.Path();
+  TAdsTable table(BuiltinAdsProvider());
+  table.Connection = &connection;
+  for (const char* name : {kSelfCheckMemoTable, kSelfCheckIndexedTable}) {
+    table.TableName = name;
+    EXPECT_NO_THROW(table.Open()) << name;
+    table.Close();
+  }
+}
+
 class AceDllSearchTest : public testing::Test {
  protected:
   TTempDir work_;
@@ -323,6 +484,26 @@ TEST_F(AceDllSearchTest, OnlyAUsableDllIsTakenAndEveryRefusalSaysWhy) {
                                     "-DLL; dieses Programm braucht eine " + own + "-DLL");
   EXPECT_EQ(search.Refusals[4], garbage + name + " ist keine DLL");
   EXPECT_TRUE(engine_.Calls().empty()) << "no refused DLL was ever called";
+}
+
+TEST_F(AceDllSearchTest, ADllThatFailsTheSelfCheckIsPassedOverWithTheReason) {
+  std::string first = work_ / "Erster\\";
+  std::string second = work_ / "Zweiter\\";
+  TStandInEngine::PlaceIn(first);
+  TStandInEngine::PlaceIn(second);
+  engine_.Script("fail AdsGetSegmentFieldname * 5030 Error 5030:  No such column\r\n");
+  TAceDllSearch search = TAceDllProvider::Load({first, second});
+  EXPECT_FALSE(search.Provider);
+  std::string reason =
+      " besteht den Selbsttest nicht: das Öffnen von ARTIKEL.ADT mit Index scheitert (Error "
+      "5030:  No such column)";
+  EXPECT_EQ(search.Refusals,
+            (std::vector<std::string>{first + TStandInEngine::DllName() + reason,
+                                      second + TStandInEngine::DllName() + reason}));
+  engine_.Script("");
+  search = TAceDllProvider::Load({first, second});
+  ASSERT_TRUE(search.Provider);
+  EXPECT_TRUE(search.Refusals.empty());
 }
 
 TEST_F(AceDllSearchTest, TheFirstUsableFolderWins) {

@@ -100,6 +100,31 @@ TEST_F(AdsDatasetTest, FieldsAreFoundByNameInAnyCase) {
   EXPECT_NE(provider_->GetFieldType(table.Handle(), "SEITE", unknown), 0u);
 }
 
+// It reports no index orders, and answers index calls as the office
+// application's engine answers them for a table's handle.
+TEST_F(AdsDatasetTest, IndexCallsOnTheTablesHandleAreRefusedAsByTheRealEngine) {
+  TOpenedTable opened(*provider_, "KUNDEN.ADT");
+  EXPECT_TRUE(opened.Table.Indexes().empty());
+  TAdsHandle table = opened.Table.Handle();
+  std::uint32_t size = 0;
+  std::uint16_t count = 0;
+  std::string text;
+  bool flag = false;
+  const std::string expected =
+      "Error 5014:  Advantage does not have an index open with the specified handle.  The handle "
+      "must be to an index order.";
+  for (std::uint32_t result :
+       {provider_->GetIndexPageSize(table, size), provider_->GetIndexName(table, text),
+        provider_->GetNumSegments(table, count), provider_->GetSegmentFieldname(table, 0, text),
+        provider_->IsIndexUnique(table, flag)}) {
+    EXPECT_EQ(result, 5014u);
+    std::uint32_t code = 0;
+    provider_->GetLastError(code, text);
+    EXPECT_EQ(code, 5014u);
+    EXPECT_EQ(text, expected);
+  }
+}
+
 TEST_F(AdsDatasetTest, ErrorsCarryTheEngineText) {
   TAdsConnection connection(*provider_);
   connection.ConnectPath = "C:\\check\\";

@@ -82,13 +82,34 @@ class TStandInEngine {
     return calls;
   }
 
-  std::vector<std::string> CallNames() const {
+  std::vector<std::string> CallNames() const { return Names(Calls()); }
+
+  static std::vector<std::string> Names(const std::vector<TEngineCall>& calls) {
     std::vector<std::string> names;
-    for (const TEngineCall& call : Calls()) names.push_back(call.Name);
+    for (const TEngineCall& call : calls) names.push_back(call.Name);
     return names;
   }
 
+  // The calls of the self-check that proved the DLL when it was loaded: from
+  // the connection to its own folder up to that connection's end.
+  std::vector<TEngineCall> SelfCheckCalls() const { return SplitSelfCheck(true); }
+  // Every other call: the work the DLL was loaded for.
+  std::vector<TEngineCall> WorkCalls() const { return SplitSelfCheck(false); }
+
  private:
+  std::vector<TEngineCall> SplitSelfCheck(bool selfCheck) const {
+    std::vector<TEngineCall> found;
+    bool inSelfCheck = false;
+    for (const TEngineCall& call : Calls()) {
+      if (call.Name == "AdsConnect60" &&
+          call["path"].find("\\Quorvel-Selbsttest-") != std::string::npos)
+        inSelfCheck = true;
+      if (inSelfCheck == selfCheck) found.push_back(call);
+      if (call.Name == "AdsDisconnect") inSelfCheck = false;
+    }
+    return found;
+  }
+
   std::string script_;
   std::string log_;
 };

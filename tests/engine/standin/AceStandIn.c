@@ -3,9 +3,14 @@
    files named by the environment:
      QV_ACE_LOG     every call is appended as "thread|Call|arg=value|..."
      QV_ACE_SCRIPT  lines "fail <Call> <match> <code> <text>" make a call fail
-                    when the path it concerns contains <match> ("*": always);
+                    when the path it concerns contains <match> ("*": always;
+                    "A*!B": contains A and not B);
                     "version <major> <minor> <letter> <description>".
-   Both are read on every call, so that a test can change them at any time. */
+   Both are read on every call, so that a test can change them at any time.
+   Like the real engine, it answers an index call made with a table's handle
+   with 5014 and counts an index's segments from 0. A table's index orders
+   come from the index file beside it: none without one, the tag that
+   AdsCreateIndex61 built, or else the two of kIndexNames. */
 #define __USE_MINGW_ANSI_STDIO 1
 #include <windows.h>
 
@@ -44,6 +49,13 @@ static char g_connections[SLOTS][MAX_PATH];
 static char g_tables[SLOTS][MAX_PATH];
 static int g_used[2][SLOTS];
 static volatile LONG g_met;
+
+/* Index orders of an open table: kFixedIndexes, none, or the one tag built
+   by AdsCreateIndex61 (name and expression in g_builtIndex). */
+#define FIXED_INDEXES 2
+static int g_indexCount[SLOTS];
+static char g_builtIndex[SLOTS][2][64];
+static const char kBuiltIndexMark[] = "stand-in index ";
 
 static _Thread_local U32 t_code;
 static _Thread_local char t_text[2048];
@@ -84,6 +96,23 @@ static void Record(const char* call, const char* format, ...) {
   LeaveCriticalSection(&g_lock);
 }
 
+/* Whether subject fits match: every "*"-separated part must appear in it, a
+   part behind "!" must not; "*" alone fits everything. */
+static int Matches(const char* match, const char* subject) {
+  while (*match) {
+    size_t length = strcspn(match, "*");
+    if (length > 0) {
+      int negated = match[0] == '!';
+      char part[MAX_PATH];
+      snprintf(part, sizeof part, "%.*s", (int)(length - (size_t)negated), match + negated);
+      int found = subject && strstr(subject, part) != NULL;
+      if (found == negated) return 0;
+    }
+    match += length + (match[length] == '*');
+  }
+  return 1;
+}
+
 /* Finds the script line "<keyword> <call> ..." whose match fits subject; the
    rest of the line after the call goes to rest. */
 static int ScriptLine(const char* keyword, const char* call, const char* subject, char* rest,
@@ -106,7 +135,7 @@ static int ScriptLine(const char* keyword, const char* call, const char* subject
     }
     if (sscanf(line, "%63s %63s %259s %n", word, name, match, &used) != 3) continue;
     if (strcmp(word, keyword) || strcmp(name, call)) continue;
-    if (strcmp(match, "*") && (!subject || !strstr(subject, match))) continue;
+    if (!Matches(match, subject)) continue;
     snprintf(rest, room, "%s", line + used);
     found = 1;
   }
@@ -150,6 +179,40 @@ static const char* TablePath(H handle) {
 static int IndexNumber(H index) { return (int)(index & 0xFF) - 1; }
 
 static U32 BadHandle(void) { return Fail(5018, "Error 5018:  Invalid handle.  stand-in"); }
+
+static U32 NotAnIndexOrder(void) {
+  return Fail(5014,
+              "Error 5014:  Advantage does not have an index open with the specified handle.  "
+              "The handle must be to an index order.");
+}
+
+/* The table's index file: its path with the extension ".adi". */
+static void IndexFilePath(const char* table, char* path, size_t room) {
+  snprintf(path, room, "%s", table);
+  char* dot = strrchr(path, '.');
+  char* slash = strrchr(path, '\\');
+  if (dot && (!slash || dot > slash)) *dot = 0;
+  if (strlen(path) + 5 <= room) strcat(path, ".adi");
+}
+
+/* Finds the index orders of the table in slot from the file beside it. */
+static void ReadIndexes(int slot, const char* table) {
+  char path[MAX_PATH], head[160] = {0};
+  IndexFilePath(table, path, sizeof path);
+  FILE* f = fopen(path, "rb");
+  g_indexCount[slot] = 0;
+  if (!f) return;
+  size_t n = fread(head, 1, sizeof head - 1, f);
+  fclose(f);
+  head[n] = 0;
+  g_indexCount[slot] = FIXED_INDEXES;
+  if (strncmp(head, kBuiltIndexMark, strlen(kBuiltIndexMark)) == 0 &&
+      sscanf(head + strlen(kBuiltIndexMark), "%63s %63s", g_builtIndex[slot][0],
+             g_builtIndex[slot][1]) == 2)
+    g_indexCount[slot] = 1;
+}
+
+static int IsBuiltIndex(int slot) { return g_indexCount[slot] == 1; }
 
 static H Store(int kind, const char* path, H tag) {
   H handle = 0;
@@ -243,6 +306,7 @@ API AdsOpenTable(H connection, U8* path, U8* alias, U16 type, U16 charType, U16 
   U32 result = Scripted("AdsOpenTable", (const char*)path);
   if (result) return result;
   *table = Store(1, (const char*)path, TABLE_TAG);
+  if (*table) ReadIndexes(Slot(*table, TABLE_TAG, 1), (const char*)path);
   return 0;
 }
 
@@ -251,6 +315,8 @@ API AdsOpenTable(H connection, U8* path, U8* alias, U16 type, U16 charType, U16 
 #define TABLE_CALL(name, handle, format, ...)                                       \
   Record(name, "|handle=%llx" format, (unsigned long long)(handle), ##__VA_ARGS__); \
   const char* path = TablePath((handle) & ~(H)0xFF);                                \
+  int slot = Slot((handle) & ~(H)0xFF, TABLE_TAG, 1);                               \
+  (void)slot;                                                                       \
   if (!path) return BadHandle();                                                    \
   U32 result = Scripted(name, path);                                                \
   if (result) return result
@@ -269,16 +335,9 @@ API AdsGetTableOpenOptions(H table, U32* options) {
 
 API AdsGetAllIndexes(H table, H* indexes, U16* count) {
   TABLE_CALL("AdsGetAllIndexes", table, "|room=%u", *count);
-  if (*count < 2) return Fail(5005, "Error 5005:  Insufficient buffer.  stand-in");
-  indexes[0] = table | 1;
-  indexes[1] = table | 2;
-  *count = 2;
-  return 0;
-}
-
-API AdsGetIndexPageSize(H table, U32* size) {
-  TABLE_CALL("AdsGetIndexPageSize", table, "");
-  *size = 512;
+  if (*count < g_indexCount[slot]) return Fail(5005, "Error 5005:  Insufficient buffer.  stand-in");
+  for (int i = 0; i < g_indexCount[slot]; ++i) indexes[i] = table | (H)(i + 1);
+  *count = (U16)g_indexCount[slot];
   return 0;
 }
 
@@ -331,48 +390,82 @@ API AdsGetFieldDecimals(H table, U8* field, U16* decimals) {
 
 API AdsGetNumIndexes(H table, U16* count) {
   TABLE_CALL("AdsGetNumIndexes", table, "");
-  *count = 2;
+  *count = (U16)g_indexCount[slot];
   return 0;
 }
 
+/* A call on an index order: the table's own handle is refused as the real
+   engine refuses it. */
 #define INDEX_CALL(name, format, ...)             \
   TABLE_CALL(name, index, format, ##__VA_ARGS__); \
   int number = IndexNumber(index);                \
-  if (number < 0 || number > 1) return BadHandle()
+  if (number < 0 || number >= g_indexCount[slot]) return NotAnIndexOrder()
+
+API AdsGetIndexPageSize(H index, U32* size) {
+  INDEX_CALL("AdsGetIndexPageSize", "");
+  (void)number;
+  *size = 512;
+  return 0;
+}
 
 API AdsGetIndexName(H index, U8* buffer, U16* length) {
   INDEX_CALL("AdsGetIndexName", "|room=%u", *length);
+  if (IsBuiltIndex(slot)) return CopyOut(g_builtIndex[slot][0], buffer, length);
   return CopyOut(kIndexNames[number], buffer, length);
+}
+
+static U16 SegmentCount(int slot, int number) {
+  return IsBuiltIndex(slot) ? 1 : kSegmentCounts[number];
 }
 
 API AdsGetNumSegments(H index, U16* count) {
   INDEX_CALL("AdsGetNumSegments", "");
-  *count = kSegmentCounts[number];
+  *count = SegmentCount(slot, number);
   return 0;
 }
 
+/* Segments count from 0, as in the real engine. */
 API AdsGetSegmentFieldname(H index, U16 segment, U8* buffer, U16* length) {
   INDEX_CALL("AdsGetSegmentFieldname", "|segment=%u|room=%u", segment, *length);
-  if (segment < 1 || segment > kSegmentCounts[number])
-    return Fail(5012, "Error 5012:  Invalid segment.  stand-in");
-  return CopyOut(kSegments[number][segment - 1], buffer, length);
+  if (segment >= SegmentCount(slot, number))
+    return Fail(5030,
+                "Error 5030:  The field number specified was invalid for the specified table.  "
+                "No such column in index expression.");
+  if (IsBuiltIndex(slot)) return CopyOut(g_builtIndex[slot][1], buffer, length);
+  return CopyOut(kSegments[number][segment], buffer, length);
 }
 
-API AdsIsIndexUnique(H index, U16* flag) {
-  INDEX_CALL("AdsIsIndexUnique", "");
-  *flag = kUnique[number];
-  return 0;
-}
+/* A built index is neither unique, descending nor the primary key. */
+#define INDEX_FLAG(name, values)                     \
+  API name(H index, U16* flag) {                     \
+    INDEX_CALL(#name, "");                           \
+    *flag = IsBuiltIndex(slot) ? 0 : values[number]; \
+    return 0;                                        \
+  }
+INDEX_FLAG(AdsIsIndexUnique, kUnique)
+INDEX_FLAG(AdsIsIndexDescending, kDescending)
+INDEX_FLAG(AdsIsIndexPrimaryKey, kPrimary)
 
-API AdsIsIndexDescending(H index, U16* flag) {
-  INDEX_CALL("AdsIsIndexDescending", "");
-  *flag = kDescending[number];
-  return 0;
-}
-
-API AdsIsIndexPrimaryKey(H index, U16* flag) {
-  INDEX_CALL("AdsIsIndexPrimaryKey", "");
-  *flag = kPrimary[number];
+/* Writes the index file beside the table, as the real engine does. */
+API AdsCreateIndex61(H table, U8* file, U8* tag, U8* expression, U8* condition, U8* whileCondition,
+                     U32 options, U32 pageSize, H* index) {
+  TABLE_CALL("AdsCreateIndex61", table,
+             "|file=%s|tag=%s|expression=%s|condition=%s|while=%s|options=%lu|pagesize=%lu",
+             TEXT_OR_NULL(file), TEXT_OR_NULL(tag), TEXT_OR_NULL(expression),
+             TEXT_OR_NULL(condition), TEXT_OR_NULL(whileCondition), (unsigned long)options,
+             (unsigned long)pageSize);
+  if (table & 0xFF) return BadHandle();
+  if (!tag || !expression) return Fail(5012, "Error 5012:  Invalid parameter.  stand-in");
+  char indexPath[MAX_PATH];
+  IndexFilePath(path, indexPath, sizeof indexPath);
+  FILE* f = fopen(indexPath, "wb");
+  if (!f) return Fail(7008, "Error 7008:  File open failure.  stand-in");
+  fprintf(f, "%s%s %s\r\n", kBuiltIndexMark, (const char*)tag, (const char*)expression);
+  fclose(f);
+  snprintf(g_builtIndex[slot][0], 64, "%s", (const char*)tag);
+  snprintf(g_builtIndex[slot][1], 64, "%s", (const char*)expression);
+  g_indexCount[slot] = 1;
+  *index = table | 1;
   return 0;
 }
 

@@ -1,0 +1,88 @@
+#include "app/MissedRun.h"
+
+#include <cstdio>
+
+namespace qv {
+namespace {
+
+constexpr std::int64_t kDaySeconds = 24 * 60 * 60;
+
+// Days since 1 Jan 1970 of a date of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(int year, int month, int day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+bool IsValidTime(const TLocalTime& t) {
+  return t.Year >= 1601 && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31 &&
+         t.Hour >= 0 && t.Hour <= 23 && t.Minute >= 0 && t.Minute <= 59 && t.Second >= 0 &&
+         t.Second <= 59;
+}
+
+}  // namespace
+
+std::string StoredRunStart(const TLocalTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour,
+                t.Minute, t.Second);
+  return text;
+}
+
+std::optional<TLocalTime> ParseStoredRunStart(const std::string& text) {
+  TLocalTime t;
+  int used = 0;
+  if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &t.Year, &t.Month, &t.Day, &t.Hour,
+                  &t.Minute, &t.Second, &used) != 6 ||
+      used != static_cast<int>(text.size()) || !IsValidTime(t))
+    return std::nullopt;
+  return t;
+}
+
+std::int64_t LocalSeconds(const TLocalTime& t) {
+  return DaysFromCivil(t.Year, t.Month, t.Day) * kDaySeconds + t.Hour * 3600 + t.Minute * 60 +
+         t.Second;
+}
+
+std::optional<int> MissedHour(const std::optional<TLocalTime>& lastStart, const TLocalTime& now,
+                              const THourSet& hours) {
+  if (!lastStart) return std::nullopt;
+  const std::int64_t last = LocalSeconds(*lastStart);
+  const std::int64_t current = LocalSeconds(now);
+  if (current < last) return std::nullopt;
+  // The checked hours' starts of today and yesterday, latest first.
+  const std::int64_t today = DaysFromCivil(now.Year, now.Month, now.Day) * kDaySeconds;
+  for (std::int64_t day : {today, today - kDaySeconds}) {
+    for (int hour = 23; hour >= 0; --hour) {
+      std::int64_t start = day + hour * 3600;
+      if (!hours[hour] || start > current) continue;
+      if (start <= last || start <= current - kDaySeconds) return std::nullopt;
+      return hour;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string MakeUpLine(int hour) {
+  return "Die Sicherung von " + std::to_string(hour) +
+         " Uhr wird nachgeholt (der PC war zu dieser Zeit aus oder im Ruhezustand).";
+}
+
+void TMissedRunPlanner::Notice(const std::optional<TLocalTime>& lastStart, const TLocalTime& now,
+                               const THourSet& hours, bool enabled) {
+  if (!enabled || !MissedHour(lastStart, now, hours)) return;
+  if (!dueAt_) dueAt_ = LocalSeconds(now) + kMakeUpDelaySeconds;
+}
+
+std::optional<int> TMissedRunPlanner::Due(const std::optional<TLocalTime>& lastStart,
+                                          const TLocalTime& now, const THourSet& hours,
+                                          bool running) {
+  if (!dueAt_ || running || LocalSeconds(now) < *dueAt_) return std::nullopt;
+  dueAt_.reset();
+  return MissedHour(lastStart, now, hours);
+}
+
+}  // namespace qv
