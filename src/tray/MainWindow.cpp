@@ -181,23 +181,8 @@ void TMainWindow::Initialize() {
 }
 
 void TMainWindow::CreateSchedules() {
-  auto make = [this](const char* expression) {
-    auto job = std::make_unique<TCronJob>();
-    job->SetExpression(expression);
-    TCronJob* raw = job.get();
-    // The timer manager owns registered jobs; without one the window keeps them.
-    if (CronScheduler())
-      job.release();
-    else
-      ownedSchedules_.push_back(std::move(job));
-    return raw;
-  };
-  backupSchedule = make("0 +10 * * * *");
-  cacheCopySchedule = make("0 +30 * * * *");
-  keepAliveSchedule = make("+5 * * * * *");
-  backupSchedule->OnFire = [this](TCronJob&) { ScheduledRun(); };
-  cacheCopySchedule->OnFire = [this](TCronJob&) { CacheTick(); };
-  keepAliveSchedule->OnFire = [this](TCronJob&) { NetworkTick(); };
+  schedules_ = std::make_unique<TMainWindowSchedules>(TScheduleActions{
+      [this] { ScheduledRun(); }, [this] { CacheTick(); }, [this] { NetworkTick(); }});
   LoadHours();
 }
 
@@ -212,13 +197,7 @@ void TMainWindow::ApplyRegion() {
 
 void TMainWindow::OnDestroy() {
   userDatabaseList.clear();
-  // The schedules live on with the timer manager: they must not call into a
-  // window that is gone.
-  for (TCronJob* job : {backupSchedule, cacheCopySchedule, keepAliveSchedule}) {
-    if (!job) continue;
-    job->SetEnabled(false);
-    job->OnFire = nullptr;
-  }
+  schedules_.reset();
   // Reports of jobs still running are not shown by a window that is gone.
   jobPool_->OnReport = nullptr;
   jobPool_.reset();

@@ -12,11 +12,11 @@
 #include "app/PoolRunSystem.h"
 #include "app/RunController.h"
 #include "app/RunHours.h"
+#include "tray/MainWindowSchedules.h"
 #include "tray/TrayIcon.h"
 #include "tray/ResultPopup.h"
 #include "tray/Sound.h"
 #include "backup/BackupPooled.h"
-#include "sched/CronScheduler.h"
 #include "ui/HtmlView.h"
 #include "ui/controls/OwnerMenu.h"
 #include "ui/GdiHandles.h"
@@ -85,9 +85,6 @@ class TMainWindow {
   std::unique_ptr<TResultPopup> resultPopup;
 
   // State the tests look at.
-  TCronJob* backupSchedule = nullptr;
-  TCronJob* cacheCopySchedule = nullptr;
-  TCronJob* keepAliveSchedule = nullptr;
   bool running = false;
   TStringList userDatabaseList;
   bool sessionEnding = false;
@@ -128,6 +125,7 @@ class TMainWindow {
   std::string TargetText() const;
   bool TargetShownMissing() const;
   TRunController& RunController() { return *run_; }
+  TMainWindowSchedules& Schedules() { return *schedules_; }
 
   // The database list (from UserDefined.txt or the office application).
   void FillDatabaseList();
@@ -205,7 +203,7 @@ class TMainWindow {
   bool errorBlinkEnabled_ = false;
   // Which of the two error icons the blink shows next.
   bool errorBlinkSecond_ = false;
-  std::vector<std::unique_ptr<TCronJob>> ownedSchedules_;  // only without a timer manager
+  std::unique_ptr<TMainWindowSchedules> schedules_;
   std::vector<TIconHandle> icons_;
   TIconHandle programIcon_, protocolGlyph_, runNowGlyph_, shrinkGlyph_;
   ui::TFont font_, titleFont_;

@@ -212,7 +212,7 @@ void TMainWindow::LoadHours() {
   hoursLoaded_ = false;
   THourSet hours = ParseHoursText(ReadModeString(kCronKey));
   for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(hoursCombo, hour, hours[hour]);
-  backupSchedule->SetExpression(HoursExpression(CheckedHours()));
+  schedules_->Backup().SetExpression(HoursExpression(CheckedHours()));
   UpdateScheduleHint();
   hoursLoaded_ = true;
 }
@@ -220,7 +220,7 @@ void TMainWindow::LoadHours() {
 void TMainWindow::OnHoursChanged() {
   if (!hoursLoaded_) return;
   THourSet hours = CheckedHours();
-  backupSchedule->SetExpression(HoursExpression(hours));
+  schedules_->Backup().SetExpression(HoursExpression(hours));
   StoreSetting(kCronKey, HoursText(hours));
   UpdateScheduleHint();
 }

@@ -60,19 +60,14 @@ bool TMainWindow::CanClose() {
   }
   bool wasClosing = jobPool_->Closing;
   jobPool_->Closing = true;
-  TCronJob* jobs[] = {backupSchedule, cacheCopySchedule, keepAliveSchedule};
-  bool wasEnabled[3];
-  for (int i = 0; i < 3; ++i) {
-    wasEnabled[i] = jobs[i]->Enabled();
-    jobs[i]->SetEnabled(false);
-  }
+  schedules_->Pause();
   bool canClose = jobPool_->ActiveBackups() == 0;
   if (sessionEnding) trayIcon_->Remove();
   if (!canClose) {
     // A refused close changes nothing: the pool takes work again and the
     // schedules run on, so the run that is active ends as usual.
     jobPool_->Closing = wasClosing;
-    for (int i = 0; i < 3; ++i) jobs[i]->SetEnabled(wasEnabled[i]);
+    schedules_->Resume();
   }
   return canClose;
 }

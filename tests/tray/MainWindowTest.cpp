@@ -444,7 +444,8 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing)
   SendMessageW(w.Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(w.Handle()));
   EXPECT_FALSE(w.JobPool().Closing);
-  for (TCronJob* job : {w.backupSchedule, w.cacheCopySchedule, w.keepAliveSchedule})
+  for (TCronJob* job :
+       {&w.Schedules().Backup(), &w.Schedules().CacheCopy(), &w.Schedules().KeepAlive()})
     EXPECT_TRUE(job->Enabled());
 
   SetEvent(gate);

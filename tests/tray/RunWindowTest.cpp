@@ -214,7 +214,7 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   wall.Set(MakeTime(2026, 12, 8, 13, 59, 58));
   THandSetTime time(wall);
   auto& w = Create();
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 14 * * *");
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 14 * * *");
   const std::string hint = "Sicherungen erfolgen: \r\n14 Uhr";
   EXPECT_EQ(w.TrayIcon().Hint(), hint);
 
@@ -327,7 +327,7 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   EXPECT_EQ(balloons[0].Data.BalloonIcon, TBalloonIcon::Error);
   EXPECT_EQ(balloons[0].Data.BalloonTimeoutMs, 10000u);
   // The empty hours text brought the default hours.
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 8,9,10,11,12,13,14,15,16,17,18 * * *");
 
   // A run start with the target still missing: the protocol line and the
   // error balloon again; no popup, no sound.
@@ -421,7 +421,7 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   EXPECT_EQ(balloons.back().Data.BalloonText,
             "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
 
-  w.backupSchedule->ManualCall();
+  w.Schedules().Backup().ManualCall();
   EXPECT_FALSE(w.running);
   EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
                                    "Sicherung auf diesem Rechner."));
@@ -521,7 +521,8 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
     test::TFakeTime time;  // the settings file's ten seconds of retries pass at once
     ui::ToggleCheckListItem(w.hoursCombo, 14);
   }
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 8,14 * * *") << "the hour counts until the end";
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 8,14 * * *")
+      << "the hour counts until the end";
   auto balloons = Balloons();
   ASSERT_FALSE(balloons.empty());
   EXPECT_EQ(balloons.back().Data.BalloonTitle, "Quorvel Fehler!");
@@ -538,17 +539,17 @@ TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   Settings(target_, "8,25,x,3", {sound_});
   auto& w = Create();
   EXPECT_EQ(HoursText(w.CheckedHours()), "3,8");
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 3,8 * * *");
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 3,8 * * *");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr");
   EXPECT_EQ(ReadModeString(kCronKey), "8,25,x,3");  // rewritten only at a change
 
   ui::ToggleCheckListItem(w.hoursCombo, 14);
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0 3,8,14 * * *");
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 3,8,14 * * *");
   EXPECT_EQ(ReadModeString(kCronKey), "3,8,14");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr - 14 Uhr");
 
   for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.hoursCombo, hour);
-  EXPECT_EQ(w.backupSchedule->Expression(), "0 0  * * *");
+  EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0  * * *");
   EXPECT_EQ(ReadModeString(kCronKey), "");
   // At the next start the empty text brings the default hours again.
   window_.reset();
