@@ -127,6 +127,15 @@ class TMainWindow {
   TRunController& RunController() { return *run_; }
   TMainWindowSchedules& Schedules() { return *schedules_; }
 
+  // For the run view.
+  const std::string& UserListError() const { return userListError_; }
+  ui::THtmlView& RunStatusView() { return *runStatusView_; }
+  void SetTargetState(bool exists);
+  void SetErrorBlink(bool enabled);
+  // The idle icon, still, with the error blink's phase from its start.
+  void ShowIdleTrayIcon();
+  void PlayErrorSound() { errorSound_.Play(); }
+
   // The database list (from UserDefined.txt or the office application).
   void FillDatabaseList();
   void RefreshDatabaseList();
@@ -147,8 +156,6 @@ class TMainWindow {
   void CreateSchedules();
   void CreateRunController();
   void LoadHours();
-  void SetTargetState(bool exists);
-  void SetErrorBlink(bool enabled);
   void ShowFailure(const std::exception& error);
   // While the run controller is called, it may pump messages (the result pops
   // up, a message box waits): a close asked for meanwhile would take its pool
@@ -174,12 +181,9 @@ class TMainWindow {
   int Scaled(int value) const;
   HICON Glyph(int id) const;
 
-  friend class TWindowRunView;
-
   std::unique_ptr<TBackupPooled> jobPool_;
   // Why UserDefined.txt could not be read (empty when it could).
   std::string userListError_;
-  std::string hintBeforeRun_;
   TSound errorSound_;
   RECT workAreaAtStart_ = {};
 
@@ -198,7 +202,6 @@ class TMainWindow {
   int runCallDepth_ = 0;
   bool closeDeferred_ = false;
   bool destroying_ = false;
-  ui::TBitmap snapshot_;
   bool hoursLoaded_ = false;  // changes while loading are not the user's
   bool errorBlinkEnabled_ = false;
   // Which of the two error icons the blink shows next.
