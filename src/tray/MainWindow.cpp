@@ -66,35 +66,17 @@ TMainWindow::~TMainWindow() {
 
 LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCDESTROY: {
-      // The object outlives its window: later messages must not reach it.
-      HWND window = std::exchange(window_, nullptr);
-      SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-      return DefWindowProcW(window, message, wParam, lParam);
-    }
+    case WM_NCDESTROY:
+      return OnNcDestroy(message, wParam, lParam);
     case WM_COMMAND:
-      // A failure must not cross the window procedure: it would end the program.
-      try {
-        OnCommand(LOWORD(wParam), HIWORD(wParam));
-      } catch (const std::exception& error) {
-        ShowFailure(error);
-      } catch (...) {
-        ShowFailure(std::runtime_error("unbekannter Fehler"));
-      }
+      OnCommandSafely(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_MEASUREITEM: {
-      auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      if (trayMenu_ && trayMenu_->Measure(*item)) return TRUE;
-      if (item->CtlID == ID_DATABASE_LIST) MeasureDatabaseItem(databaseList, *item);
+    case WM_MEASUREITEM:
+      OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
       return TRUE;
-    }
-    case WM_DRAWITEM: {
-      auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-      if (trayMenu_ && trayMenu_->Draw(*item)) return TRUE;
-      if (item->CtlID == ID_DATABASE_LIST) DrawDatabaseItem(*item);
-      if (item->CtlID == ID_HOURS_COMBO) ui::DrawCheckListItem(*item);
+    case WM_DRAWITEM:
+      OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
-    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
@@ -122,12 +104,7 @@ LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       OnKeyDown(wParam);
       return 0;
     case WM_CLOSE:
-      // A second request while the window goes (its pool still ending, with
-      // messages let through) changes nothing.
-      if (!destroying_ && CanClose()) {
-        destroying_ = true;
-        DestroyWindow(window_);
-      }
+      OnCloseRequest();
       return 0;
     case WM_DESTROY:
       OnDestroy();
@@ -141,6 +118,44 @@ LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     default:
       return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+LRESULT TMainWindow::OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The object outlives its window: later messages must not reach it.
+  HWND window = std::exchange(window_, nullptr);
+  SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TMainWindow::OnCommandSafely(WORD id, WORD code) {
+  // A failure must not cross the window procedure: it would end the program.
+  try {
+    OnCommand(id, code);
+  } catch (const std::exception& error) {
+    ShowFailure(error);
+  } catch (...) {
+    ShowFailure(std::runtime_error("unbekannter Fehler"));
+  }
+}
+
+void TMainWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+  if (trayMenu_ && trayMenu_->Measure(item)) return;
+  if (item.CtlID == ID_DATABASE_LIST) MeasureDatabaseItem(databaseList, item);
+}
+
+void TMainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  if (trayMenu_ && trayMenu_->Draw(item)) return;
+  if (item.CtlID == ID_DATABASE_LIST) DrawDatabaseItem(item);
+  if (item.CtlID == ID_HOURS_COMBO) ui::DrawCheckListItem(item);
+}
+
+void TMainWindow::OnCloseRequest() {
+  // A second request while the window goes (its pool still ending, with
+  // messages let through) changes nothing.
+  if (!destroying_ && CanClose()) {
+    destroying_ = true;
+    DestroyWindow(window_);
   }
 }
 

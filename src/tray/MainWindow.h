@@ -147,7 +147,12 @@ class TMainWindow {
   void OnShown();
   void OnHidden();
   void OnDestroy();
+  LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommandSafely(WORD id, WORD code);
   void OnCommand(WORD id, WORD code);
+  void OnMeasureItem(MEASUREITEMSTRUCT& item);
+  void OnDrawItem(const DRAWITEMSTRUCT& item);
+  void OnCloseRequest();
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   LRESULT OnControlColor(UINT message, HDC dc, HWND control);
   void OnDpiChanged(int dpi, const RECT* suggested);
