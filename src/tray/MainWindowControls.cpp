@@ -11,6 +11,8 @@
 #include "tray/MainWindow.h"
 #include "app/RunSettings.h"
 #include "tray/WindowPlacement.h"
+#include "ui/Dpi.h"
+#include "ui/Fonts.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/FlatButton.h"
 #include "ui/controls/Panel.h"
@@ -39,16 +41,6 @@ constexpr TPlaceAt96 kPlaces[] = {
     {ID_RUN_STATUS_TEXT, 12, 12, 533, 20},
 };
 
-HFONT MakeTahoma(int height, int weight) {
-  LOGFONTW lf = {};
-  lf.lfHeight = -height;
-  lf.lfWeight = weight;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = CLEARTYPE_QUALITY;
-  lstrcpyW(lf.lfFaceName, L"Tahoma");
-  return CreateFontIndirectW(&lf);
-}
-
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
   return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -67,7 +59,7 @@ HICON LoadIconSized(int id, int size) {
 
 }  // namespace
 
-int TMainWindow::Scaled(int value) const { return ScaleForDpi(value, dpi_); }
+int TMainWindow::Scaled(int value) const { return ui::ScaleToDpi(value, dpi_); }
 
 void TMainWindow::CreateComponents() {
   RECT none = {0, 0, 0, 0};
@@ -191,8 +183,8 @@ void TMainWindow::Layout() {
       speedColors.BorderHot = panel;
   ui::SetFlatButtonColors(shrinkButton, speedColors);
 
-  font_.reset(MakeTahoma(Scaled(12), FW_NORMAL));
-  titleFont_.reset(MakeTahoma(Scaled(24), FW_BOLD));
+  font_.reset(ui::CreateTahoma(Scaled(12), FW_NORMAL));
+  titleFont_.reset(ui::CreateTahoma(Scaled(24), FW_BOLD));
   EnumChildWindows(window_, SetFontOf, reinterpret_cast<LPARAM>(font_.get()));
   SendMessageW(titleLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
   runStatusView_->SetFontHeight(Scaled(12));

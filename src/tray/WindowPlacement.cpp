@@ -40,9 +40,4 @@ std::vector<TSize> ShrinkSteps(TSize start) {
   return steps;
 }
 
-int ScaleForDpi(int value, int dpi) {
-  long long scaled = static_cast<long long>(value) * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
-}
-
 }  // namespace qv

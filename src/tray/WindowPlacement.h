@@ -32,7 +32,4 @@ std::optional<TPlace> PlaceNearTaskbar(const TScreenRect& workArea, const TTaskb
 // grow by a hundredth of the start size each time, so the shrinking speeds up.
 std::vector<TSize> ShrinkSteps(TSize start);
 
-// A length given at 96 DPI, at the given DPI (rounded).
-int ScaleForDpi(int value, int dpi);
-
 }  // namespace qv

@@ -1,7 +1,7 @@
 #include "ui/Glyphs.h"
 
 #include "ui/GdiHandles.h"
-#include "ui/HtmlDraw.h"
+#include "ui/Fonts.h"
 
 namespace qv::ui {
 namespace {
@@ -13,7 +13,7 @@ void DrawHelp(HDC dc, int size, bool enabled) {
   TSelectObject brush(dc, circle.get());
   TSelectObject pen(dc, GetStockObject(NULL_PEN));
   Ellipse(dc, 0, 0, size + 1, size + 1);
-  TFont font(CreateTahoma(size * 3 / 4, true));
+  TFont font(CreateTahoma(size * 3 / 4, FW_BOLD));
   TSelectObject selected(dc, font.get());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(255, 255, 255));

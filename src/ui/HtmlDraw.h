@@ -22,8 +22,6 @@ class THtmlFonts {
   TFont bold_;
 };
 
-HFONT CreateTahoma(int pixelHeight, bool bold);
-
 class TGdiMeasurer final : public ITextMeasurer {
  public:
   TGdiMeasurer(HDC dc, const THtmlFonts& fonts) : dc_(dc), fonts_(fonts) {}

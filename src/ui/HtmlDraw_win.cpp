@@ -3,20 +3,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/Fonts.h"
 #include "util/WinText.h"
 
 namespace qv::ui {
 
-HFONT CreateTahoma(int pixelHeight, bool bold) {
-  return CreateFontW(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                     DEFAULT_PITCH | FF_SWISS, L"Tahoma");
-}
-
 THtmlFonts::THtmlFonts(int pixelHeight)
     : pixelHeight_(pixelHeight),
-      normal_(CreateTahoma(pixelHeight, false)),
-      bold_(CreateTahoma(pixelHeight, true)) {}
+      normal_(CreateTahoma(pixelHeight, FW_NORMAL)),
+      bold_(CreateTahoma(pixelHeight, FW_BOLD)) {}
 
 int TGdiMeasurer::TextWidth(std::string_view utf8, bool bold) {
   std::wstring text = Widen(utf8);

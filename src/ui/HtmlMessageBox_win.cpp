@@ -4,6 +4,7 @@
 
 #include "ui/MessageBoxText.h"
 #include "ui/Dpi.h"
+#include "ui/Fonts.h"
 #include "ui/WindowObject.h"
 #include "util/WinText.h"
 
@@ -159,7 +160,7 @@ void THtmlMessageBox::FormCreate() {
 
 // Fonts, room and glyphs of the current set-up (at creation and when the DPI changes).
 void THtmlMessageBox::ApplySetup() {
-  formFont_.reset(CreateTahoma(setup_.FormFontPx, false));
+  formFont_.reset(CreateTahoma(setup_.FormFontPx, FW_NORMAL));
   for (HWND button : {helpButton_, closeButton_})
     SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), TRUE);
   for (THtmlView* view : {message_.get(), help_.get()}) {

@@ -80,12 +80,5 @@ TEST(WindowPlacement, ATinyPictureNeverShrinksBelowOnePixel) {
   EXPECT_LE(ShrinkSteps({50, 50}).size(), 100u);
 }
 
-TEST(WindowPlacement, LengthsScaleWithTheDpi) {
-  EXPECT_EQ(ScaleForDpi(593, 96), 593);
-  EXPECT_EQ(ScaleForDpi(593, 144), 890);  // 889.5 rounds up
-  EXPECT_EQ(ScaleForDpi(25, 120), 31);    // 31.25
-  EXPECT_EQ(ScaleForDpi(5, 192), 10);
-}
-
 }  // namespace
 }  // namespace qv

@@ -73,6 +73,13 @@ TEST(MessageBoxLayout, HeightLimitIsSeventyPercentRounded) {
   EXPECT_EQ(BoxHeightLimit(1000), 700);
 }
 
+TEST(Dpi, TheMainWindowsLengthsScaleWithTheDpi) {
+  EXPECT_EQ(ScaleToDpi(593, 96), 593);
+  EXPECT_EQ(ScaleToDpi(593, 144), 890);  // 889.5 rounds up
+  EXPECT_EQ(ScaleToDpi(25, 120), 31);    // 31.25
+  EXPECT_EQ(ScaleToDpi(5, 192), 10);
+}
+
 TEST(MessageBoxLayout, ScalingRoundsToTheNearestPixel) {
   EXPECT_EQ(ScaleToDpi(35, 96), 35);
   EXPECT_EQ(ScaleToDpi(35, 144), 53);  // 52.5

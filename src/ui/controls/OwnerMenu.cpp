@@ -1,5 +1,7 @@
 #include "ui/controls/OwnerMenu.h"
 
+#include "ui/Fonts.h"
+
 namespace qv::ui {
 namespace {
 
@@ -29,17 +31,6 @@ void Gradient(HDC dc, const RECT& r, COLORREF from, COLORREF to, bool vertical) 
   GradientFill(dc, v, 2, &g, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
 }
 
-HFONT MakeFont(int height, int weight, int escapement) {
-  LOGFONTW lf = {};
-  lf.lfHeight = -height;
-  lf.lfWeight = weight;
-  lf.lfEscapement = lf.lfOrientation = escapement;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfQuality = CLEARTYPE_QUALITY;
-  lstrcpyW(lf.lfFaceName, L"Tahoma");
-  return CreateFontIndirectW(&lf);
-}
-
 }  // namespace
 
 TOwnerMenu::TOwnerMenu(std::wstring bannerText)
@@ -50,8 +41,8 @@ TOwnerMenu::TOwnerMenu(std::wstring bannerText)
 void TOwnerMenu::SetDpi(int dpi) {
   if (dpi == dpi_) return;
   dpi_ = dpi;
-  font_.reset(MakeFont(Scaled(12), FW_NORMAL, 0));
-  bannerFont_.reset(MakeFont(Scaled(14), FW_BOLD, 900));
+  font_.reset(CreateTahoma(Scaled(12), FW_NORMAL));
+  bannerFont_.reset(CreateTahoma(Scaled(14), FW_BOLD, 900));
 }
 
 void TOwnerMenu::AddItem(UINT id, const std::wstring& text, HICON glyph) {

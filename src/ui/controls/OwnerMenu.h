@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/Dpi.h"
 #include "ui/GdiHandles.h"
 #include "util/Handles.h"
 
@@ -44,7 +45,7 @@ class TOwnerMenu {
   };
   TItem* Find(UINT id) const;
   int ItemHeight(const TItem& item) const;
-  int Scaled(int value) const { return MulDiv(value, dpi_, 96); }
+  int Scaled(int value) const { return ScaleToDpi(value, dpi_); }
   void DrawBanner(HDC dc, const RECT& itemRect, int offset, int total) const;
 
   std::wstring bannerText_;
