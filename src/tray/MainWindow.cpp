@@ -5,6 +5,7 @@
 
 #include "tray/TrayResources.h"
 #include "tray/DatabaseListBox.h"
+#include "tray/MainWindowLayout.h"
 #include "app/RunSettings.h"
 #include "app/UserMode.h"
 #include "ui/WindowObject.h"
@@ -19,8 +20,6 @@
 namespace qv {
 namespace {
 
-constexpr int kDesignClientWidth = 593;
-constexpr int kDesignClientHeight = 159;
 constexpr BYTE kWindowAlpha = 200;
 
 // The DPI of the window's monitor where the system tells it per window,

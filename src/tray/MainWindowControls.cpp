@@ -9,6 +9,7 @@
 #include "tray/TrayResources.h"
 #include "tray/DatabaseListBox.h"
 #include "tray/MainWindow.h"
+#include "tray/MainWindowLayout.h"
 #include "app/RunSettings.h"
 #include "tray/WindowPlacement.h"
 #include "ui/Dpi.h"
@@ -22,24 +23,8 @@
 namespace qv {
 namespace {
 
-constexpr int kClientWidth = 593;
-constexpr int kClientHeight = 159;
-constexpr int kEllipsisWidth = 22;
 constexpr COLORREF kTitleGray = RGB(128, 128, 128);
 constexpr COLORREF kMissingTarget = RGB(255, 0, 0);
-
-// Places at 96 DPI (left, top, width, height), relative to the parent.
-struct TPlaceAt96 {
-  int Id;
-  int Left, Top, Width, Height;
-};
-constexpr TPlaceAt96 kPlaces[] = {
-    {ID_PROGRAM_ICON, 13, 9, 32, 32},       {ID_TITLE, 45, 8, 371, 29},
-    {ID_DATABASE_LIST, 13, 41, 453, 85},    {ID_HOURS_COMBO, 13, 133, 137, 22},
-    {ID_TARGET_EDIT, 153, 133, 313, 22},    {ID_RUN_NOW, 476, 102, 109, 50},
-    {ID_PROTOCOL_BUTTON, 476, 44, 109, 50}, {ID_RUN_STATUS_PANEL, 15, 55, 563, 46},
-    {ID_RUN_STATUS_TEXT, 12, 12, 533, 20},
-};
 
 HWND Child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
   return CreateWindowExW(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
@@ -110,7 +95,7 @@ void TMainWindow::CreateComponents() {
   trayIcon_->OnPopup = [this] { ShowTrayMenu(); };
   trayIcon_->Refresh();
 
-  RECT frame = {0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+  RECT frame = {0, 0, Scaled(kDesignClientWidth), Scaled(kDesignClientHeight)};
   AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOOLWINDOW);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -170,13 +155,18 @@ void TMainWindow::Layout() {
     if (p.Id == ID_TARGET_EDIT) width -= Scaled(kEllipsisWidth);
     MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, Scaled(p.Height), TRUE);
   }
-  MoveWindow(targetBrowseButton, Scaled(153) + Scaled(313) - Scaled(kEllipsisWidth), Scaled(133),
-             Scaled(kEllipsisWidth), Scaled(22), TRUE);
+  const TPlaceAt96& target = PlaceOf(ID_TARGET_EDIT);
+  MoveWindow(targetBrowseButton,
+             Scaled(target.Left) + Scaled(target.Width) - Scaled(kEllipsisWidth),
+             Scaled(target.Top), Scaled(kEllipsisWidth), Scaled(target.Height), TRUE);
   ui::SetCheckListItemHeight(hoursCombo, Scaled(16));
-  MoveWindow(hoursCombo, Scaled(13), Scaled(133), Scaled(137), Scaled(22) * 12, TRUE);
+  const TPlaceAt96& hours = PlaceOf(ID_HOURS_COMBO);
+  MoveWindow(hoursCombo, Scaled(hours.Left), Scaled(hours.Top), Scaled(hours.Width),
+             Scaled(hours.Height) * kHoursComboRows, TRUE);
   // The shrink button keeps to the right edge, whatever the window's width.
-  int speed = Scaled(25);
-  MoveWindow(shrinkButton, client.right - speed - Scaled(3), Scaled(7), speed, speed, TRUE);
+  int speed = Scaled(kShrinkButtonSize);
+  MoveWindow(shrinkButton, client.right - speed - Scaled(kShrinkButtonRightGap),
+             Scaled(kShrinkButtonTop), speed, speed, TRUE);
   COLORREF panel = ui::PanelColor(mainPanel);
   ui::TFlatButtonColors speedColors;
   speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border =
@@ -189,7 +179,9 @@ void TMainWindow::Layout() {
   SendMessageW(titleLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
   runStatusView_->SetFontHeight(Scaled(12));
   SendMessageW(programIconView, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
-  MoveWindow(programIconView, Scaled(13), Scaled(9), Scaled(32), Scaled(32), TRUE);
+  const TPlaceAt96& icon = PlaceOf(ID_PROGRAM_ICON);
+  MoveWindow(programIconView, Scaled(icon.Left), Scaled(icon.Top), Scaled(icon.Width),
+             Scaled(icon.Height), TRUE);
   ui::SetFlatButtonGlyph(protocolButton, protocolGlyph_.get(), Scaled(16));
   ui::SetFlatButtonGlyph(shrinkButton, shrinkGlyph_.get(), Scaled(16));
   FitTitle();
@@ -208,9 +200,10 @@ void TMainWindow::FitTitle() {
   RECT speed;
   GetWindowRect(shrinkButton, &speed);
   MapWindowPoints(HWND_DESKTOP, mainPanel, reinterpret_cast<POINT*>(&speed), 2);
-  int width =
-      std::min<int>(std::max<int>(Scaled(371), extent.cx + Scaled(4)), speed.left - Scaled(45));
-  MoveWindow(titleLabel, Scaled(45), Scaled(8), width, Scaled(29), TRUE);
+  const TPlaceAt96& title = PlaceOf(ID_TITLE);
+  int width = std::min<int>(std::max<int>(Scaled(title.Width), extent.cx + Scaled(4)),
+                            speed.left - Scaled(title.Left));
+  MoveWindow(titleLabel, Scaled(title.Left), Scaled(title.Top), width, Scaled(title.Height), TRUE);
 }
 
 void TMainWindow::LoadTarget() {
