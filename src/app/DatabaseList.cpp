@@ -20,14 +20,15 @@ using TRegKey = std::unique_ptr<std::remove_pointer_t<HKEY>, TRegKeyCloser>;
 
 }  // namespace
 
-std::string UtilDirectory() {
-  std::string folder = ProgramFolder() + "DATABASEUTIL\\";
+std::string DatabaseUtilFolder() {
+  std::string folder = ProgramFolder() + kDatabaseUtilFolderName + "\\";
   ForceFolders(folder);
   return folder;
 }
 
 void ReadBaseList(const std::string& folder, TStringList& list) {
-  std::string path = WithTrailingBackslash(folder.empty() ? ProgramFolder() : folder) + "BASE.LST";
+  std::string path =
+      WithTrailingBackslash(folder.empty() ? ProgramFolder() : folder) + kBaseListFileName;
   if (!IsExistingFile(path)) return;
   try {
     auto stream = OpenFileStreamRetry(path, TFileAccess::Read, TFileShare::DenyNone);
@@ -66,7 +67,7 @@ TStringList InstalledDatabaseList() {
 
 TStringList LoadUserDefinedList(std::string* problem) {
   TStringList lines;
-  std::string path = UtilDirectory() + "UserDefined.txt";
+  std::string path = DatabaseUtilFolder() + kUserListFileName;
   try {
     LoadTextList(lines, path);
   } catch (const std::exception& e) {

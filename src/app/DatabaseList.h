@@ -7,12 +7,17 @@
 
 namespace qv {
 
+// File and folder names users, the README and the installer know.
+inline constexpr char kDatabaseUtilFolderName[] = "DATABASEUTIL";
+inline constexpr char kBaseListFileName[] = "BASE.LST";
+inline constexpr char kUserListFileName[] = "UserDefined.txt";
+
 inline constexpr wchar_t kUninstallKey[] =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\{5B0E7C3A-91D4-4F62-8A17-"
     L"C2E94D3B6A05}_is1";
 
 // The program's folder + "DATABASEUTIL\", created on every call.
-std::string UtilDirectory();
+std::string DatabaseUtilFolder();
 // Appends the directories of folder\BASE.LST (the program's folder when empty).
 void ReadBaseList(const std::string& folder, TStringList& list);
 // The value "InstallLocation" of the office application's uninstall entry

@@ -14,7 +14,7 @@ namespace {
 // run) would each save what they read, and the other's lines would be lost.
 class TProtocolLock {
  public:
-  TProtocolLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Global\\Quorvel.Protocol.5C2E9A41")) {
+  TProtocolLock() : mutex_(CreateMutexW(nullptr, FALSE, kRunLogMutexName)) {
     if (!mutex_.valid()) return;
     // A writer that does not finish in time is not waited for: the lines of
     // this one are not given up for it.
@@ -46,7 +46,7 @@ std::string RebuildPage() {
 
 }  // namespace
 
-std::string ProtocolFileName() { return UtilDirectory() + "QUORVEL.LOG"; }
+std::string ProtocolFileName() { return DatabaseUtilFolder() + kProtocolFileName; }
 
 std::string ProtocolPageName() { return ChangeFileExt(ProtocolFileName(), ".htm"); }
 

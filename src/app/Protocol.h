@@ -7,6 +7,11 @@
 
 namespace qv {
 
+// Both programs, of any version, take it before they touch the protocol.
+inline constexpr wchar_t kRunLogMutexName[] = L"Global\\Quorvel.Protocol.5C2E9A41";
+// In the program's DATABASEUTIL folder; its page has the extension .htm.
+inline constexpr char kProtocolFileName[] = "QUORVEL.LOG";
+
 std::string ProtocolFileName();
 std::string ProtocolPageName();
 // Merges the run's final texts (or only firstLine) into QUORVEL.LOG, newest

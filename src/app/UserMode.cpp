@@ -17,7 +17,7 @@ std::string UserModeFileName(const std::string& directory) {
   std::string folder = directory;
   if (folder.empty()) folder = UserModeDirectory();
   if (folder.empty()) folder = ProgramFolder();
-  return WithTrailingBackslash(folder) + "UserMode.INI";
+  return WithTrailingBackslash(folder) + kSettingsFileName;
 }
 
 std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {

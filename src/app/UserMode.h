@@ -11,6 +11,7 @@
 
 namespace qv {
 
+inline constexpr char kSettingsFileName[] = "UserMode.INI";
 inline constexpr char kModeSection[] = "MODE";
 inline constexpr char kCronKey[] = "TVEZivavuvIdazadide.Cron";
 inline constexpr char kTargetKey[] = "TVEZivavuvIdazadide.TVEZivavuvIdazadide";

@@ -44,7 +44,7 @@ TEST_F(ProgramFolderTest, UserDefinedListReplacesTheInstalledOne) {
   WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({"E:\\Eigen"}));
   WriteUninstallEntry(nullptr);
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"});
-  EXPECT_TRUE(IsExistingFolder(UtilDirectory()));
+  EXPECT_TRUE(IsExistingFolder(DatabaseUtilFolder()));
   WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "  \r\n\t\r\n\r\n");
   EXPECT_EQ(CurrentDatabaseList(), TStringList{"E:\\Eigen\\"}) << "blank lines name no database";
   WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Eigene Daten\r\n\\\\srv\\K\xF6ln\r\n");
@@ -58,7 +58,7 @@ TEST_F(ProgramFolderTest, UnreadableUserDefinedListIsNamedAndTheInstalledOneServ
   test::TFakeTime time;  // the 100 attempts pass on the sleep seam
   WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({"E:\\Eigen"}));
   WriteUninstallEntry(nullptr);
-  std::string path = UtilDirectory() + "UserDefined.txt";
+  std::string path = DatabaseUtilFolder() + "UserDefined.txt";
   WriteBytes(path, "C:\\Eigene Daten\r\n");
   test::THeldFile locked(path, GENERIC_READ | GENERIC_WRITE, 0);
   std::string problem;
