@@ -139,6 +139,7 @@ class TMainWindow {
   // The database list (from UserDefined.txt or the office application).
   void FillDatabaseList();
   void RefreshDatabaseList();
+  TStringList DatabaseListLines() const;
   std::string DatabaseListText() const;
   void SetDatabaseList(const TStringList& lines);
 

@@ -1,4 +1,5 @@
 // The tray icon's menu, the buttons and the end of the main window.
+#include "app/BaseList.h"
 #include "app/DatabaseList.h"
 #include "tray/DatabaseListBox.h"
 #include "tray/MainWindow.h"
@@ -72,12 +73,14 @@ bool TMainWindow::CanClose() {
   return canClose;
 }
 
-std::string TMainWindow::DatabaseListText() const {
+TStringList TMainWindow::DatabaseListLines() const {
   TStringList lines;
   int count = static_cast<int>(SendMessageW(databaseList, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) lines.push_back(DatabaseItemText(databaseList, i));
-  return JoinLines(lines);
+  return lines;
 }
+
+std::string TMainWindow::DatabaseListText() const { return JoinLines(DatabaseListLines()); }
 
 void TMainWindow::SetDatabaseList(const TStringList& lines) {
   SendMessageW(databaseList, WM_SETREDRAW, FALSE, 0);
@@ -99,13 +102,11 @@ void TMainWindow::FillDatabaseList() {
 }
 
 void TMainWindow::RefreshDatabaseList() {
-  if (!userDatabaseList.empty()) {
-    SetDatabaseList(userDatabaseList);
-    return;
-  }
-  TStringList installed = InstalledDatabaseList();
-  if (LowerCase1252(JoinLines(installed)) != LowerCase1252(DatabaseListText()))
-    SetDatabaseList(installed);
+  // The user's list is shown again as it is; the installed one only when it changed.
+  TStringList current = DatabaseListLines();
+  TStringList installed = userDatabaseList.empty() ? InstalledDatabaseList() : TStringList{};
+  TStringList shown = ChooseDatabaseList(current, installed, userDatabaseList);
+  if (!userDatabaseList.empty() || shown != current) SetDatabaseList(shown);
 }
 
 }  // namespace qv
