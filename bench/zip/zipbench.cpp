@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 #include "zip/ZipWriter.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   zip.OpenSharedWithRetry = true;
   zip.CreateArchive(argv[2]);
   zip.SetBaseFolder(argv[1]);
-  qv::TFileFinder finder;
+  qv::TFileWalker finder;
   finder.FileFilter = true;
   finder.Recurse = true;
   finder.SetSearchFolder(argv[1]);

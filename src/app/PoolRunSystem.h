@@ -5,13 +5,13 @@
 
 #include "app/RunController.h"
 #include "app/RunLock.h"
-#include "backup/BackupPooled.h"
+#include "backup/BackupJobPool.h"
 
 namespace qv {
 
 class TPoolRunSystem final : public IRunSystem {
  public:
-  explicit TPoolRunSystem(TBackupPooled& pool) : pool_(pool) {}
+  explicit TPoolRunSystem(TBackupJobPool& pool) : pool_(pool) {}
   ~TPoolRunSystem() override;
   TPoolRunSystem(const TPoolRunSystem&) = delete;
   TPoolRunSystem& operator=(const TPoolRunSystem&) = delete;
@@ -32,7 +32,7 @@ class TPoolRunSystem final : public IRunSystem {
   std::string EngineText() override;
 
  private:
-  TBackupPooled& pool_;
+  TBackupJobPool& pool_;
   std::optional<TRunLock> lock_;
   bool awake_ = false;
 };

@@ -93,7 +93,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   return TStartResult::Started;
 }
 
-void TRunController::JobReported(const TBackupItem* report, int activeBackups) {
+void TRunController::JobReported(const TJobReport* report, int activeBackups) {
   if (!report) return;
   if (report->Failed) errors_.push_back(report->Text);
   if (report->Final) ++finishedJobs_;

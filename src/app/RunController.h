@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/RunTexts.h"
-#include "backup/BackupItem.h"
+#include "backup/JobReport.h"
 #include "util/Seams.h"
 #include "util/StrUtils.h"
 
@@ -66,7 +66,7 @@ class IRunView {
   virtual void DatabaseSkipped(const std::string& /*folder*/) {}
   virtual void RunStarted(const std::string& /*target*/) {}
   virtual void NothingToBackUp() {}
-  virtual void Reported(const TBackupItem&) {}
+  virtual void Reported(const TJobReport&) {}
   virtual void SetStatus(const std::string& /*html*/) {}
   // The window as before the run, the list refreshed (may fail).
   virtual void RestoreAfterRun() {}
@@ -95,7 +95,7 @@ class TRunController {
   TStartResult StartRun(TRunTrigger trigger);
   // A report of the pool (nullptr: an auxiliary job ended) and the number of
   // backup jobs still running after it.
-  void JobReported(const TBackupItem* report, int activeBackups);
+  void JobReported(const TJobReport* report, int activeBackups);
   void CacheTick();
   void NetworkTick();
   // The checks at the end of the window's creation.

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/UserMode.h"
+#include "app/Settings.h"
 
 namespace qv {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "util/FileUtils.h"
 #include "util/WinText.h"
 
@@ -17,7 +17,7 @@ constexpr char kUnknownVersion[] = "Unbekannt";
 }  // namespace
 
 std::string TargetDirectorySetting() {
-  std::string target = ReadModeString(kTargetKey);
+  std::string target = ReadSettingString(kTargetKey);
   if (!target.empty()) return target;
   std::string documents = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
   target = WithTrailingBackslash(documents + "Quorvel Sicherungen");
@@ -26,7 +26,7 @@ std::string TargetDirectorySetting() {
 }
 
 std::string HoursSetting() {
-  std::string hours = ReadModeString(kCronKey);
+  std::string hours = ReadSettingString(kCronKey);
   return hours.empty() ? kDefaultHours : hours;
 }
 

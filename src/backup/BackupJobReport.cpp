@@ -6,7 +6,7 @@
 namespace qv {
 void TBackupJob::Report(const std::string& text, bool addToLog, bool failed) {
   if (HoldEarlyLine(text, addToLog, failed)) return;
-  auto item = std::make_unique<TBackupItem>();
+  auto item = std::make_unique<TJobReport>();
   item->Text = ItemText(text, failed);
   item->DatabaseDir = DatabaseDir;
   item->Failed = failed;
@@ -16,7 +16,7 @@ void TBackupJob::Report(const std::string& text, bool addToLog, bool failed) {
 }
 
 void TBackupJob::PostFinal(bool hasErrors) {
-  auto item = std::make_unique<TBackupItem>();
+  auto item = std::make_unique<TJobReport>();
   item->Text = JoinLines(logLines_);
   item->DatabaseDir = DatabaseDir;
   item->Failed = hasErrors;

@@ -17,7 +17,7 @@ bool TJobChannel::Post(UINT message, WPARAM wParam, LPARAM lParam) {
   return false;
 }
 
-void TJobChannel::PostReport(std::unique_ptr<TBackupItem> item) {
+void TJobChannel::PostReport(std::unique_ptr<TJobReport> item) {
   if (Post(WM_JOBREPORT, reinterpret_cast<WPARAM>(item.get()), 0)) {
     item.release();  // the window procedure owns it now
     return;
@@ -33,8 +33,8 @@ void TJobChannel::PostOtherJobDone() {
   ++lostOtherEnds_;
 }
 
-std::vector<std::unique_ptr<TBackupItem>> TJobChannel::TakeLostFinals() {
-  std::vector<std::unique_ptr<TBackupItem>> taken;
+std::vector<std::unique_ptr<TJobReport>> TJobChannel::TakeLostFinals() {
+  std::vector<std::unique_ptr<TJobReport>> taken;
   std::lock_guard<std::mutex> guard(lock_);
   taken.swap(lostFinals_);
   return taken;

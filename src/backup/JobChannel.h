@@ -10,7 +10,7 @@
 #include <mutex>
 #include <vector>
 
-#include "backup/BackupItem.h"
+#include "backup/JobReport.h"
 #include "backup/JobPorts.h"
 
 namespace qv {
@@ -27,11 +27,11 @@ class TJobChannel final : public IJobReports {
   // Up to three posts without waiting; true when one went through.
   bool Post(UINT message, WPARAM wParam, LPARAM lParam);
   // A report; a final one that cannot be posted is kept, others are freed.
-  void PostReport(std::unique_ptr<TBackupItem> item) override;
+  void PostReport(std::unique_ptr<TJobReport> item) override;
   // The end of an auxiliary job.
   void PostOtherJobDone();
 
-  std::vector<std::unique_ptr<TBackupItem>> TakeLostFinals();
+  std::vector<std::unique_ptr<TJobReport>> TakeLostFinals();
   int TakeLostOtherJobEnds();
 
   void SetPosterForTest(TPoster poster);
@@ -40,7 +40,7 @@ class TJobChannel final : public IJobReports {
   HWND window_;
   std::mutex lock_;
   TPoster poster_;
-  std::vector<std::unique_ptr<TBackupItem>> lostFinals_;
+  std::vector<std::unique_ptr<TJobReport>> lostFinals_;
   int lostOtherEnds_ = 0;
 };
 

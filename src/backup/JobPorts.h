@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "backup/BackupItem.h"
+#include "backup/JobReport.h"
 #include "util/FileErrors.h"
 #include "util/Seams.h"
 
@@ -18,7 +18,7 @@ class IJobReports {
  public:
   virtual ~IJobReports() = default;
   // Hands the item to the receiver (the pool's window on Windows).
-  virtual void PostReport(std::unique_ptr<TBackupItem> item) = 0;
+  virtual void PostReport(std::unique_ptr<TJobReport> item) = 0;
 };
 
 // An item of a directory walk as its directory entry describes it.

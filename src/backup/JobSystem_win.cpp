@@ -9,7 +9,7 @@
 #include "util/FileUtils.h"
 #include "util/LocaleText.h"
 #include "util/PathCalls.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 #include "util/WinText.h"
 #include "zip/ZipWriter.h"
 
@@ -49,7 +49,7 @@ class TWinJobFiles final : public IJobFiles {
 
   void Walk(const std::string& folder, bool recurse,
             const std::function<void(const TWalkItem&)>& visit) override {
-    TFileFinder finder(true, true, recurse, folder);
+    TFileWalker finder(true, true, recurse, folder);
     while (finder.FindNext()) {
       const TFindEntry& entry = finder.CurrentEntry();
       TWalkItem item;

@@ -1,7 +1,7 @@
 #include "backup/TableCheck.h"
 #include "cli/Commands.h"
 #include "util/FileUtils.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 namespace qv {
 namespace {
@@ -13,7 +13,7 @@ bool CheckFolder(TConsole& console, TTableCheckSession& session, const std::stri
     console.Line("FEHLER: Verzeichnis nicht gefunden: " + dir);
     return false;
   }
-  TFileFinder finder;
+  TFileWalker finder;
   finder.SetSearchFolder(dir);
   bool sound = true;
   int tables = 0;

@@ -7,7 +7,7 @@
 #include "app/Protocol.h"
 #include "app/RunController.h"
 #include "app/RunSettings.h"
-#include "backup/BackupPooled.h"
+#include "backup/BackupJobPool.h"
 #include "cli/Commands.h"
 #include "cli/PlainText.h"
 
@@ -63,7 +63,7 @@ class TConsoleRunView final : public IRunView {
     console_.Error("FEHLER: " + std::string(kNothingToBackUp));
     nothing_ = true;
   }
-  void Reported(const TBackupItem& item) override {
+  void Reported(const TJobReport& item) override {
     if (item.Final) return;
     if (item.Logged)
       console_.Line(ConsoleLine(item.Text, item.Failed));
@@ -104,14 +104,14 @@ void WaitForRunEnd(const TRunController& run) {
 
 int RunCommand(TConsole& console, const std::string& targetOption,
                const std::vector<std::string>& databaseOptions) {
-  TBackupPooled pool(nullptr);
+  TBackupJobPool pool(nullptr);
   TPoolRunSystem system(pool);
   TConsoleRunView view(console, targetOption, databaseOptions);
   TRunController run(system, view);
   // A failure at the run's end must not cross the pool's window procedure:
   // it is raised again once the message loop is left.
   std::exception_ptr failure;
-  pool.OnReport = [&](const TBackupItem* item, int active) {
+  pool.OnReport = [&](const TJobReport* item, int active) {
     try {
       run.JobReported(item, active);
     } catch (...) {

@@ -8,7 +8,7 @@
 #include "cli/Commands.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 #include "zip/ZipVerify.h"
 
 namespace qv {
@@ -20,7 +20,7 @@ constexpr const char* kCopyFolders[] = {"DATA\\", "DATA2\\"};
 
 std::vector<std::string> Items(const std::string& folder, bool files) {
   std::vector<std::string> items;
-  TFileFinder finder(files, !files, false, folder);
+  TFileWalker finder(files, !files, false, folder);
   while (finder.FindNext()) items.push_back(finder.FoundPath());
   return items;
 }

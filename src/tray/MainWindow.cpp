@@ -7,7 +7,7 @@
 #include "tray/DatabaseListBox.h"
 #include "tray/MainWindowLayout.h"
 #include "app/RunSettings.h"
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "ui/WindowObject.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
@@ -159,8 +159,8 @@ void TMainWindow::OnCloseRequest() {
 }
 
 void TMainWindow::Initialize() {
-  jobPool_ = std::make_unique<TBackupPooled>(
-      [this](const TBackupItem* report, int activeBackups) { JobReported(report, activeBackups); });
+  jobPool_ = std::make_unique<TBackupJobPool>(
+      [this](const TJobReport* report, int activeBackups) { JobReported(report, activeBackups); });
   CreateRunController();
   userDatabaseList.clear();
   errorSound_ = qv::LoadErrorSound();

@@ -16,7 +16,7 @@
 #include "tray/TrayIcon.h"
 #include "tray/ResultPopup.h"
 #include "tray/Sound.h"
-#include "backup/BackupPooled.h"
+#include "backup/BackupJobPool.h"
 #include "ui/HtmlView.h"
 #include "ui/controls/OwnerMenu.h"
 #include "ui/GdiHandles.h"
@@ -78,7 +78,7 @@ class TMainWindow {
   HWND shrinkButton = nullptr, greyedSnapshot = nullptr;
   TTrayIcon& TrayIcon() { return *trayIcon_; }
   ui::TOwnerMenu& TrayMenu() { return *trayMenu_; }
-  TBackupPooled& JobPool() { return *jobPool_; }
+  TBackupJobPool& JobPool() { return *jobPool_; }
   std::vector<HICON> idleAndErrorIcons;
   std::vector<HICON> runningIcons;
   // The result popup, made right after the window.
@@ -113,7 +113,7 @@ class TMainWindow {
   void StartRun(TRunTrigger trigger = TRunTrigger::Manual);
   void ScheduledRun();
   void OnRunNowClick();
-  void JobReported(const TBackupItem* report, int activeBackups);
+  void JobReported(const TJobReport* report, int activeBackups);
   void CacheTick();
   void NetworkTick();
   void UpdateScheduleHint();
@@ -187,7 +187,7 @@ class TMainWindow {
   int Scaled(int value) const;
   HICON Glyph(int id) const;
 
-  std::unique_ptr<TBackupPooled> jobPool_;
+  std::unique_ptr<TBackupJobPool> jobPool_;
   // Why UserDefined.txt could not be read (empty when it could).
   std::string userListError_;
   TSound errorSound_;

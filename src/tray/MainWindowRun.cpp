@@ -4,7 +4,7 @@
 #include "app/DatabaseList.h"
 #include "tray/MainWindow.h"
 #include "tray/MainWindowRunView.h"
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "ui/controls/CheckListCombo.h"
 #include "util/FileUtils.h"
 #include "util/WinText.h"
@@ -64,7 +64,7 @@ void TMainWindow::ScheduledRun() { StartRun(TRunTrigger::Schedule); }
 
 void TMainWindow::OnRunNowClick() { StartRun(TRunTrigger::Manual); }
 
-void TMainWindow::JobReported(const TBackupItem* report, int activeBackups) {
+void TMainWindow::JobReported(const TJobReport* report, int activeBackups) {
   CallRunController([&] { run_->JobReported(report, activeBackups); });
 }
 
@@ -80,7 +80,7 @@ THourSet TMainWindow::CheckedHours() const {
 
 void TMainWindow::LoadHours() {
   hoursLoaded_ = false;
-  THourSet hours = ParseHoursText(ReadModeString(kCronKey));
+  THourSet hours = ParseHoursText(ReadSettingString(kCronKey));
   for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(hoursCombo, hour, hours[hour]);
   schedules_->Backup().SetExpression(HoursExpression(CheckedHours()));
   UpdateScheduleHint();
@@ -98,9 +98,9 @@ void TMainWindow::OnHoursChanged() {
 void TMainWindow::StoreSetting(const std::string& key, const std::string& value) {
   // The choice holds until the program ends; the user learns that it will
   // not outlive it (the settings file is held or write-protected, say).
-  if (WriteModeString(key, value)) return;
+  if (WriteSettingString(key, value)) return;
   trayIcon_->ShowBalloon(kErrorBalloonTitle,
-                         "Die Einstellung kann nicht in " + UserModeFileName() +
+                         "Die Einstellung kann nicht in " + SettingsFilePath() +
                              " gespeichert werden. Sie gilt nur bis zum Programmende.",
                          TBalloonIcon::Error, kBalloonTimeoutMs);
 }

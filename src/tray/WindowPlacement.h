@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "util/Seams.h"
 
 namespace qv {

@@ -7,7 +7,7 @@
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
 #include "util/Retry.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 #include "util/WinText.h"
 #include "zip/ZipFormat.h"
 #include "zip/ZipWriter.h"

@@ -114,7 +114,7 @@ class RunControllerTest : public testing::Test {
   void TearDown() override { SetClockForTest(nullptr); }
 
   void Report(const std::string& text, bool failed, bool final) {
-    TBackupItem item;
+    TJobReport item;
     item.Text = text;
     item.Failed = failed;
     item.Final = final;
@@ -332,7 +332,7 @@ TEST_F(RunControllerTest, AFailingStartRestoresTheWindowAndReleasesTheRun) {
 TEST_F(RunControllerTest, ReportsOfAuxiliaryJobsAndAfterTheRunChangeNothing) {
   run_.JobReported(nullptr, 0);
   EXPECT_TRUE(io_.Log.empty());
-  TBackupItem late;
+  TJobReport late;
   late.Text = "spät";
   late.Final = true;
   run_.JobReported(&late, 0);  // not running: no end of a run

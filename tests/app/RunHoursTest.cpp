@@ -2,7 +2,7 @@
 
 #include "TestClock.h"
 #include "app/RunHours.h"
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "sched/CronExpression.h"
 
 namespace qv {

@@ -161,7 +161,7 @@ TEST_F(ArchiveSetTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
   auto first = Job();
   first->Run();
   TJobHarness second;
-  TBackupItem final = second.RunJob(dir_ / "Ziel", db_);
+  TJobReport final = second.RunJob(dir_ / "Ziel", db_);
   TStringList lines = WithoutTimes(final.Text);
   std::string zip = first->BackupRoot + "DATABASEBACKUP\\ZIP\\";
   std::string other = first->BackupRoot + "DATABASEBACKUP\\ZIPOTHER\\";
@@ -196,7 +196,7 @@ TEST_F(ArchiveSetTest, UnreadableSourceRemovesTheSetAndIsReported) {
   WriteBytes(db_ + "ARTIKEL.ADT", table.Adt);
   WriteBytes(db_ + "gesperrt.adi", "x");  // taken by the database set only
   test::THeldFile locked(db_ + "gesperrt.adi", GENERIC_READ | GENERIC_WRITE, 0);
-  TBackupItem final = harness_.RunJob(dir_ / "Ziel", db_);
+  TJobReport final = harness_.RunJob(dir_ / "Ziel", db_);
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   std::string error = "Datei " + db_ + "gesperrt.adi kann nicht geöffnet werden";
@@ -236,7 +236,7 @@ TEST_F(ArchiveSetTest, ProtocolLinesOfAWholeJob) {
   WriteBytes(db_ + "KUNDEN.ADM", table.Adm);
   WriteBytes(db_ + "KUNDEN.ADI", table.Adi);
   WriteBytes(db_ + "Brief.txt", "b");
-  TBackupItem final = harness_.RunJob(dir_ / "Ziel", db_);
+  TJobReport final = harness_.RunJob(dir_ / "Ziel", db_);
   EXPECT_FALSE(final.Failed);
   auto job = Job();
   std::string zipSet = ZipBase(*job) + "04-05-2031-10-11-12\\";
@@ -253,7 +253,7 @@ TEST_F(ArchiveSetTest, TargetInsideTheDatabaseFolder) {
   // A folder of the user's that only bears the tree's name is packed.
   WriteBytes(db_ + "DatabaseBackup\\Eigene\\B.ADT", table.Adt);
   TJobHarness harness;
-  TBackupItem final = harness.RunJob(db_ + "Sicherung", db_);
+  TJobReport final = harness.RunJob(db_ + "Sicherung", db_);
   EXPECT_FALSE(final.Failed) << final.Text;
   TBackupJob job(db_ + "Sicherung", harness.Channel(), db_);
   std::string zip = job.BackupRoot + "DATABASEBACKUP\\ZIP\\04-05-2031-10-11-12\\datenbank.zip";
@@ -369,7 +369,7 @@ TEST_F(ArchiveSetTest, RunInterruptedInsideTheFirstPartLeavesNoSetBehind) {
   EXPECT_TRUE(harness_.FinalFor(db_).Failed) << "an interrupted run never ends green";
 
   TJobHarness second;
-  TBackupItem final = second.RunJob(dir_ / "Ziel", db_);  // the same day
+  TJobReport final = second.RunJob(dir_ / "Ziel", db_);  // the same day
   EXPECT_FALSE(final.Failed) << final.Text;
   TStringList lines = WithoutTimes(final.Text);
   EXPECT_NE(std::find(lines.begin(), lines.end(), Plain("Daten-Ziparchiv erstellen..")),
@@ -399,7 +399,7 @@ TEST_F(ArchiveSetTest, FileRemovedAfterTheListingIsLeftOutAfterAShortLook) {
   system.Files = std::make_shared<TVanishingFiles>(system.Files, db_ + "ARTIKEL.ADT.~tmp.adi");
   TBackupJob job(dir_ / "Ziel", harness_.Channel(), db_, system);
   job.Run();
-  TBackupItem final = harness_.FinalFor(db_);
+  TJobReport final = harness_.FinalFor(db_);
   EXPECT_FALSE(final.Failed) << final.Text;
   EXPECT_EQ(sleeper.pauses, std::vector<unsigned>(4, 100))
       << "a file that is gone is looked for five times, not waited for";

@@ -35,7 +35,7 @@ std::string OldSet(int i) {
 // The logged lines of the final item, without their time stamps.
 std::vector<std::string> Lines(const test::TFakeReports& reports) {
   std::vector<std::string> lines;
-  const TBackupItem* final = reports.Final();
+  const TJobReport* final = reports.Final();
   if (!final) return lines;
   std::string text = final->Text;
   for (size_t start = 0; start < text.size();) {

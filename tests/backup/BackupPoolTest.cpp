@@ -8,7 +8,7 @@
 #include "WinTestSupport.h"
 #include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
-#include "backup/BackupPooled.h"
+#include "backup/BackupJobPool.h"
 #include "backup/ReportText.h"
 
 namespace qv {
@@ -48,7 +48,7 @@ class TScriptedJob : public TBackupJob {
 class BackupPoolTest : public testing::Test {
  protected:
   void SetUp() override {
-    pool_ = std::make_unique<TBackupPooled>([this](const TBackupItem* item, int active) {
+    pool_ = std::make_unique<TBackupJobPool>([this](const TJobReport* item, int active) {
       if (item)
         reports_.push_back({item->Text, item->Failed, item->Final, item->DatabaseDir, active,
                             GetCurrentThreadId()});
@@ -77,7 +77,7 @@ class BackupPoolTest : public testing::Test {
   TTempDir dir_;
   std::string dbA_, dbB_;
   HANDLE gate_ = nullptr;
-  std::unique_ptr<TBackupPooled> pool_;
+  std::unique_ptr<TBackupJobPool> pool_;
   std::vector<TReport> reports_;
   int otherEnds_ = 0;
   int made_ = 0;

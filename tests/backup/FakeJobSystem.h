@@ -251,9 +251,9 @@ class TFakeChecker final : public ITableChecker {
 
 class TFakeReports final : public IJobReports {
  public:
-  void PostReport(std::unique_ptr<TBackupItem> item) override { Items.push_back(*item); }
-  std::vector<TBackupItem> Items;
-  const TBackupItem* Final() const {
+  void PostReport(std::unique_ptr<TJobReport> item) override { Items.push_back(*item); }
+  std::vector<TJobReport> Items;
+  const TJobReport* Final() const {
     for (const auto& item : Items)
       if (item.Final) return &item;
     return nullptr;

@@ -19,20 +19,20 @@ class TJobHarness {
     channel_->SetPosterForTest([this](HWND, UINT message, WPARAM wParam, LPARAM) {
       if (message != WM_JOBREPORT) return TRUE;
       std::lock_guard<std::mutex> guard(lock_);
-      items_.emplace_back(reinterpret_cast<TBackupItem*>(wParam));
+      items_.emplace_back(reinterpret_cast<TJobReport*>(wParam));
       return TRUE;
     });
   }
   const std::shared_ptr<TJobChannel>& Channel() const { return channel_; }
 
   // Runs one job to its end; returns its final item.
-  TBackupItem RunJob(const std::string& target, const std::string& databaseDir) {
+  TJobReport RunJob(const std::string& target, const std::string& databaseDir) {
     TBackupJob job(target, channel_, databaseDir);
     job.Run();
     return FinalFor(job.DatabaseDir);
   }
 
-  TBackupItem FinalFor(const std::string& databaseDir) {
+  TJobReport FinalFor(const std::string& databaseDir) {
     std::lock_guard<std::mutex> guard(lock_);
     for (const auto& item : items_)
       if (item->Final && item->DatabaseDir == databaseDir) return *item;
@@ -49,7 +49,7 @@ class TJobHarness {
  private:
   std::shared_ptr<TJobChannel> channel_;
   std::mutex lock_;
-  std::vector<std::unique_ptr<TBackupItem>> items_;
+  std::vector<std::unique_ptr<TJobReport>> items_;
 };
 
 // The logged lines of a final item without their time stamps.

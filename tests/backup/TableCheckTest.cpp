@@ -97,7 +97,7 @@ TEST_F(TableCheckTest, SoundDatabaseIsCopiedIntoDataAndData2) {
   WriteBytes(db_ + "Brief.txt", "kein Teil der Sicherung");
   std::string liveBefore = ReadBytes(db_ + "KUNDEN.ADT");
 
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_FALSE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 4u);
@@ -130,7 +130,7 @@ TEST_F(TableCheckTest, DamagedTableIsReportedAndTheOthersAreStillCopied) {
   // The last sound copy of KUNDEN from an earlier run must survive.
   WriteBytes(Root() + "DATABASEBACKUP\\DATA\\KUNDEN.ADT", "earlier sound copy");
 
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   std::string problem = "Problem in Tabelle \"KUNDEN\" : Error 7016:  ";
@@ -152,7 +152,7 @@ TEST_F(TableCheckTest, LiveFilesHeldWithSharingStillCheck) {
   THeldFile memo(db_ + "KUNDEN.ADM", GENERIC_READ | GENERIC_WRITE,
                  FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_TRUE(office.Held());
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_FALSE(final.Failed) << final.Text;
   EXPECT_EQ(ReadBytes(Root() + "DATABASEBACKUP\\DATA2\\KUNDEN.ADM"), ReadBytes(db_ + "KUNDEN.ADM"));
 }
@@ -160,7 +160,7 @@ TEST_F(TableCheckTest, LiveFilesHeldWithSharingStillCheck) {
 TEST_F(TableCheckTest, LiveFileHeldWithoutSharingIsAProblem) {
   WriteTable(db_, "KUNDEN", Build(CustomerTable(20)));
   THeldFile exclusive(db_ + "KUNDEN.ADM", GENERIC_READ | GENERIC_WRITE, 0);
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 2u);
@@ -171,7 +171,7 @@ TEST_F(TableCheckTest, LiveFileHeldWithoutSharingIsAProblem) {
 
 TEST_F(TableCheckTest, TableWithEmptyBaseNameIsFoundButNotChecked) {
   WriteBytes(db_ + ".adt", Build(ArticleTable(2, false)).Adt);
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_FALSE(final.Failed);
   std::string path = Root() + "unbekannt";
   EXPECT_EQ(WithoutTimes(final.Text)[1], Plain("Alle Tabellen scheinen in Ordnung zu sein. Die "
@@ -182,7 +182,7 @@ TEST_F(TableCheckTest, TableWithEmptyBaseNameIsFoundButNotChecked) {
 
 TEST_F(TableCheckTest, FolderWithoutTablesAndMissingFolder) {
   WriteBytes(db_ + "readme.txt", "x");
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   EXPECT_EQ(WithoutTimes(final.Text),
             (TStringList{Plain("Datenbank \"" + db_ + "\" überprüfen.."),
@@ -190,7 +190,7 @@ TEST_F(TableCheckTest, FolderWithoutTablesAndMissingFolder) {
                          Plain("Datenbank \"" + db_ + "\" fertig."), "<hr>"}));
 
   std::string missing = dir_ / "Weg";
-  TBackupItem gone = harness_.RunJob(target_, missing);
+  TJobReport gone = harness_.RunJob(target_, missing);
   EXPECT_TRUE(gone.Failed);
   EXPECT_EQ(WithoutTimes(gone.Text)[1], Red("Datenbank nicht gefunden in " + missing + "\\"));
 }
@@ -202,7 +202,7 @@ TEST_F(TableCheckTest, UnwritableDataCopyIsReportedAndNotClaimed) {
   WriteBytes(dataCopy, "older");
   WriteBytes(Root() + "DATABASEBACKUP\\DATA2\\KUNDEN.ADM", "last good");
   THeldFile locked(dataCopy, GENERIC_READ, 0);
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 5u) << final.Text;
@@ -222,7 +222,7 @@ TEST_F(TableCheckTest, UnwritableData2CopyLeavesDataClaimed) {
   WriteTable(db_, "KUNDEN", Build(ArticleTable(20, false)));
   WriteBytes(Root() + "DATABASEBACKUP\\DATA2\\KUNDEN.ADT", "last good");
   THeldFile locked(Root() + "DATABASEBACKUP\\DATA2\\KUNDEN.ADT", GENERIC_READ, 0);
-  TBackupItem final = harness_.RunJob(target_, db_);
+  TJobReport final = harness_.RunJob(target_, db_);
   EXPECT_TRUE(final.Failed);
   TStringList lines = WithoutTimes(final.Text);
   ASSERT_GE(lines.size(), 5u) << final.Text;
@@ -233,7 +233,7 @@ TEST_F(TableCheckTest, TwoJobsOnDifferentDatabasesAtOnce) {
   std::string other = dir_ / "Zweite\\";
   WriteTable(db_, "KUNDEN", Build(CustomerTable(200)));
   WriteTable(other, "KUNDEN", Build(CustomerTable(300)));
-  TBackupItem first, second;
+  TJobReport first, second;
   std::thread a([&] { first = harness_.RunJob(target_, db_); });
   std::thread b([&] { second = harness_.RunJob(target_, other); });
   a.join();

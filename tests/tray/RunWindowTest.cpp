@@ -12,7 +12,7 @@
 #include "WinTestSupport.h"
 #include "tray/MainWindow.h"
 #include "app/RunLock.h"
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "ui/HtmlMessageBox.h"
 #include "ui/HtmlView.h"
 #include "ui/UiTestSeams.h"
@@ -374,7 +374,7 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
   EXPECT_EQ(shell_.FolderDialogs[0].Preset, target_);
   EXPECT_EQ(shell_.FolderDialogs[0].Title, "Zielverzeichnis");
   EXPECT_EQ(WindowText(w.targetEdit), Widen(chosen));
-  EXPECT_EQ(ReadModeString(kTargetKey), chosen);
+  EXPECT_EQ(ReadSettingString(kTargetKey), chosen);
   EXPECT_FALSE(w.TargetShownMissing());
   EXPECT_FALSE(w.ErrorBlinkEnabled());
   size_t balloonsBefore = Balloons().size();
@@ -384,7 +384,7 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
   SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
   EXPECT_EQ(shell_.FolderDialogs.back().Preset, chosen);
   EXPECT_EQ(WindowText(w.targetEdit), Widen(gone));
-  EXPECT_EQ(ReadModeString(kTargetKey), chosen);  // not saved
+  EXPECT_EQ(ReadSettingString(kTargetKey), chosen);  // not saved
   EXPECT_TRUE(w.TargetShownMissing());
   EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
@@ -532,7 +532,7 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
 
   held.Release();
   ui::ToggleCheckListItem(w.hoursCombo, 15);
-  EXPECT_EQ(ReadModeString(kCronKey), "8,14,15");
+  EXPECT_EQ(ReadSettingString(kCronKey), "8,14,15");
 }
 
 TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
@@ -541,16 +541,16 @@ TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   EXPECT_EQ(HoursText(w.CheckedHours()), "3,8");
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 3,8 * * *");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr");
-  EXPECT_EQ(ReadModeString(kCronKey), "8,25,x,3");  // rewritten only at a change
+  EXPECT_EQ(ReadSettingString(kCronKey), "8,25,x,3");  // rewritten only at a change
 
   ui::ToggleCheckListItem(w.hoursCombo, 14);
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 3,8,14 * * *");
-  EXPECT_EQ(ReadModeString(kCronKey), "3,8,14");
+  EXPECT_EQ(ReadSettingString(kCronKey), "3,8,14");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr - 14 Uhr");
 
   for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.hoursCombo, hour);
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0  * * *");
-  EXPECT_EQ(ReadModeString(kCronKey), "");
+  EXPECT_EQ(ReadSettingString(kCronKey), "");
   // At the next start the empty text brings the default hours again.
   window_.reset();
   auto& again = Create();

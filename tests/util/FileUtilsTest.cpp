@@ -10,7 +10,7 @@
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
 #include "util/Messages.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 namespace qv {
 namespace {
@@ -399,7 +399,7 @@ TEST(UnicodeNames, FileOutsideTheAnsiCodePageSurvivesFindCopyDelete) {
   TTempDir dir;
   std::string name = "Дата-Ω-数据.adt";
   WriteBytes(dir / ("src\\" + name), "payload");
-  TFileFinder finder;
+  TFileWalker finder;
   finder.SetSearchFolder(dir / "src");
   ASSERT_TRUE(finder.FindNext());
   EXPECT_EQ(finder.FoundPath(), dir / ("src\\" + name));

@@ -10,7 +10,7 @@
 #include "WinTestSupport.h"
 #include "util/FileErrors.h"
 #include "util/FileUtils.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 namespace qv {
 namespace {
@@ -37,7 +37,7 @@ DWORD LongAttributes(const std::string& path) {
 
 std::vector<std::string> Walk(const std::string& folder) {
   std::vector<std::string> items;
-  TFileFinder finder(true, true, true, folder);
+  TFileWalker finder(true, true, true, folder);
   while (finder.FindNext()) items.push_back(finder.FoundPath());
   std::sort(items.begin(), items.end());
   return items;

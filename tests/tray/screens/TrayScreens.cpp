@@ -102,7 +102,7 @@ class TPictureJob final : public TWorkerThreadJob {
 
  private:
   void Post(const std::string& text, bool final) {
-    auto item = std::make_unique<TBackupItem>();
+    auto item = std::make_unique<TJobReport>();
     item->Text = text;
     item->Final = final;
     item->Failed = final && fails_;
@@ -118,7 +118,7 @@ class TPictureJob final : public TWorkerThreadJob {
 // The window shown and a run started whose jobs wait at the gate.
 std::unique_ptr<TMainWindow> RunningWindow(HANDLE gate, bool fails) {
   auto window = StartedWindow();
-  TBackupPooled& pool = window->JobPool();
+  TBackupJobPool& pool = window->JobPool();
   pool.MakeBackupJob = [&pool, gate, fails](const std::string&, const std::string& dir,
                                             const std::string&) -> TJobPtr {
     return std::make_unique<TPictureJob>(pool.Channel(), dir, gate, fails);

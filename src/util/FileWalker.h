@@ -24,14 +24,14 @@ struct TFindEntry {
   bool IsFolder() const { return (Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
-class TCustomFileFinder {
+class TFileWalkerBase {
  public:
-  using TProgressEvent = std::function<void(TCustomFileFinder&)>;
+  using TProgressEvent = std::function<void(TFileWalkerBase&)>;
 
-  TCustomFileFinder() = default;
-  virtual ~TCustomFileFinder() = default;
-  TCustomFileFinder(const TCustomFileFinder&) = delete;
-  TCustomFileFinder& operator=(const TCustomFileFinder&) = delete;
+  TFileWalkerBase() = default;
+  virtual ~TFileWalkerBase() = default;
+  TFileWalkerBase(const TFileWalkerBase&) = delete;
+  TFileWalkerBase& operator=(const TFileWalkerBase&) = delete;
 
   const std::string& SearchFolder() const { return searchFolder_; }
   // Closes every open search and restarts the walk at the new folder.
@@ -77,10 +77,10 @@ class TCustomFileFinder {
   TFindEntry entry_;
 };
 
-class TFileFinder : public TCustomFileFinder {
+class TFileWalker : public TFileWalkerBase {
  public:
-  TFileFinder() = default;
-  TFileFinder(bool files, bool folders, bool recurse, const std::string& folder) {
+  TFileWalker() = default;
+  TFileWalker(bool files, bool folders, bool recurse, const std::string& folder) {
     FileFilter = files;
     FolderFilter = folders;
     Recurse = recurse;

@@ -1,8 +1,8 @@
-#include "backup/BackupPooled.h"
+#include "backup/BackupJobPool.h"
 
 #include "backup/BackupFolders.h"
 #include "backup/BackupJob.h"
-#include "backup/OtherJobs.h"
+#include "backup/AuxiliaryJobs.h"
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
 #include "util/Messages.h"
@@ -45,9 +45,9 @@ void RecordOwner(const std::string& ownerFile, const std::string& databaseDir) {
 
 }  // namespace
 
-TBackupPooled::TBackupPooled(TReportEvent onReport) : OnReport(std::move(onReport)) {
+TBackupJobPool::TBackupJobPool(TReportEvent onReport) : OnReport(std::move(onReport)) {
   pool_ = std::make_unique<TWorkerThreadPool>(2, 2, ProcessPendingMessages);
-  window_ = AllocWnd(BindWndMethod<TBackupPooled, &TBackupPooled::WndProc>(this));
+  window_ = AllocWnd(BindWndMethod<TBackupJobPool, &TBackupJobPool::WndProc>(this));
   channel_ = std::make_shared<TJobChannel>(window_);
   MakeBackupJob = [this](const std::string& target, const std::string& databaseDir,
                          const std::string& folderName) -> TJobPtr {
@@ -55,21 +55,21 @@ TBackupPooled::TBackupPooled(TReportEvent onReport) : OnReport(std::move(onRepor
                                         folderName);
   };
   MakeNetworkJob = [this](const std::string& databases) -> TJobPtr {
-    return std::make_unique<TNetWorkJob>(databases, channel_);
+    return std::make_unique<TNetworkKeepAliveJob>(databases, channel_);
   };
   MakeCacheJob = [this](const std::string& databaseDir, int index) -> TJobPtr {
     return std::make_unique<TCopyCacheJob>(databaseDir, channel_, index);
   };
 }
 
-TBackupPooled::~TBackupPooled() {
+TBackupJobPool::~TBackupJobPool() {
   // Running jobs are awaited while messages flow, so late reports still arrive.
   pool_.reset();
   CollectLostEnds();
   DeallocWnd(window_);
 }
 
-void TBackupPooled::StartBackups(const std::string& target, const std::string& databases) {
+void TBackupJobPool::StartBackups(const std::string& target, const std::string& databases) {
   if (Closing) return;
   std::lock_guard<std::mutex> guard(lock_);
   RunProtocol.clear();
@@ -88,7 +88,7 @@ void TBackupPooled::StartBackups(const std::string& target, const std::string& d
   WatchForLostEnds();
 }
 
-void TBackupPooled::StartNetworkWork(const std::string& databases) {
+void TBackupJobPool::StartNetworkWork(const std::string& databases) {
   if (Closing) return;
   std::lock_guard<std::mutex> guard(lock_);
   if (activeOthers_.load() != 0) return;
@@ -97,7 +97,7 @@ void TBackupPooled::StartNetworkWork(const std::string& databases) {
   WatchForLostEnds();
 }
 
-void TBackupPooled::StartCacheCopies(const std::string& databases) {
+void TBackupJobPool::StartCacheCopies(const std::string& databases) {
   if (Closing) return;
   std::lock_guard<std::mutex> guard(lock_);
   if (activeOthers_.load() != 0) return;
@@ -110,15 +110,15 @@ void TBackupPooled::StartCacheCopies(const std::string& databases) {
   WatchForLostEnds();
 }
 
-void TBackupPooled::WatchForLostEnds() {
+void TBackupJobPool::WatchForLostEnds() {
   if (activeBackups_.load() > 0 || activeOthers_.load() > 0)
     SetTimer(window_, kLostEndsTimer, kLostEndsIntervalMs, nullptr);
 }
 
-void TBackupPooled::WndProc(TMessage& message) {
+void TBackupJobPool::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_JOBREPORT:
-      JobReported(std::unique_ptr<TBackupItem>(reinterpret_cast<TBackupItem*>(message.WParam)));
+      JobReported(std::unique_ptr<TJobReport>(reinterpret_cast<TJobReport*>(message.WParam)));
       break;
     case WM_OTHERJOBDONE:
       OtherJobEnded();
@@ -136,7 +136,7 @@ void TBackupPooled::WndProc(TMessage& message) {
   message.Result = DefWindowProcW(window_, message.Msg, message.WParam, message.LParam);
 }
 
-void TBackupPooled::JobReported(std::unique_ptr<TBackupItem> item) {
+void TBackupJobPool::JobReported(std::unique_ptr<TJobReport> item) {
   if (item->Final) {
     RunProtocol.push_back(item->Text + "<hr>");
     --activeBackups_;
@@ -144,12 +144,12 @@ void TBackupPooled::JobReported(std::unique_ptr<TBackupItem> item) {
   if (OnReport) OnReport(item.get(), activeBackups_.load());
 }
 
-void TBackupPooled::OtherJobEnded() {
+void TBackupJobPool::OtherJobEnded() {
   --activeOthers_;
   if (OnReport) OnReport(nullptr, activeBackups_.load());
 }
 
-void TBackupPooled::CollectLostEnds() {
+void TBackupJobPool::CollectLostEnds() {
   for (auto& item : channel_->TakeLostFinals()) JobReported(std::move(item));
   for (int n = channel_->TakeLostOtherJobEnds(); n > 0; --n) OtherJobEnded();
   if (activeBackups_.load() <= 0 && activeOthers_.load() <= 0) KillTimer(window_, kLostEndsTimer);

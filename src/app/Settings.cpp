@@ -1,4 +1,4 @@
-#include "app/UserMode.h"
+#include "app/Settings.h"
 
 #include <algorithm>
 
@@ -8,20 +8,20 @@
 
 namespace qv {
 
-const std::string& UserModeDirectory() {
+const std::string& SettingsDirectory() {
   static const std::string directory;
   return directory;
 }
 
-std::string UserModeFileName(const std::string& directory) {
+std::string SettingsFilePath(const std::string& directory) {
   std::string folder = directory;
-  if (folder.empty()) folder = UserModeDirectory();
+  if (folder.empty()) folder = SettingsDirectory();
   if (folder.empty()) folder = ProgramFolder();
   return WithTrailingBackslash(folder) + kSettingsFileName;
 }
 
-std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory) {
-  return OpenIniFile(UserModeFileName(directory));
+std::unique_ptr<TFastIniFile> OpenSettings(const std::string& directory) {
+  return OpenIniFile(SettingsFilePath(directory));
 }
 
 namespace {
@@ -29,9 +29,9 @@ namespace {
 // Runs the action on the opened store and saves it; false when anything
 // failed (settings never raise).
 template <typename Action>
-bool WithUserMode(const std::string& directory, Action action) {
+bool WithSettings(const std::string& directory, Action action) {
   try {
-    auto ini = OpenUserMode(directory);
+    auto ini = OpenSettings(directory);
     action(*ini);
     ini->Release();
     return true;
@@ -42,42 +42,42 @@ bool WithUserMode(const std::string& directory, Action action) {
 
 }  // namespace
 
-bool WriteModeString(const std::string& key, const std::string& value,
-                     const std::string& directory) {
+bool WriteSettingString(const std::string& key, const std::string& value,
+                        const std::string& directory) {
   if (key.empty()) return false;
-  return WithUserMode(directory, [&](TFastIniFile& ini) {
+  return WithSettings(directory, [&](TFastIniFile& ini) {
     ini.WriteString(kModeSection, key, QuotedString(value));
   });
 }
 
-bool WriteModeInteger(const std::string& key, std::int32_t value, const std::string& directory) {
+bool WriteSettingInteger(const std::string& key, std::int32_t value, const std::string& directory) {
   if (key.empty()) return false;
-  return WithUserMode(directory,
+  return WithSettings(directory,
                       [&](TFastIniFile& ini) { ini.WriteInteger(kModeSection, key, value); });
 }
 
-std::string ReadModeString(const std::string& key, const std::string& defaultValue,
-                           const std::string& directory, bool writeBack) {
+std::string ReadSettingString(const std::string& key, const std::string& defaultValue,
+                              const std::string& directory, bool writeBack) {
   std::string result;
   if (key.empty()) return result;
-  bool read = WithUserMode(directory, [&](TFastIniFile& ini) {
+  bool read = WithSettings(directory, [&](TFastIniFile& ini) {
     ini.StripQuotes = false;
     result = ini.ReadString(kModeSection, key, defaultValue);
     if (!result.empty() && result[0] == '"') result = ExtractQuotedString(result);
   });
-  if (read && writeBack) WriteModeString(key, result, directory);
+  if (read && writeBack) WriteSettingString(key, result, directory);
   return result;
 }
 
-std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue,
-                             const std::string& directory, bool writeBack) {
+std::int32_t ReadSettingInteger(const std::string& key, std::int32_t defaultValue,
+                                const std::string& directory, bool writeBack) {
   if (key.empty()) return defaultValue;
   std::int32_t result = defaultValue;
-  if (!WithUserMode(directory, [&](TFastIniFile& ini) {
+  if (!WithSettings(directory, [&](TFastIniFile& ini) {
         result = ini.ReadInteger(kModeSection, key, defaultValue);
       }))
     return defaultValue;
-  if (writeBack) WriteModeInteger(key, result, directory);
+  if (writeBack) WriteSettingInteger(key, result, directory);
   return result;
 }
 
@@ -116,15 +116,15 @@ std::int32_t RestoreFormPlacement(TFormGeometry& form, const TScreenRect& wa,
     default:
       break;
   }
-  form.Width =
-      Clamp(ReadModeInteger(name + ".Width", form.Width, directory), form.MinWidth, form.MaxWidth);
-  form.Height = Clamp(ReadModeInteger(name + ".Height", form.Height, directory), form.MinHeight,
+  form.Width = Clamp(ReadSettingInteger(name + ".Width", form.Width, directory), form.MinWidth,
+                     form.MaxWidth);
+  form.Height = Clamp(ReadSettingInteger(name + ".Height", form.Height, directory), form.MinHeight,
                       form.MaxHeight);
   if (placement != PlaceKeepPosition) {
-    form.Left = ReadModeInteger(name + ".Left", left, directory);
-    form.Top = ReadModeInteger(name + ".Top", top, directory);
+    form.Left = ReadSettingInteger(name + ".Left", left, directory);
+    form.Top = ReadSettingInteger(name + ".Top", top, directory);
   }
-  std::int32_t add0 = ReadModeInteger(name + ".Add0", add0Default, directory);
+  std::int32_t add0 = ReadSettingInteger(name + ".Add0", add0Default, directory);
   // Keep the form inside the work area.
   form.Left = std::max(wa.Left, std::min(form.Left, wa.Right - form.Width));
   form.Top = std::max(wa.Top, std::min(form.Top, wa.Bottom - form.Height));

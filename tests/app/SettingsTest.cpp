@@ -2,7 +2,7 @@
 
 #include "TestClock.h"
 #include "WinTestSupport.h"
-#include "app/UserMode.h"
+#include "app/Settings.h"
 #include "util/FileErrors.h"
 #include "util/IniFileStorage.h"
 
@@ -23,29 +23,29 @@ FILETIME WriteTime(const std::string& path) {
 
 TEST(UserModeSettings, MissingFileGivesDefaultsAndCreatesNothing) {
   TTempDir dir;
-  EXPECT_EQ(ReadModeString(kCronKey, "", dir.Path()), "");
-  EXPECT_EQ(ReadModeInteger("X.Width", 593, dir.Path()), 593);
+  EXPECT_EQ(ReadSettingString(kCronKey, "", dir.Path()), "");
+  EXPECT_EQ(ReadSettingInteger("X.Width", 593, dir.Path()), 593);
   EXPECT_FALSE(Exists(dir / "UserMode.INI"));
 }
 
 TEST(UserModeSettings, QuotedTextsSurviveSemicolonsAndQuotes) {
   TTempDir dir;
   std::string path = "\\\\server\\Daten;alt\\\"Ziel\" ä";
-  WriteModeString(kTargetKey, path, dir.Path());
+  WriteSettingString(kTargetKey, path, dir.Path());
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"),
             "[MODE]\r\nTVEZivavuvIdazadide.TVEZivavuvIdazadide=\"\\\\server\\Daten;"
             "alt\\\"\"Ziel\"\" \xE4\"\r\n");
-  EXPECT_EQ(ReadModeString(kTargetKey, "", dir.Path()), path);
-  WriteModeString(kCronKey, "8,9", dir.Path());
-  EXPECT_EQ(ReadModeString(kCronKey, "", dir.Path()), "8,9");
-  WriteModeInteger("TVEZivavuvIdazadide.Width", 640, dir.Path());
-  EXPECT_EQ(ReadModeInteger("TVEZivavuvIdazadide.Width", 0, dir.Path()), 640);
+  EXPECT_EQ(ReadSettingString(kTargetKey, "", dir.Path()), path);
+  WriteSettingString(kCronKey, "8,9", dir.Path());
+  EXPECT_EQ(ReadSettingString(kCronKey, "", dir.Path()), "8,9");
+  WriteSettingInteger("TVEZivavuvIdazadide.Width", 640, dir.Path());
+  EXPECT_EQ(ReadSettingInteger("TVEZivavuvIdazadide.Width", 0, dir.Path()), 640);
 }
 
 TEST(UserModeSettings, HandEditedValuesWithoutQuotes) {
   TTempDir dir;
   WriteBytes(dir / "UserMode.INI", "[mode]\r\ntvezivavuvidazadide.cron = 8, 14 ; zwei Stunden\r\n");
-  EXPECT_EQ(ReadModeString(kCronKey, "", dir.Path(), true), "8, 14");
+  EXPECT_EQ(ReadSettingString(kCronKey, "", dir.Path(), true), "8, 14");
   // The write-back stores the value quoted, with the comment where it stood.
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"),
             "[mode]\r\ntvezivavuvidazadide.cron=\"8, 14\" ; zwei Stunden\r\n");
@@ -53,7 +53,7 @@ TEST(UserModeSettings, HandEditedValuesWithoutQuotes) {
 
 TEST(UserModeSettings, UnchangedWriteLeavesTheFileUntouched) {
   TTempDir dir;
-  WriteModeString(kCronKey, "8,9", dir.Path());
+  WriteSettingString(kCronKey, "8,9", dir.Path());
   std::string before = ReadBytes(dir / "UserMode.INI");
   // A write time long past: any rewrite would show as a new one.
   FILETIME time{0x10000000u, 0x01C00000u};
@@ -61,7 +61,7 @@ TEST(UserModeSettings, UnchangedWriteLeavesTheFileUntouched) {
     THeldFile file(dir / "UserMode.INI", FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
     ASSERT_TRUE(SetFileTime(file.Handle(), nullptr, nullptr, &time));
   }
-  WriteModeString(kCronKey, "8,9", dir.Path());
+  WriteSettingString(kCronKey, "8,9", dir.Path());
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"), before);
   FILETIME after = WriteTime(dir / "UserMode.INI");
   EXPECT_EQ(CompareFileTime(&time, &after), 0);
@@ -71,19 +71,19 @@ TEST(UserModeSettings, FailuresRaiseNothingAndWritesSaySo) {
   test::TFakeTime time;
   TTempDir dir;
   WriteBytes(dir / "blocked", "a file where the folder should be");
-  EXPECT_FALSE(WriteModeString(kCronKey, "8", dir / "blocked\\sub"));
-  EXPECT_EQ(ReadModeString(kCronKey, "", dir / "blocked\\sub"), "");
-  EXPECT_FALSE(WriteModeString("", "x", dir.Path()));
+  EXPECT_FALSE(WriteSettingString(kCronKey, "8", dir / "blocked\\sub"));
+  EXPECT_EQ(ReadSettingString(kCronKey, "", dir / "blocked\\sub"), "");
+  EXPECT_FALSE(WriteSettingString("", "x", dir.Path()));
   EXPECT_FALSE(Exists(dir / "UserMode.INI"));
   WriteBytes(dir / "UserMode.INI", "[MODE]\r\nA=1\r\n");
   auto locked = std::make_unique<THeldFile>(dir / "UserMode.INI", GENERIC_READ | GENERIC_WRITE, 0);
-  EXPECT_EQ(ReadModeInteger("A", 9, dir.Path()), 9);
-  EXPECT_FALSE(WriteModeString("B", "2", dir.Path()));  // after its retries
+  EXPECT_EQ(ReadSettingInteger("A", 9, dir.Path()), 9);
+  EXPECT_FALSE(WriteSettingString("B", "2", dir.Path()));  // after its retries
   locked.reset();
   EXPECT_EQ(ReadBytes(dir / "UserMode.INI"), "[MODE]\r\nA=1\r\n") << "nothing lost, nothing half";
   EXPECT_GT(time.Elapsed(), 10000u) << "the retries ran on the sleep seam";
-  EXPECT_TRUE(WriteModeInteger("B", 2, dir.Path()));
-  EXPECT_EQ(ReadModeInteger("B", 0, dir.Path()), 2);
+  EXPECT_TRUE(WriteSettingInteger("B", 2, dir.Path()));
+  EXPECT_EQ(ReadSettingInteger("B", 0, dir.Path()), 2);
 }
 
 TEST(IniFileLayer, LockedFileIsRetriedForTenSecondsThenFails) {
@@ -107,7 +107,7 @@ TEST(IniFileLayer, FailedWriteNeverTruncatesTheFile) {
   TTempDir dir;
   std::string original = "[MODE]\r\nTVEZivavuvIdazadide.Cron=\"8,9\"\r\n";
   WriteBytes(dir / "UserMode.INI", original);
-  auto ini = OpenUserMode(dir.Path());
+  auto ini = OpenSettings(dir.Path());
   ini->WriteString(kModeSection, kCronKey, "\"10\"");
   THeldFile reader(dir / "UserMode.INI", GENERIC_READ, FILE_SHARE_READ);
   EXPECT_THROW(ini->Release(), EFileError);

@@ -10,10 +10,10 @@
 
 namespace qv {
 
-class TNetRefreshJob : public TWorkerThreadJob {
+class TKeepAliveWriteJob : public TWorkerThreadJob {
  public:
   // An empty name becomes "netrefresh"; blanks, \ and / are removed from it.
-  TNetRefreshJob(std::string databases, const std::string& name);
+  TKeepAliveWriteJob(std::string databases, const std::string& name);
   void Run() override;
 
   const std::string& FolderName() const { return name_; }
@@ -26,18 +26,18 @@ class TNetRefreshJob : public TWorkerThreadJob {
   std::string name_;
 };
 
-class TNetWorkJob : public TNetRefreshJob {
+class TNetworkKeepAliveJob : public TKeepAliveWriteJob {
  public:
-  TNetWorkJob(std::string databases, std::shared_ptr<TJobChannel> channel);
+  TNetworkKeepAliveJob(std::string databases, std::shared_ptr<TJobChannel> channel);
   void Run() override;
 
  private:
   std::shared_ptr<TJobChannel> channel_;
 };
 
-class TCustomOtherJob : public TWorkerThreadJob {
+class TAuxiliaryJob : public TWorkerThreadJob {
  public:
-  explicit TCustomOtherJob(std::shared_ptr<TJobChannel> channel) : channel_(std::move(channel)) {}
+  explicit TAuxiliaryJob(std::shared_ptr<TJobChannel> channel) : channel_(std::move(channel)) {}
 
  protected:
   void PostDone() { channel_->PostOtherJobDone(); }
@@ -46,7 +46,7 @@ class TCustomOtherJob : public TWorkerThreadJob {
   std::shared_ptr<TJobChannel> channel_;
 };
 
-class TCopyCacheJob : public TCustomOtherJob {
+class TCopyCacheJob : public TAuxiliaryJob {
  public:
   TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel, int index);
   void Run() override;

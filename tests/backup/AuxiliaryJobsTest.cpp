@@ -2,8 +2,8 @@
 
 #include "WinPump.h"
 #include "WinTestSupport.h"
-#include "backup/BackupPooled.h"
-#include "backup/OtherJobs.h"
+#include "backup/BackupJobPool.h"
+#include "backup/AuxiliaryJobs.h"
 #include "util/FileUtils.h"
 
 namespace qv {
@@ -17,7 +17,7 @@ using test::TTempDir;
 using test::WriteBytes;
 
 // Every test gets a temporary folder of its own (cache folders live there).
-class OtherJobsTest : public testing::Test {
+class AuxiliaryJobsTest : public testing::Test {
  protected:
   void SetUp() override {
     channel_->SetPosterForTest([this](HWND, UINT message, WPARAM, LPARAM) {
@@ -31,12 +31,12 @@ class OtherJobsTest : public testing::Test {
   int ends_ = 0;
 };
 
-TEST_F(OtherJobsTest, NetworkJobWritesTheRandomFile) {
+TEST_F(AuxiliaryJobsTest, NetworkJobWritesTheRandomFile) {
   TRecordingSleeper sleeper;
   std::string db = dir_ / "Daten";
   CreateDirectoryW(Widen(db).c_str(), nullptr);
   UINT before = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  TNetWorkJob job(db + "\r\n" + (dir_ / "fehlt") + "\r\n", channel_);
+  TNetworkKeepAliveJob job(db + "\r\n" + (dir_ / "fehlt") + "\r\n", channel_);
   job.Run();
   EXPECT_EQ(SetErrorMode(before),
             static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
@@ -60,18 +60,18 @@ TEST_F(OtherJobsTest, NetworkJobWritesTheRandomFile) {
   EXPECT_NE(ReadBytes(expected), first) << "replaced with new random lines";
 }
 
-TEST_F(OtherJobsTest, FolderNamesAreCleaned) {
+TEST_F(AuxiliaryJobsTest, FolderNamesAreCleaned) {
   TRecordingSleeper sleeper;
-  EXPECT_EQ(TNetRefreshJob("", "").FolderName(), "netrefresh");
-  EXPECT_EQ(TNetRefreshJob("", " a b/c\\d:e ").FolderName(), "abcde");
+  EXPECT_EQ(TKeepAliveWriteJob("", "").FolderName(), "netrefresh");
+  EXPECT_EQ(TKeepAliveWriteJob("", " a b/c\\d:e ").FolderName(), "abcde");
   std::string db = dir_ / "Daten\\";
   CreateDirectoryW(Widen(db).c_str(), nullptr);
-  TNetRefreshJob job(db, "");
+  TKeepAliveWriteJob job(db, "");
   job.Run();
   EXPECT_TRUE(IsExistingFolder(db + "RandomAccess\\netrefresh"));
 }
 
-TEST_F(OtherJobsTest, CacheCopiesTakeTableFilesOnly) {
+TEST_F(AuxiliaryJobsTest, CacheCopiesTakeTableFilesOnly) {
   std::string db = dir_ / "Daten\\";
   WriteBytes(db + "a.ADT", "table");
   WriteBytes(db + "b.adi", "index");
@@ -94,7 +94,7 @@ TEST_F(OtherJobsTest, CacheCopiesTakeTableFilesOnly) {
   EXPECT_EQ(ReadBytes(cache + "a.ADT"), "changed");
 }
 
-TEST_F(OtherJobsTest, LockedSourceIsSkippedAndTheOldCacheCopyStays) {
+TEST_F(AuxiliaryJobsTest, LockedSourceIsSkippedAndTheOldCacheCopyStays) {
   std::string db = dir_ / "Daten\\";
   WriteBytes(db + "a.ADT", "new a");
   WriteBytes(db + "b.ADT", "new b");
@@ -108,17 +108,17 @@ TEST_F(OtherJobsTest, LockedSourceIsSkippedAndTheOldCacheCopyStays) {
   EXPECT_EQ(ends_, 1);
 }
 
-TEST_F(OtherJobsTest, MissingFolderStillEndsTheJob) {
+TEST_F(AuxiliaryJobsTest, MissingFolderStillEndsTheJob) {
   TCopyCacheJob(dir_ / "weg", channel_, 1).Run();
   EXPECT_EQ(ends_, 1);
 }
 
-TEST_F(OtherJobsTest, PoolCountsAuxiliaryJobsBackToZero) {
+TEST_F(AuxiliaryJobsTest, PoolCountsAuxiliaryJobsBackToZero) {
   TRecordingSleeper sleeper;
   std::string a = dir_ / "A", b = dir_ / "B";
   WriteBytes(a + "\\K.ADT", "k");
   CreateDirectoryW(Widen(b).c_str(), nullptr);
-  TBackupPooled pool([](const TBackupItem*, int) {});
+  TBackupJobPool pool([](const TJobReport*, int) {});
   pool.StartCacheCopies(a + "\r\n" + (dir_ / "fehlt") + "\r\n" + b);
   EXPECT_EQ(pool.ActiveOthers(), 2);
   ASSERT_TRUE(test::PumpUntil([&] { return pool.ActiveOthers() == 0; }));

@@ -1,4 +1,4 @@
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 #include "util/FileErrors.h"
 #include "util/PathCalls.h"
@@ -8,13 +8,13 @@
 
 namespace qv {
 
-void TCustomFileFinder::SetSearchFolder(const std::string& folder) {
+void TFileWalkerBase::SetSearchFolder(const std::string& folder) {
   CloseAll();
   searchFolder_ = folder;
   if (!searchFolder_.empty() && searchFolder_.back() != '\\') searchFolder_ += '\\';
 }
 
-void TCustomFileFinder::CloseAll() {
+void TFileWalkerBase::CloseAll() {
   search_.reset();
   if (!stack_.empty()) searchFolder_ = stack_.front().Folder;  // the folder that was set
   stack_.clear();
@@ -30,19 +30,19 @@ bool IsEndOfListing(DWORD error) {
 
 }  // namespace
 
-HANDLE TCustomFileFinder::FirstEntry(const std::string& pattern, WIN32_FIND_DATAW& data) {
+HANDLE TFileWalkerBase::FirstEntry(const std::string& pattern, WIN32_FIND_DATAW& data) {
   return FindFirstEntry(pattern, data);
 }
 
-BOOL TCustomFileFinder::NextEntry(HANDLE search, WIN32_FIND_DATAW& data) {
+BOOL TFileWalkerBase::NextEntry(HANDLE search, WIN32_FIND_DATAW& data) {
   return FindNextFileW(search, &data);
 }
 
-void TCustomFileFinder::FailUnlessEnd(DWORD error) {
+void TFileWalkerBase::FailUnlessEnd(DWORD error) {
   if (!IsEndOfListing(error)) throw EWalkError(searchFolder_, SysErrorMessage(error), error);
 }
 
-bool TCustomFileFinder::OpenSearch() {
+bool TFileWalkerBase::OpenSearch() {
   HANDLE search = FirstEntry(searchFolder_ + "*", data_);
   DWORD error = GetLastError();  // before anything else can change it
   search_.reset(search);
@@ -50,24 +50,24 @@ bool TCustomFileFinder::OpenSearch() {
   return search_.valid();
 }
 
-bool TCustomFileFinder::ReadNext() {
+bool TFileWalkerBase::ReadNext() {
   if (!search_.valid()) return false;
   if (NextEntry(search_.get(), data_)) return true;
   FailUnlessEnd(GetLastError());
   return false;
 }
 
-bool TCustomFileFinder::ReportIfAccepted(const std::string& path) {
+bool TFileWalkerBase::ReportIfAccepted(const std::string& path) {
   foundPath_ = path;
   return Accept();
 }
 
-void TCustomFileFinder::Progress() {
+void TFileWalkerBase::Progress() {
   if (OnProgress) OnProgress(*this);
 }
 
 // Closes the current search and continues in the enclosing folder.
-bool TCustomFileFinder::ResumeParent() {
+bool TFileWalkerBase::ResumeParent() {
   search_.reset();
   if (stack_.empty()) return false;
   searchFolder_ = std::move(stack_.back().Folder);
@@ -76,7 +76,7 @@ bool TCustomFileFinder::ResumeParent() {
   return true;
 }
 
-bool TCustomFileFinder::FindNext() {
+bool TFileWalkerBase::FindNext() {
   bool haveEntry = search_.valid() ? ReadNext() : OpenSearch();
   for (;;) {
     if (!haveEntry) {

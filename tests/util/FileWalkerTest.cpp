@@ -4,7 +4,7 @@
 
 #include "WinTestSupport.h"
 #include "util/FileErrors.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 namespace qv {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 using test::TTempDir;
 using test::WriteBytes;
 
-std::vector<std::string> Walk(TCustomFileFinder& finder) {
+std::vector<std::string> Walk(TFileWalkerBase& finder) {
   std::vector<std::string> items;
   while (finder.FindNext()) items.push_back(finder.FoundPath());
   return items;
@@ -22,7 +22,7 @@ size_t IndexOf(const std::vector<std::string>& items, const std::string& item) {
   return static_cast<size_t>(std::find(items.begin(), items.end(), item) - items.begin());
 }
 
-class FileFinderTest : public testing::Test {
+class FileWalkerTest : public testing::Test {
  protected:
   void SetUp() override {
     WriteBytes(dir_ / "A\\x.adt", "12345");
@@ -38,8 +38,8 @@ class FileFinderTest : public testing::Test {
   std::string root_;
 };
 
-TEST_F(FileFinderTest, WalksDepthFirstPreOrder) {
-  TFileFinder finder;
+TEST_F(FileWalkerTest, WalksDepthFirstPreOrder) {
+  TFileWalker finder;
   finder.FileFilter = finder.FolderFilter = finder.Recurse = true;
   finder.SetSearchFolder(root_);
   EXPECT_EQ(finder.SearchFolder(), root_ + "\\");
@@ -60,8 +60,8 @@ TEST_F(FileFinderTest, WalksDepthFirstPreOrder) {
   EXPECT_EQ(finder.SearchFolder(), a);
 }
 
-TEST_F(FileFinderTest, FoldersWithoutRecursionAreReportedNotEntered) {
-  TFileFinder finder;
+TEST_F(FileWalkerTest, FoldersWithoutRecursionAreReportedNotEntered) {
+  TFileWalker finder;
   finder.FolderFilter = true;
   finder.SetSearchFolder(root_);
   auto items = Walk(finder);
@@ -70,8 +70,8 @@ TEST_F(FileFinderTest, FoldersWithoutRecursionAreReportedNotEntered) {
   EXPECT_EQ(items, (std::vector<std::string>{a + ".git\\", a + "S\\", a + "h.sys", a + "x.adt"}));
 }
 
-TEST_F(FileFinderTest, FiltersDecideWhatIsReported) {
-  TFileFinder folders;
+TEST_F(FileWalkerTest, FiltersDecideWhatIsReported) {
+  TFileWalker folders;
   folders.FileFilter = false;
   folders.FolderFilter = folders.Recurse = true;
   folders.SetSearchFolder(root_);
@@ -79,18 +79,18 @@ TEST_F(FileFinderTest, FiltersDecideWhatIsReported) {
   EXPECT_EQ(items.size(), 3u);
   for (const auto& item : items) EXPECT_EQ(item.back(), '\\');
 
-  TFileFinder nothing;
+  TFileWalker nothing;
   nothing.FileFilter = false;
   nothing.Recurse = true;
   int progress = 0;
-  nothing.OnProgress = [&](TCustomFileFinder&) { ++progress; };
+  nothing.OnProgress = [&](TFileWalkerBase&) { ++progress; };
   nothing.SetSearchFolder(root_);
   EXPECT_FALSE(nothing.FindNext());
   EXPECT_GE(progress, 8);  // every entry examined, nothing reported
 }
 
-TEST_F(FileFinderTest, EntryDescribesTheReportedItem) {
-  TFileFinder finder;
+TEST_F(FileWalkerTest, EntryDescribesTheReportedItem) {
+  TFileWalker finder;
   finder.SetSearchFolder(root_);
   bool sawX = false;
   while (finder.FindNext()) {
@@ -106,8 +106,8 @@ TEST_F(FileFinderTest, EntryDescribesTheReportedItem) {
   EXPECT_TRUE(sawX);
 }
 
-TEST_F(FileFinderTest, RestartsAfterFalseAndOnANewFolder) {
-  TFileFinder finder;
+TEST_F(FileWalkerTest, RestartsAfterFalseAndOnANewFolder) {
+  TFileWalker finder;
   finder.FileFilter = finder.FolderFilter = finder.Recurse = true;
   finder.SetSearchFolder(root_);
   auto first = Walk(finder);
@@ -121,8 +121,8 @@ TEST_F(FileFinderTest, RestartsAfterFalseAndOnANewFolder) {
   EXPECT_EQ(items, std::vector<std::string>{root_ + "\\S\\T\\z.txt"});
 }
 
-TEST_F(FileFinderTest, MissingFolderYieldsNothing) {
-  TFileFinder finder;
+TEST_F(FileWalkerTest, MissingFolderYieldsNothing) {
+  TFileWalker finder;
   finder.FolderFilter = finder.Recurse = true;
   finder.SetSearchFolder(dir_ / "nowhere");
   EXPECT_FALSE(finder.FindNext());
@@ -136,7 +136,7 @@ namespace {
 
 // A finder whose listing of one folder fails as an unreadable folder or a
 // share that drops does.
-class TFailingFinder final : public TFileFinder {
+class TFailingFinder final : public TFileWalker {
  public:
   TFailingFinder(std::string folder, DWORD error, bool atFirst)
       : failing_(std::move(folder)), error_(error), atFirst_(atFirst) {}
@@ -147,7 +147,7 @@ class TFailingFinder final : public TFileFinder {
       SetLastError(error_);
       return INVALID_HANDLE_VALUE;
     }
-    HANDLE search = TFileFinder::FirstEntry(pattern, data);
+    HANDLE search = TFileWalker::FirstEntry(pattern, data);
     if (pattern == failing_ + "*") failingSearch_ = search;
     return search;
   }
@@ -156,7 +156,7 @@ class TFailingFinder final : public TFileFinder {
       SetLastError(error_);
       return FALSE;
     }
-    return TFileFinder::NextEntry(search, data);
+    return TFileWalker::NextEntry(search, data);
   }
 
  private:
@@ -166,7 +166,7 @@ class TFailingFinder final : public TFileFinder {
   HANDLE failingSearch_ = INVALID_HANDLE_VALUE;
 };
 
-TEST(FileFinderFailures, AFailedListingIsAnErrorNotTheEnd) {
+TEST(FileWalkerFailures, AFailedListingIsAnErrorNotTheEnd) {
   TTempDir dir;
   WriteBytes(dir / "A\\x.adt", "1");
   WriteBytes(dir / "A\\S\\y.adt", "1");
@@ -191,7 +191,7 @@ TEST(FileFinderFailures, AFailedListingIsAnErrorNotTheEnd) {
   }
 }
 
-TEST(FileFinderFailures, NoMoreFilesAndMissingFoldersEndTheWalk) {
+TEST(FileWalkerFailures, NoMoreFilesAndMissingFoldersEndTheWalk) {
   TTempDir dir;
   WriteBytes(dir / "A\\x.adt", "1");
   for (DWORD end : {DWORD(ERROR_NO_MORE_FILES), DWORD(ERROR_FILE_NOT_FOUND)}) {
@@ -201,7 +201,7 @@ TEST(FileFinderFailures, NoMoreFilesAndMissingFoldersEndTheWalk) {
     EXPECT_NO_THROW(items = Walk(finder));
     EXPECT_LE(items.size(), 1u);
   }
-  TFileFinder missing(true, false, false, dir / "fehlt");
+  TFileWalker missing(true, false, false, dir / "fehlt");
   EXPECT_FALSE(missing.FindNext());
 }
 

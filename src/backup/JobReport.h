@@ -4,7 +4,7 @@
 namespace qv {
 
 // One job report, posted from a worker to the pool's window.
-struct TBackupItem {
+struct TJobReport {
   std::string Text;  // HTML fragment; for a final item all logged lines of the job
   bool Failed = false;
   bool Final = false;

@@ -18,20 +18,20 @@ inline constexpr char kTargetKey[] = "TVEZivavuvIdazadide.TVEZivavuvIdazadide";
 inline constexpr char kDefaultHours[] = "8,9,10,11,12,13,14,15,16,17,18";
 
 // A process-wide folder for UserMode.INI that nothing in the program sets.
-const std::string& UserModeDirectory();
+const std::string& SettingsDirectory();
 
 // The store for directory + "UserMode.INI" (the program's folder when empty).
-std::unique_ptr<TFastIniFile> OpenUserMode(const std::string& directory = "");
-bool WriteModeString(const std::string& key, const std::string& value,
-                     const std::string& directory = "");
-bool WriteModeInteger(const std::string& key, std::int32_t value,
-                      const std::string& directory = "");
+std::unique_ptr<TFastIniFile> OpenSettings(const std::string& directory = "");
+bool WriteSettingString(const std::string& key, const std::string& value,
+                        const std::string& directory = "");
+bool WriteSettingInteger(const std::string& key, std::int32_t value,
+                         const std::string& directory = "");
 // directory + "UserMode.INI" as the user would look for it.
-std::string UserModeFileName(const std::string& directory = "");
-std::string ReadModeString(const std::string& key, const std::string& defaultValue = "",
-                           const std::string& directory = "", bool writeBack = false);
-std::int32_t ReadModeInteger(const std::string& key, std::int32_t defaultValue,
-                             const std::string& directory = "", bool writeBack = false);
+std::string SettingsFilePath(const std::string& directory = "");
+std::string ReadSettingString(const std::string& key, const std::string& defaultValue = "",
+                              const std::string& directory = "", bool writeBack = false);
+std::int32_t ReadSettingInteger(const std::string& key, std::int32_t defaultValue,
+                                const std::string& directory = "", bool writeBack = false);
 
 struct TScreenRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;

@@ -1,4 +1,4 @@
-#include "backup/OtherJobs.h"
+#include "backup/AuxiliaryJobs.h"
 
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 #include "util/FileUtils.h"
 #include "util/Random.h"
 #include "util/Seams.h"
-#include "util/UFileFinder.h"
+#include "util/FileWalker.h"
 
 namespace qv {
 namespace {
@@ -44,24 +44,24 @@ std::string RandomFileContent(const std::string& name) {
 
 // --- network refresh --------------------------------------------------------------
 
-TNetRefreshJob::TNetRefreshJob(std::string databases, const std::string& name)
+TKeepAliveWriteJob::TKeepAliveWriteJob(std::string databases, const std::string& name)
     : databases_(std::move(databases)) {
   std::string cleaned = CleanFileName(name.empty() ? "netrefresh" : name, true);
   name_ = ReplaceTextAll(ReplaceTextAll(cleaned, "\\", ""), "/", "");
 }
 
-std::string TNetRefreshJob::FilePathFor(const std::string& databaseDir) const {
+std::string TKeepAliveWriteJob::FilePathFor(const std::string& databaseDir) const {
   std::string folder = WithTrailingBackslash(databaseDir) + "RandomAccess\\" + name_ + "\\";
   std::string hash = std::to_string(ElfHash(Utf8ToAnsi(folder)));
   return folder + CleanFileName(ComputerName() + "-" + hash + ".TXT", false);
 }
 
-void TNetRefreshJob::Run() {
+void TKeepAliveWriteJob::Run() {
   TErrorModeScope errorMode;
   for (const std::string& line : SplitLines(databases_)) Refresh(WithTrailingBackslash(line));
 }
 
-void TNetRefreshJob::Refresh(const std::string& dir) {
+void TKeepAliveWriteJob::Refresh(const std::string& dir) {
   if (ReconnectNetworkPath(dir) != 0) return;  // 0 at once for a local folder
   if (!IsExistingFolder(dir)) return;
   SleepMs(10 + RandomNumber(100));
@@ -73,12 +73,13 @@ void TNetRefreshJob::Refresh(const std::string& dir) {
   }
 }
 
-TNetWorkJob::TNetWorkJob(std::string databases, std::shared_ptr<TJobChannel> channel)
-    : TNetRefreshJob(std::move(databases), "quorvel"), channel_(std::move(channel)) {}
+TNetworkKeepAliveJob::TNetworkKeepAliveJob(std::string databases,
+                                           std::shared_ptr<TJobChannel> channel)
+    : TKeepAliveWriteJob(std::move(databases), "quorvel"), channel_(std::move(channel)) {}
 
-void TNetWorkJob::Run() {
+void TNetworkKeepAliveJob::Run() {
   try {
-    TNetRefreshJob::Run();
+    TKeepAliveWriteJob::Run();
   } catch (...) {
   }
   channel_->PostOtherJobDone();
@@ -88,7 +89,7 @@ void TNetWorkJob::Run() {
 
 TCopyCacheJob::TCopyCacheJob(const std::string& databaseDir, std::shared_ptr<TJobChannel> channel,
                              int index)
-    : TCustomOtherJob(std::move(channel)),
+    : TAuxiliaryJob(std::move(channel)),
       databaseDir_(WithTrailingBackslash(databaseDir)),
       index_(index) {}
 
@@ -98,7 +99,7 @@ std::string TCopyCacheJob::CacheFolder(int index) {
 
 void TCopyCacheJob::Run() {
   try {
-    TFileFinder finder;
+    TFileWalker finder;
     finder.FileFilter = true;
     finder.FolderFilter = false;
     finder.Recurse = false;

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "backup/BackupItem.h"
+#include "backup/JobReport.h"
 #include "backup/JobChannel.h"
 #include "backup/WorkerThreadPool.h"
 #include "util/HiddenWindow.h"
@@ -18,20 +18,20 @@
 
 namespace qv {
 
-class TBackupPooled {
+class TBackupJobPool {
  public:
   // Receives each report (or nullptr when an auxiliary job ended) and the
   // number of backup jobs still running.
-  using TReportEvent = std::function<void(const TBackupItem* item, int activeBackups)>;
+  using TReportEvent = std::function<void(const TJobReport* item, int activeBackups)>;
   using TBackupJobFactory = std::function<TJobPtr(
       const std::string& target, const std::string& databaseDir, const std::string& folderName)>;
   using TNetworkJobFactory = std::function<TJobPtr(const std::string& databases)>;
   using TCacheJobFactory = std::function<TJobPtr(const std::string& databaseDir, int index)>;
 
-  explicit TBackupPooled(TReportEvent onReport);
-  ~TBackupPooled();
-  TBackupPooled(const TBackupPooled&) = delete;
-  TBackupPooled& operator=(const TBackupPooled&) = delete;
+  explicit TBackupJobPool(TReportEvent onReport);
+  ~TBackupJobPool();
+  TBackupJobPool(const TBackupJobPool&) = delete;
+  TBackupJobPool& operator=(const TBackupJobPool&) = delete;
 
   // One backup job per line that names an existing folder; none while
   // backup jobs are still active. RunProtocol is emptied in any case.
@@ -55,7 +55,7 @@ class TBackupPooled {
 
  private:
   void WndProc(TMessage& message);
-  void JobReported(std::unique_ptr<TBackupItem> item);
+  void JobReported(std::unique_ptr<TJobReport> item);
   void OtherJobEnded();
   void CollectLostEnds();
   void WatchForLostEnds();
