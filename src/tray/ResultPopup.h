@@ -10,6 +10,7 @@
 
 #include "ui/GdiHandles.h"
 #include "ui/HtmlView.h"
+#include "util/Seams.h"
 
 namespace qv {
 
@@ -69,8 +70,8 @@ void SetWindowAlpha(HWND window, BYTE alpha);
 // Busy-waits n milliseconds on the performance counter, painting meanwhile.
 void WaitMs(unsigned ms);
 
-// 1 left, 2 top, 3 right, 0 bottom or unknown: where the taskbar is.
-int TaskbarEdge();
+// Where the taskbar is.
+TTaskbarEdge TaskbarEdge();
 int TaskbarHeight();
 
 }  // namespace qv

@@ -38,7 +38,7 @@ void WaitMs(unsigned ms) {
   } while (now.QuadPart - start.QuadPart < ticks);
 }
 
-int TaskbarEdge() { return ui::Taskbar().Edge(); }
+TTaskbarEdge TaskbarEdge() { return ui::Taskbar().Edge(); }
 int TaskbarHeight() { return ui::Taskbar().Height(); }
 
 TResultPopup::TResultPopup() : dpi_(ui::ScreenDpi()) {
@@ -93,9 +93,11 @@ void TResultPopup::ShowResult(bool failed) {
   ShowWindow(window_, SW_SHOWNOACTIVATE);
   SetWindowPos(window_, HWND_TOPMOST, screenWidth - width - 2, screenHeight, 0, 0,
                SWP_NOSIZE | SWP_NOACTIVATE);
-  int edge = TaskbarEdge();
-  targetTop_ =
-      (edge >= 1 && edge <= 3) ? screenHeight - height : screenHeight - height - TaskbarHeight();
+  // Over a bottom taskbar (or one the shell does not tell of); else the screen's bottom.
+  TTaskbarEdge edge = TaskbarEdge();
+  bool aside =
+      edge == TTaskbarEdge::Left || edge == TTaskbarEdge::Top || edge == TTaskbarEdge::Right;
+  targetTop_ = aside ? screenHeight - height : screenHeight - height - TaskbarHeight();
 
   position_ = screenHeight;
   do {

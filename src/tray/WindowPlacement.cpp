@@ -12,12 +12,12 @@ std::optional<TPlace> PlaceNearTaskbar(const TScreenRect& workArea, const TTaskb
   int left = workArea.Right - window.Width - kGap;
   int top = workArea.Bottom - window.Height - kGap;
   switch (taskbar.Edge) {
-    case 0:  // left
-    case 1:  // top
+    case TTaskbarEdge::Left:
+    case TTaskbarEdge::Top:
       return TPlace{left, top};
-    case 2:  // right
+    case TTaskbarEdge::Right:
       return TPlace{left - (taskbar.Right - taskbar.Left), top};
-    case 3:  // bottom
+    case TTaskbarEdge::Bottom:
       return TPlace{left, taskbar.Top - window.Height - kGap};
     default:
       return std::nullopt;

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+#include "util/Seams.h"
+
 namespace qv::ui {
 
 class ILinkOpener {
@@ -23,8 +25,7 @@ class ISoundPlayer {
 class ITaskbar {
  public:
   virtual ~ITaskbar() = default;
-  // 1 left, 2 top, 3 right, 0 bottom or unknown.
-  virtual int Edge() = 0;
+  virtual TTaskbarEdge Edge() = 0;
   // Height of the taskbar window's rectangle, 0 without one.
   virtual int Height() = 0;
 };

@@ -16,7 +16,7 @@ class TNoSoundPlayer final : public ISoundPlayer {
 
 class TNoTaskbar final : public ITaskbar {
  public:
-  int Edge() override { return 0; }
+  TTaskbarEdge Edge() override { return TTaskbarEdge::Unknown; }
   int Height() override { return 0; }
 };
 

@@ -32,20 +32,9 @@ class TWindowsSoundPlayer final : public ISoundPlayer {
 
 class TWindowsTaskbar final : public ITaskbar {
  public:
-  int Edge() override {
-    APPBARDATA data{};
-    data.cbSize = sizeof data;
-    if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return 0;
-    switch (data.uEdge) {
-      case ABE_LEFT:
-        return 1;
-      case ABE_TOP:
-        return 2;
-      case ABE_RIGHT:
-        return 3;
-      default:
-        return 0;
-    }
+  TTaskbarEdge Edge() override {
+    TTaskbarPosition position;
+    return SystemShell().TaskbarPosition(position) ? position.Edge : TTaskbarEdge::Unknown;
   }
   int Height() override {
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);

@@ -62,9 +62,11 @@ struct TNotifyIconData {
   unsigned BalloonTimeoutMs = 0;
 };
 
-// Edge as the shell names it: 0 left, 1 top, 2 right, 3 bottom.
+// The screen edge the taskbar is on, the one encoding for every caller.
+enum class TTaskbarEdge { Left, Top, Right, Bottom, Unknown };
+
 struct TTaskbarPosition {
-  int Edge = -1;
+  TTaskbarEdge Edge = TTaskbarEdge::Unknown;
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 

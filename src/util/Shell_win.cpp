@@ -11,6 +11,21 @@
 namespace qv {
 namespace {
 
+TTaskbarEdge TaskbarEdgeOf(UINT shellEdge) {
+  switch (shellEdge) {
+    case ABE_LEFT:
+      return TTaskbarEdge::Left;
+    case ABE_TOP:
+      return TTaskbarEdge::Top;
+    case ABE_RIGHT:
+      return TTaskbarEdge::Right;
+    case ABE_BOTTOM:
+      return TTaskbarEdge::Bottom;
+    default:
+      return TTaskbarEdge::Unknown;
+  }
+}
+
 template <size_t N>
 void CopyTruncated(wchar_t (&field)[N], const std::string& text) {
   std::wstring wide = Widen(text);
@@ -104,7 +119,7 @@ class WindowsShell final : public IShell {
     APPBARDATA data = {};
     data.cbSize = sizeof data;
     if (!SHAppBarMessage(ABM_GETTASKBARPOS, &data)) return false;
-    position.Edge = static_cast<int>(data.uEdge);
+    position.Edge = TaskbarEdgeOf(data.uEdge);
     position.Left = data.rc.left;
     position.Top = data.rc.top;
     position.Right = data.rc.right;

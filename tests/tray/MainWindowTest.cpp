@@ -530,18 +530,20 @@ TEST_F(MainWindowTest, PlacedNearTheTaskbarAtEachEdge) {
     int Left, Top;
   };
   const TCase cases[] = {
-      {{0, 0, 0, 60, 1024}, wa.right - width - 10, wa.bottom - height - 10},
-      {{1, 0, 0, 1280, 40}, wa.right - width - 10, wa.bottom - height - 10},
-      {{2, 1200, 0, 1280, 1024}, wa.right - 80 - width - 10, wa.bottom - height - 10},
-      {{3, 0, 900, 1280, 940}, wa.right - width - 10, 900 - height - 10},
+      {{TTaskbarEdge::Left, 0, 0, 60, 1024}, wa.right - width - 10, wa.bottom - height - 10},
+      {{TTaskbarEdge::Top, 0, 0, 1280, 40}, wa.right - width - 10, wa.bottom - height - 10},
+      {{TTaskbarEdge::Right, 1200, 0, 1280, 1024},
+       wa.right - 80 - width - 10,
+       wa.bottom - height - 10},
+      {{TTaskbarEdge::Bottom, 0, 900, 1280, 940}, wa.right - width - 10, 900 - height - 10},
   };
   shell_.HasTaskbar = true;
   for (const TCase& c : cases) {
     shell_.Taskbar = c.Taskbar;
     w.PlaceNearTaskbar();
     GetWindowRect(w.Handle(), &frame);
-    EXPECT_EQ(frame.left, c.Left) << "edge " << c.Taskbar.Edge;
-    EXPECT_EQ(frame.top, c.Top) << "edge " << c.Taskbar.Edge;
+    EXPECT_EQ(frame.left, c.Left) << "edge " << static_cast<int>(c.Taskbar.Edge);
+    EXPECT_EQ(frame.top, c.Top) << "edge " << static_cast<int>(c.Taskbar.Edge);
   }
   // No answer from the shell: the window stays.
   shell_.HasTaskbar = false;

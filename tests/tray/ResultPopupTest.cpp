@@ -82,7 +82,7 @@ TEST(ResultPopup, CreatedHiddenDisabledAsAToolWindowThatNeverActivates) {
 }
 
 TEST(ResultPopup, SuccessIsWhiteAtOpacity180AndRestsOnTheBottomTaskbar) {
-  TFakeTaskbar taskbar(0, 40);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 40);
   TResultPopup popup;
   popup.ShowResult(false);
   HWND w = popup.Handle();
@@ -102,7 +102,7 @@ TEST(ResultPopup, SuccessIsWhiteAtOpacity180AndRestsOnTheBottomTaskbar) {
 }
 
 TEST(ResultPopup, ErrorIsRedFullyOpaqueWithWhiteText) {
-  TFakeTaskbar taskbar(0, 30);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 30);
   TResultPopup popup;
   popup.ShowResult(true);
   HWND w = popup.Handle();
@@ -118,18 +118,19 @@ TEST(ResultPopup, ErrorIsRedFullyOpaqueWithWhiteText) {
 
 TEST(ResultPopup, TaskbarAtOtherEdgesOrNoneRestsOnTheScreensBottom) {
   for (auto [edge, height] :
-       {std::pair{1, 40}, std::pair{2, 40}, std::pair{3, 40}, std::pair{0, 0}}) {
+       {std::pair{TTaskbarEdge::Left, 40}, std::pair{TTaskbarEdge::Top, 40},
+        std::pair{TTaskbarEdge::Right, 40}, std::pair{TTaskbarEdge::Unknown, 0}}) {
     TFakeTaskbar taskbar(edge, height);
     TResultPopup popup;
     popup.ShowResult(false);
     RECT r = Rect(popup.Handle());
-    EXPECT_EQ(r.bottom, ScreenHeight()) << "edge " << edge;
-    EXPECT_EQ(r.right, ScreenWidth() - 2) << "edge " << edge;
+    EXPECT_EQ(r.bottom, ScreenHeight()) << "edge " << static_cast<int>(edge);
+    EXPECT_EQ(r.right, ScreenWidth() - 2) << "edge " << static_cast<int>(edge);
   }
 }
 
 TEST(ResultPopup, NeverTakesTheForeground) {
-  TFakeTaskbar taskbar(0, 40);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 40);
   HWND other = CreateWindowExW(0, L"STATIC", L"Buchhaltung", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200,
                                nullptr, nullptr, nullptr, nullptr);
   SetForegroundWindow(other);
@@ -144,7 +145,7 @@ TEST(ResultPopup, NeverTakesTheForeground) {
 }
 
 TEST(ResultPopup, SlidesOutByTheScreensHeightAndHides) {
-  TFakeTaskbar taskbar(0, 40);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 40);
   TResultPopup popup;
   popup.ShowResult(false);
   int target = popup.TargetTop();
@@ -156,7 +157,7 @@ TEST(ResultPopup, SlidesOutByTheScreensHeightAndHides) {
 }
 
 TEST(ResultPopup, NewResultWhileSlidingInStartsOver) {
-  TFakeTaskbar taskbar(0, 40);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 40);
   TResultPopup popup;
   TLaterAction later;
   int nested = 0;
@@ -174,7 +175,7 @@ TEST(ResultPopup, NewResultWhileSlidingInStartsOver) {
 }
 
 TEST(ResultPopup, NewResultWhileSlidingOutStartsOver) {
-  TFakeTaskbar taskbar(0, 40);
+  TFakeTaskbar taskbar(TTaskbarEdge::Bottom, 40);
   TResultPopup popup;
   popup.ShowResult(true);
   TLaterAction later;

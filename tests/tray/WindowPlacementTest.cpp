@@ -30,25 +30,34 @@ TEST(WindowPlacement, NearTheTaskbarAtEachEdge) {
   };
   const TCase cases[] = {
       // left: a 60-pixel bar; the window keeps to the work area's bottom right
-      {{0, 0, 0, 60, 1024}, {60, 0, 1280, 1024}, {1280 - 595 - 10, 1024 - 161 - 10}},
+      {{TTaskbarEdge::Left, 0, 0, 60, 1024},
+       {60, 0, 1280, 1024},
+       {1280 - 595 - 10, 1024 - 161 - 10}},
       // top
-      {{1, 0, 0, 1280, 40}, {0, 40, 1280, 1024}, {1280 - 595 - 10, 1024 - 161 - 10}},
+      {{TTaskbarEdge::Top, 0, 0, 1280, 40},
+       {0, 40, 1280, 1024},
+       {1280 - 595 - 10, 1024 - 161 - 10}},
       // right: the bar's width is taken off once more
-      {{2, 1200, 0, 1280, 1024}, {0, 0, 1200, 1024}, {1200 - 80 - 595 - 10, 1024 - 161 - 10}},
+      {{TTaskbarEdge::Right, 1200, 0, 1280, 1024},
+       {0, 0, 1200, 1024},
+       {1200 - 80 - 595 - 10, 1024 - 161 - 10}},
       // bottom: above the bar
-      {{3, 0, 984, 1280, 1024}, {0, 0, 1280, 984}, {1280 - 595 - 10, 984 - 161 - 10}},
+      {{TTaskbarEdge::Bottom, 0, 984, 1280, 1024},
+       {0, 0, 1280, 984},
+       {1280 - 595 - 10, 984 - 161 - 10}},
   };
   for (const TCase& c : cases) {
     auto place = PlaceNearTaskbar(c.WorkArea, c.Taskbar, kWindow);
-    ASSERT_TRUE(place.has_value()) << "edge " << c.Taskbar.Edge;
-    EXPECT_EQ(place->Left, c.Expected.Left) << "edge " << c.Taskbar.Edge;
-    EXPECT_EQ(place->Top, c.Expected.Top) << "edge " << c.Taskbar.Edge;
+    ASSERT_TRUE(place.has_value()) << "edge " << static_cast<int>(c.Taskbar.Edge);
+    EXPECT_EQ(place->Left, c.Expected.Left) << "edge " << static_cast<int>(c.Taskbar.Edge);
+    EXPECT_EQ(place->Top, c.Expected.Top) << "edge " << static_cast<int>(c.Taskbar.Edge);
   }
 }
 
 TEST(WindowPlacement, AnUnknownEdgeLeavesTheWindowWhereItIs) {
-  EXPECT_FALSE(PlaceNearTaskbar(kScreen, {4, 0, 0, 0, 0}, kWindow).has_value());
-  EXPECT_FALSE(PlaceNearTaskbar(kScreen, {-1, 0, 0, 0, 0}, kWindow).has_value());
+  EXPECT_FALSE(
+      PlaceNearTaskbar(kScreen, {static_cast<TTaskbarEdge>(5), 0, 0, 0, 0}, kWindow).has_value());
+  EXPECT_FALSE(PlaceNearTaskbar(kScreen, {TTaskbarEdge::Unknown, 0, 0, 0, 0}, kWindow).has_value());
 }
 
 TEST(WindowPlacement, ShrinkingSpeedsUpAndStopsBeforeNothingIsLeft) {

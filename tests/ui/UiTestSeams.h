@@ -40,15 +40,17 @@ class TRecordingSoundPlayer final : public ui::ISoundPlayer {
 
 class TFakeTaskbar final : public ui::ITaskbar {
  public:
-  TFakeTaskbar(int edge, int height) : edge_(edge), height_(height) { ui::SetTaskbarForTest(this); }
+  TFakeTaskbar(TTaskbarEdge edge, int height) : edge_(edge), height_(height) {
+    ui::SetTaskbarForTest(this);
+  }
   ~TFakeTaskbar() override { ui::SetTaskbarForTest(nullptr); }
   TFakeTaskbar(const TFakeTaskbar&) = delete;
   TFakeTaskbar& operator=(const TFakeTaskbar&) = delete;
-  int Edge() override { return edge_; }
+  TTaskbarEdge Edge() override { return edge_; }
   int Height() override { return height_; }
 
  private:
-  int edge_;
+  TTaskbarEdge edge_;
   int height_;
 };
 
