@@ -112,6 +112,24 @@ TEST_F(BackupJobTest, DamagedTableStopsTheArchivesButNotTheOtherTables) {
   EXPECT_TRUE(world_.Files->Archives.empty());
 }
 
+TEST_F(BackupJobTest, AFolderNameWithMarkupCharactersIsReportedAsTextWithWorkingLinks) {
+  const std::string db = "D:\\Firma & Co #2\\";
+  world_.Files->AddFile(db + "KUNDEN.ADT", "kunden");
+  world_.Job(kTarget, db)->Run();
+  ASSERT_NE(world_.Reports->Final(), nullptr);
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Plain("Datenbank \"D:\\Firma &amp; Co #2\\\" überprüfen..")));
+  const std::string data2 = "S:\\Sicherung\\D__Firma & Co #2\\DATABASEBACKUP\\DATA2\\";
+  EXPECT_TRUE(
+      Has(lines, Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte "
+                       "funktionierende Sicherung finden Sie in <a href=\"file://"
+                       "S:\\Sicherung\\D__Firma &amp; Co %232\\DATABASEBACKUP\\DATA2\\\">"
+                       "S:\\Sicherung\\D__Firma &amp; Co #2\\DATABASEBACKUP\\DATA2\\</a>.")))
+      << lines.at(1);
+  EXPECT_EQ(world_.Files->Files.count(data2 + "KUNDEN.ADT"), 1u);
+}
+
 // Whether the file comes into being within 20 s (written by another thread).
 bool AppearsSoon(test::TFakeFiles& files, const std::string& path) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
