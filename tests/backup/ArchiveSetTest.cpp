@@ -274,6 +274,7 @@ class TKilledWriter final : public IArchiveWriter {
     throw TKilled{};
   }
   void SetBaseFolder(const std::string&) override {}
+  bool TakeOverFrom(const std::vector<std::string>&) override { return false; }
   bool AddFile(const std::string&) override { return true; }
   void Close() override {}
 };
