@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 
+#include "OfficeRecords.h"
 #include "zip/PreviousSet.h"
 #include "zip/ZipReader.h"
 #include "zip/ZipVerify.h"
@@ -16,22 +17,9 @@ namespace {
 using TBytes = std::vector<std::uint8_t>;
 constexpr std::uint32_t kStamp = (46u << 25) | (12u << 21) | (8u << 16) | (14u << 11);
 
-// Records whose every field varies, as in the office's tables.
 TBytes Records(std::size_t size, std::uint32_t seed) {
-  static const char* kNames[] = {"Müller", "Schmidt", "Weiß", "Becker", "Hoffmann", "Schäfer"};
-  TBytes data;
-  std::uint32_t x = seed * 2654435761u + 7;
-  while (data.size() < size) {
-    x = x * 1664525u + 1013904223u;
-    std::string record = std::to_string(x % 99991) + ";" + kNames[(x >> 5) % 6] + ";" +
-                         std::to_string(1 + (x >> 9) % 28) + "." +
-                         std::to_string(1 + (x >> 13) % 12) + ".20" +
-                         std::to_string(10 + (x >> 17) % 20) + ";" +
-                         std::to_string((x >> 3) % 100000) + "," + std::to_string(x % 100) + "\r\n";
-    data.insert(data.end(), record.begin(), record.end());
-  }
-  data.resize(size);
-  return data;
+  std::string records = test::OfficeRecords(size, seed);
+  return TBytes(records.begin(), records.end());
 }
 
 struct TFile {
