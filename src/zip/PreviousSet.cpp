@@ -24,11 +24,10 @@ const TPreviousEntry* TPreviousSet::Find(const std::string& encodedName, bool ut
   return &found->second;
 }
 
-bool TPreviousSet::SameData(const TPreviousEntry& entry, IStream& source,
-                            std::uint32_t* compressedCrc) {
+bool TPreviousSet::SameData(const TPreviousEntry& entry, IStream& source, TEntryRead& read) {
   std::vector<std::uint8_t> fileBytes;
   try {
-    TEntryRead read =
+    read =
         ReadEntryData(*entry.Archive, entry.Stored, [&](const std::uint8_t* data, std::size_t n) {
           fileBytes.resize(n);
           std::size_t got = 0;
@@ -43,7 +42,6 @@ bool TPreviousSet::SameData(const TPreviousEntry& entry, IStream& source,
     if (!read.Problem.empty() || read.Stopped) return false;
     std::uint8_t beyond;
     if (source.Read(&beyond, 1) != 0) return false;  // the file has grown
-    *compressedCrc = read.CompressedCrc;
     return true;
   } catch (const std::exception&) {
     return false;  // a read error on either side: compressed as usual

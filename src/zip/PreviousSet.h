@@ -31,9 +31,9 @@ class TPreviousSet {
   const TPreviousEntry* Find(const std::string& encodedName, bool utf8, std::uint64_t size) const;
   // Whether the entry inflates to exactly what the source holds from its
   // position to its end, with the right CRC-32 and size. Stops at the first
-  // difference; a damaged entry or a failing read is no match. The CRC-32
-  // of the compressed bytes goes to *compressedCrc.
-  static bool SameData(const TPreviousEntry& entry, IStream& source, std::uint32_t* compressedCrc);
+  // difference; a damaged entry or a failing read is no match. read tells
+  // where the compressed bytes lie and their CRC-32.
+  static bool SameData(const TPreviousEntry& entry, IStream& source, TEntryRead& read);
 
  private:
   std::vector<std::unique_ptr<IStream>> parts_;

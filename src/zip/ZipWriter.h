@@ -23,6 +23,7 @@ namespace qv {
 class TBlockPipeline;
 class TPreviousSet;
 struct TPreviousEntry;
+struct TEntryRead;
 
 class EZipWriter : public std::runtime_error {
  public:
@@ -134,7 +135,7 @@ class TZipWriter {
   void WriteBlock(const TDeflateBlock& block);
   void DrainBlocks();
   const TPreviousEntry* TakeOverCandidate(const TEntry& entry, std::uint64_t size) const;
-  void CopyEntry(TEntry entry, const TPreviousEntry& from, std::uint32_t compressedCrc);
+  void CopyEntry(TEntry entry, const TPreviousEntry& from, const TEntryRead& proof);
   void EndBlockEntry();
   void RequireArchive() const;
   void RequireEntry() const;

@@ -39,9 +39,9 @@ void TZipWriter::AddEntryTakingOver(IStream& stream, const std::string& entryNam
   TEntry entry = MakeEntry(entryName, dateTime, attributes, size);
   if (const TPreviousEntry* candidate = TakeOverCandidate(entry, size)) {
     std::uint64_t start = stream.Position();
-    std::uint32_t compressedCrc = 0;
-    if (TPreviousSet::SameData(*candidate, stream, &compressedCrc)) {
-      CopyEntry(std::move(entry), *candidate, compressedCrc);
+    TEntryRead proof;
+    if (TPreviousSet::SameData(*candidate, stream, proof)) {
+      CopyEntry(std::move(entry), *candidate, proof);
       return;
     }
     stream.Seek(start);
@@ -49,7 +49,7 @@ void TZipWriter::AddEntryTakingOver(IStream& stream, const std::string& entryNam
   AddEntry(stream, entryName, dateTime, attributes, size);
 }
 
-void TZipWriter::CopyEntry(TEntry entry, const TPreviousEntry& from, std::uint32_t compressedCrc) {
+void TZipWriter::CopyEntry(TEntry entry, const TPreviousEntry& from, const TEntryRead& proof) {
   // Entries still being compressed come first: the archive keeps the walk's order.
   DrainBlocks();
   if (current_) FinishEntry();
@@ -57,9 +57,7 @@ void TZipWriter::CopyEntry(TEntry entry, const TPreviousEntry& from, std::uint32
   copied->Crc32 = from.Stored.Crc;
   copied->TextFlag = from.Stored.InternalAttributes & 1;
   IStream& archive = *from.Archive;
-  std::string local = ReadBytesAt(archive, from.Stored.Offset, zip::kLocalHeaderSize);
-  archive.Seek(from.Stored.Offset + zip::kLocalHeaderSize + FieldU16(local, 26) +
-               FieldU16(local, 28));
+  archive.Seek(proof.DataStart);
   std::vector<std::uint8_t> chunk(kCopyChunk);
   uLong crc = crc32(0, nullptr, 0);
   for (std::uint64_t left = from.Stored.Compressed; left > 0;) {
@@ -74,7 +72,7 @@ void TZipWriter::CopyEntry(TEntry entry, const TPreviousEntry& from, std::uint32
   totalIn_ = from.Stored.Uncompressed;
   EndEntry(*copied);
   // Proven identical moments ago; bytes that differ now are a failing disk.
-  if (crc != compressedCrc || totalOut_ != from.Stored.Compressed)
+  if (crc != proof.CompressedCrc || totalOut_ != from.Stored.Compressed)
     throw EZipWriter("entry \"" + copied->Name + "\" of the earlier archive changed while copied");
   if (OnProgress)
     OnProgress(*this, static_cast<std::uint32_t>(totalIn_), static_cast<std::uint32_t>(totalOut_));
