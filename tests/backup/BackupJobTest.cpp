@@ -317,6 +317,37 @@ TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
   EXPECT_FALSE(Has(folders, OldSet(0) + "\\")) << "the earliest made goes";
 }
 
+TEST_F(BackupJobTest, UnchangedFilesAreTakenOverFromTheNewestReadableSet) {
+  AddDatabase();
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  auto addSet = [&](const std::string& folder, std::uint64_t ticks,
+                    std::vector<std::string> parts) {
+    world_.Files->AddFolder(Zip() + folder + "\\", old, ticks);
+    for (std::string& part : parts) {
+      part = Zip() + folder + "\\" + part;
+      world_.Files->AddFile(part, "zip");
+    }
+    return parts;
+  };
+  addSet(OldSet(0), 10, {"datenbank.zip"});
+  std::vector<std::string> readable =
+      addSet(OldSet(1), 20, {"datenbank.zip", "datenbank Teil[2].zip"});
+  std::vector<std::string> torn = addSet(OldSet(2), 30, {"datenbank.zip", "datenbank Teil[2].zip"});
+  world_.Files->TornParts.insert(torn[1]);
+  addSet(OldSet(3), 40, {});                // a day that took no file
+  addSet("Eigene", 50, {"datenbank.zip"});  // the user's folder, no set
+  addSet(std::string(OldSet(4)) + kUnfinishedSetSuffix, 60, {"datenbank.zip"});
+  auto job = world_.Job(kTarget, kDb);
+  job->BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
+  ASSERT_EQ(world_.Files->TakenOver.size(), 1u);
+  std::vector<std::string> offered = world_.Files->TakenOver[0];
+  std::sort(offered.begin(), offered.end());
+  std::sort(readable.begin(), readable.end());
+  EXPECT_EQ(offered, readable) << "the newest set with parts that all can be read";
+  job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
+  EXPECT_EQ(world_.Files->TakenOver.size(), 1u) << "no earlier set of the other kind";
+}
+
 TEST_F(BackupJobTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {
   AddDatabase();
   Run();
