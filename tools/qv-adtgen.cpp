@@ -3,6 +3,8 @@
 //                           and index files, other files, a subfolder)
 //   qv-adtgen damaged DIR   the same with one damaged table
 //   qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]
+//   qv-adtgen table DIR NAME office RECORDS [SEED]
+//                           an order table whose every field varies (benchmarks)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -71,7 +73,8 @@ int Usage() {
   std::fprintf(stderr,
                "usage: qv-adtgen sample DIR\n"
                "       qv-adtgen damaged DIR\n"
-               "       qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]\n");
+               "       qv-adtgen table DIR NAME customers|articles RECORDS [DAMAGE]\n"
+               "       qv-adtgen table DIR NAME office RECORDS [SEED]\n");
   return 2;
 }
 
@@ -106,6 +109,11 @@ int main(int rawArgc, char** rawArgv) {
   if ((argc == 6 || argc == 7) && std::string(argv[1]) == "table") {
     std::string kind = argv[4];
     int records = std::atoi(argv[5]);
+    if (kind == "office") {
+      auto seed = static_cast<std::uint32_t>(argc == 7 ? std::strtoul(argv[6], nullptr, 10) : 1);
+      WriteTable(qv::PathFromUtf8(argv[2]), argv[3], Build(OfficeTable(records, seed)));
+      return 0;
+    }
     TTableFiles files =
         Build(kind == "customers" ? CustomerTable(records) : ArticleTable(records, true));
     if (argc == 7) {

@@ -2,20 +2,12 @@
 
 #include <cstdio>
 
+#include "util/LocalTimeMath.h"
+
 namespace qv {
 namespace {
 
 constexpr std::int64_t kDaySeconds = 24 * 60 * 60;
-
-// Days since 1 Jan 1970 of a date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t yearOfEra = year - era * 400;
-  const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
 
 bool IsValidTime(const TLocalTime& t) {
   return t.Year >= 1601 && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31 &&
@@ -42,11 +34,6 @@ std::optional<TLocalTime> ParseStoredRunStart(const std::string& text) {
   return t;
 }
 
-std::int64_t LocalSeconds(const TLocalTime& t) {
-  return DaysFromCivil(t.Year, t.Month, t.Day) * kDaySeconds + t.Hour * 3600 + t.Minute * 60 +
-         t.Second;
-}
-
 std::optional<int> MissedHour(const std::optional<TLocalTime>& lastStart, const TLocalTime& now,
                               const THourSet& hours) {
   if (!lastStart) return std::nullopt;
@@ -54,7 +41,7 @@ std::optional<int> MissedHour(const std::optional<TLocalTime>& lastStart, const 
   const std::int64_t current = LocalSeconds(now);
   if (current < last) return std::nullopt;
   // The checked hours' starts of today and yesterday, latest first.
-  const std::int64_t today = DaysFromCivil(now.Year, now.Month, now.Day) * kDaySeconds;
+  const std::int64_t today = current - (now.Hour * 3600 + now.Minute * 60 + now.Second);
   for (std::int64_t day : {today, today - kDaySeconds}) {
     for (int hour = 23; hour >= 0; --hour) {
       std::int64_t start = day + hour * 3600;

@@ -23,9 +23,6 @@ std::string StoredRunStart(const TLocalTime& time);
 // The stored form read back; nullopt (unknown) for anything else.
 std::optional<TLocalTime> ParseStoredRunStart(const std::string& text);
 
-// Seconds since 1 Jan 1970 of a local calendar time, for comparing times.
-std::int64_t LocalSeconds(const TLocalTime& time);
-
 // The latest checked hour whose start lies after lastStart and no more than
 // 24 hours before now; nullopt when there is none, when the last start is
 // unknown, or when now lies before it (the clock was set back).

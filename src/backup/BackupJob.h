@@ -115,9 +115,10 @@ class TBackupJob : public TWorkerThreadJob {
   // Takes a line of the early set while the check runs; false when the line
   // is to be sent as usual.
   bool HoldEarlyLine(const std::string& text, bool addToLog, bool failed);
-  // Writes the parts into setFolder; the error text, empty when all went well.
+  // Writes the parts into setFolder, taking unchanged files over from the
+  // newest readable of earlierSets; the error text, empty when all went well.
   std::string WriteArchiveParts(const std::string& setFolder, const std::string& archiveName,
-                                TArchiveKind kind);
+                                TArchiveKind kind, const std::vector<std::string>& earlierSets);
   void WritePart(IArchiveWriter& writer, const std::string& path,
                  const std::vector<std::string>& files);
   void ReportArchiveSet(TArchiveKind kind, const TArchiveSetResult& result);

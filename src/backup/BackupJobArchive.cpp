@@ -100,6 +100,7 @@ struct TSetFolders {
   int Count = 0;
   std::string Oldest;
   bool OneOfToday = false;
+  std::vector<std::string> NewestFirst;
 };
 
 TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
@@ -107,6 +108,7 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
   TLocalTime today = LocalNow();
   std::uint64_t oldestTicks = 0;
   std::vector<std::string> leftovers;
+  std::vector<std::pair<std::uint64_t, std::string>> sets;
   files.Walk(base, false, [&](const TWalkItem& item) {
     if (!item.Folder) return;
     std::string name = ExtractFileName(WithoutTrailingBackslash(item.Path));
@@ -120,9 +122,36 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
       result.Oldest = item.Path;
     }
     if (item.CreatedKnown && SameDay(item.Created, today)) result.OneOfToday = true;
+    sets.emplace_back(item.CreationTicks, item.Path);
   });
   for (const std::string& leftover : leftovers) files.DeleteFolderTree(leftover);
+  std::stable_sort(sets.begin(), sets.end(),
+                   [](const auto& a, const auto& b) { return a.first > b.first; });
+  for (auto& set : sets) result.NewestFirst.push_back(std::move(set.second));
   return result;
+}
+
+// The archive parts of a set folder.
+std::vector<std::string> PartsOf(IJobFiles& files, const std::string& set) {
+  std::vector<std::string> parts;
+  files.Walk(set, false, [&](const TWalkItem& item) {
+    if (!item.Folder && LowerCase1252(ExtractFileExt(item.Path)) == ".zip")
+      parts.push_back(item.Path);
+  });
+  return parts;
+}
+
+// Unchanged files are taken over from the newest earlier set that can be
+// read; a set that cannot is passed over (a torn part, a folder gone).
+void TakeOverFromNewestReadableSet(IJobFiles& files, IArchiveWriter& writer,
+                                   const std::vector<std::string>& setsNewestFirst) {
+  for (const std::string& set : setsNewestFirst) {
+    try {
+      std::vector<std::string> parts = PartsOf(files, set);
+      if (!parts.empty() && writer.TakeOverFrom(parts)) return;
+    } catch (const std::exception&) {
+    }
+  }
 }
 
 }  // namespace
@@ -171,7 +200,7 @@ TPreparedSet TBackupJob::PrepareArchiveSet(TArchiveKind kind) {
   prepared.Working = base + stamp + kUnfinishedSetSuffix + "\\";
   prepared.Set = base + stamp + "\\";
   files_.ForceFolders(prepared.Working);
-  prepared.Error = WriteArchiveParts(prepared.Working, info.ArchiveName, kind);
+  prepared.Error = WriteArchiveParts(prepared.Working, info.ArchiveName, kind, folders.NewestFirst);
   return prepared;
 }
 
@@ -214,12 +243,14 @@ TArchiveSetResult TBackupJob::CompleteArchiveSet(const TPreparedSet& prepared, i
 }
 
 std::string TBackupJob::WriteArchiveParts(const std::string& setFolder,
-                                          const std::string& archiveName, TArchiveKind kind) {
+                                          const std::string& archiveName, TArchiveKind kind,
+                                          const std::vector<std::string>& earlierSets) {
   lastProgressMs_ = MonotonicMs();
   std::vector<TPlannedFile> taken;
   std::unique_ptr<IArchiveWriter> writer = files_.NewArchiveWriter();
   std::string current;
   try {
+    TakeOverFromNewestReadableSet(files_, *writer, earlierSets);
     files_.Walk(DatabaseDir, true, [&](const TWalkItem& item) {
       if (item.Folder || !Takes(kind, item.Path) || InsideABackupTree(DatabaseDir, item.Path) ||
           !files_.IsExistingFile(item.Path))

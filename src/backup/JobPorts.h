@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "backup/JobReport.h"
 #include "util/FileErrors.h"
@@ -37,6 +38,10 @@ class IArchiveWriter {
   // Ends an open archive first; raises when the file cannot be made.
   virtual void CreateArchive(const std::string& path) = 0;
   virtual void SetBaseFolder(const std::string& folder) = 0;
+  // Files that an earlier set holds unchanged are copied from its parts
+  // instead of being compressed again. False (and nothing is taken from it)
+  // when one of the parts lacks a readable central directory.
+  virtual bool TakeOverFrom(const std::vector<std::string>& partPaths) = 0;
   // False when the file is gone (removed since its folder was listed): no
   // entry is made. Raises when the file is there but cannot be read.
   virtual bool AddFile(const std::string& path) = 0;

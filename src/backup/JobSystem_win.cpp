@@ -25,6 +25,9 @@ class TZipArchiveWriter final : public IArchiveWriter {
   TZipArchiveWriter() { zip_.OpenSharedWithRetry = true; }
   void CreateArchive(const std::string& path) override { zip_.CreateArchive(path); }
   void SetBaseFolder(const std::string& folder) override { zip_.SetBaseFolder(folder); }
+  bool TakeOverFrom(const std::vector<std::string>& partPaths) override {
+    return zip_.TakeOverFromParts(partPaths);
+  }
   bool AddFile(const std::string& path) override {
     try {
       zip_.AddFile(path);

@@ -21,6 +21,9 @@ struct z_stream_s;
 namespace qv {
 
 class TBlockPipeline;
+class TPreviousSet;
+struct TPreviousEntry;
+struct TEntryRead;
 
 class EZipWriter : public std::runtime_error {
  public:
@@ -65,6 +68,9 @@ class TZipWriter {
                std::uint32_t attributes = 0xFFFFFFFF);
   void AddFileAs(const std::string& fileName, const std::string& entryName, std::uint32_t dateTime,
                  std::uint32_t attributes);
+  // Opens an earlier set's parts for TakeOverFrom; false (nothing taken
+  // over) when one of them lacks a readable central directory.
+  bool TakeOverFromParts(const std::vector<std::string>& partPaths);
 
   // Portable operations.
   void CreateArchiveOnStream(IStream& stream, std::uint64_t startOffset = 0);
@@ -83,6 +89,14 @@ class TZipWriter {
   // written as AddStream writes them.
   void AddEntry(IStream& stream, const std::string& entryName, std::uint32_t dateTime,
                 std::uint32_t attributes, std::uint64_t expectedSize = 0);
+  // An earlier set whose unchanged entries AddFile copies instead of
+  // deflating them again (null: none). Kept until replaced.
+  void TakeOverFrom(std::shared_ptr<TPreviousSet> previous);
+  // As AddEntry, but an entry of that set with the same name and the same
+  // data is copied with its compressed bytes unchanged. The stream is read
+  // from its position; a file found different is read again from there.
+  void AddEntryTakingOver(IStream& stream, const std::string& entryName, std::uint32_t dateTime,
+                          std::uint32_t attributes, std::uint64_t size);
   // Input bytes per block of AddEntry.
   std::size_t BlockSize = kDeflateBlockSize;
   void FinishEntry();
@@ -120,6 +134,8 @@ class TZipWriter {
   void WriteOldestBlock();
   void WriteBlock(const TDeflateBlock& block);
   void DrainBlocks();
+  const TPreviousEntry* TakeOverCandidate(const TEntry& entry, std::uint64_t size) const;
+  void CopyEntry(TEntry entry, const TPreviousEntry& from, const TEntryRead& proof);
   void EndBlockEntry();
   void RequireArchive() const;
   void RequireEntry() const;
@@ -149,6 +165,7 @@ class TZipWriter {
   std::deque<TEntry> queued_;
   TEntry* blockEntry_ = nullptr;
   bool blockStreamOpen_ = false;
+  std::shared_ptr<TPreviousSet> previous_;
 };
 
 // The default encoders: the system's OEM and ANSI code pages on Windows,

@@ -9,6 +9,7 @@
 #include "util/Retry.h"
 #include "util/FileWalker.h"
 #include "util/WinText.h"
+#include "zip/PreviousSet.h"
 #include "zip/ZipFormat.h"
 #include "zip/ZipWriter.h"
 
@@ -87,7 +88,22 @@ void TZipWriter::AddFileAs(const std::string& fileName, const std::string& entry
   std::unique_ptr<TFileStream> source = OpenSource(fileName, OpenSharedWithRetry);
   if (dateTime == 0) dateTime = LastWriteDosTime(source->Handle());
   if (attributes == 0xFFFFFFFFu) attributes = OpenFileAttributes(source->Handle());
-  AddEntry(*source, entryName, dateTime, attributes, source->Size());
+  AddEntryTakingOver(*source, entryName, dateTime, attributes, source->Size());
+}
+
+bool TZipWriter::TakeOverFromParts(const std::vector<std::string>& partPaths) {
+  auto previous = std::make_shared<TPreviousSet>();
+  try {
+    // Others may read the earlier set too (a verify, a virus scanner), but
+    // it must not change while entries are copied from it.
+    for (const std::string& path : partPaths)
+      previous->AddPart(
+          std::make_unique<TFileStream>(path, TFileAccess::Read, TFileShare::DenyWrite));
+  } catch (const std::exception&) {
+    return false;
+  }
+  TakeOverFrom(std::move(previous));
+  return true;
 }
 
 }  // namespace qv

@@ -2,6 +2,7 @@
 
 #include "TestClock.h"
 #include "app/MissedRun.h"
+#include "util/LocalTimeMath.h"
 
 namespace qv {
 namespace {

@@ -173,6 +173,14 @@ TEST_F(RunControllerTest, TheProtocolOfARunNamesTheEngineFirst) {
   EXPECT_TRUE(io_.Has("protocol line " + std::string(kNothingToBackUp)));
 }
 
+TEST_F(RunControllerTest, AListLineWithMarkupIsProtocolledAsText) {
+  io_.ListProblem = "Datenbankverzeichnis nicht vorhanden: C:\\<script>alert(1)</script> & Co";
+  ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
+  EXPECT_TRUE(io_.Has(
+      "protocol </b>08.12.2026 14h0m0<b>: <FONT color=\"#FF0000\">Datenbankverzeichnis nicht "
+      "vorhanden: C:\\&lt;script&gt;alert(1)&lt;/script&gt; &amp; Co</FONT>\r\n<hr>\r\n"));
+}
+
 TEST_F(RunControllerTest, ErrorsEndWithBlinkSoundPageAndRedPopupUntilTheNextRun) {
   ASSERT_EQ(run_.StartRun(TRunTrigger::Manual), TStartResult::Started);
   io_.TakeLog();

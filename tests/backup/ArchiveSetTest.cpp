@@ -8,6 +8,7 @@
 
 #include "AdtGen.h"
 #include "JobHarness.h"
+#include "KeptArchives.h"
 #include "ProtocolLines.h"
 #include "TestClock.h"
 #include "WinTestSupport.h"
@@ -18,6 +19,7 @@ namespace qv {
 namespace {
 
 using test::Exists;
+using test::KeepForReaders;
 using test::Link;
 using test::ListZip;
 using test::Plain;
@@ -26,14 +28,6 @@ using test::TJobHarness;
 using test::TTempDir;
 using test::WithoutTimes;
 using test::WriteBytes;
-
-// Hands every archive written by a test to the host's readers.
-void KeepForReaders(const std::string& archive, const std::string& label) {
-  wchar_t buffer[4096] = {};
-  if (!GetEnvironmentVariableW(L"QV_ZIP_CHECK_DIR_WIN", buffer, 4096)) return;
-  std::string target = Narrow(buffer) + "\\archiveset-" + label + ".zip";
-  CopyFileW(Widen(archive).c_str(), Widen(target).c_str(), FALSE);
-}
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
@@ -274,6 +268,7 @@ class TKilledWriter final : public IArchiveWriter {
     throw TKilled{};
   }
   void SetBaseFolder(const std::string&) override {}
+  bool TakeOverFrom(const std::vector<std::string>&) override { return false; }
   bool AddFile(const std::string&) override { return true; }
   void Close() override {}
 };

@@ -112,6 +112,24 @@ TEST_F(BackupJobTest, DamagedTableStopsTheArchivesButNotTheOtherTables) {
   EXPECT_TRUE(world_.Files->Archives.empty());
 }
 
+TEST_F(BackupJobTest, AFolderNameWithMarkupCharactersIsReportedAsTextWithWorkingLinks) {
+  const std::string db = "D:\\Firma & Co #2\\";
+  world_.Files->AddFile(db + "KUNDEN.ADT", "kunden");
+  world_.Job(kTarget, db)->Run();
+  ASSERT_NE(world_.Reports->Final(), nullptr);
+  EXPECT_FALSE(world_.Reports->Final()->Failed);
+  auto lines = Lines(*world_.Reports);
+  EXPECT_TRUE(Has(lines, Plain("Datenbank \"D:\\Firma &amp; Co #2\\\" überprüfen..")));
+  const std::string data2 = "S:\\Sicherung\\D__Firma & Co #2\\DATABASEBACKUP\\DATA2\\";
+  EXPECT_TRUE(
+      Has(lines, Plain("Alle Tabellen scheinen in Ordnung zu sein. Die letzte "
+                       "funktionierende Sicherung finden Sie in <a href=\"file://"
+                       "S:\\Sicherung\\D__Firma &amp; Co %232\\DATABASEBACKUP\\DATA2\\\">"
+                       "S:\\Sicherung\\D__Firma &amp; Co #2\\DATABASEBACKUP\\DATA2\\</a>.")))
+      << lines.at(1);
+  EXPECT_EQ(world_.Files->Files.count(data2 + "KUNDEN.ADT"), 1u);
+}
+
 // Whether the file comes into being within 20 s (written by another thread).
 bool AppearsSoon(test::TFakeFiles& files, const std::string& path) {
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -297,6 +315,37 @@ TEST_F(BackupJobTest, LeftoversDoNotCountTowardTheKeptSets) {
   folders = SetFolders(Other());
   EXPECT_EQ(folders.size(), static_cast<size_t>(kOtherSetsKept));
   EXPECT_FALSE(Has(folders, OldSet(0) + "\\")) << "the earliest made goes";
+}
+
+TEST_F(BackupJobTest, UnchangedFilesAreTakenOverFromTheNewestReadableSet) {
+  AddDatabase();
+  TLocalTime old = test::MakeTime(2031, 1, 1, 10, 0, 0);
+  auto addSet = [&](const std::string& folder, std::uint64_t ticks,
+                    std::vector<std::string> parts) {
+    world_.Files->AddFolder(Zip() + folder + "\\", old, ticks);
+    for (std::string& part : parts) {
+      part = Zip() + folder + "\\" + part;
+      world_.Files->AddFile(part, "zip");
+    }
+    return parts;
+  };
+  addSet(OldSet(0), 10, {"datenbank.zip"});
+  std::vector<std::string> readable =
+      addSet(OldSet(1), 20, {"datenbank.zip", "datenbank Teil[2].zip"});
+  std::vector<std::string> torn = addSet(OldSet(2), 30, {"datenbank.zip", "datenbank Teil[2].zip"});
+  world_.Files->TornParts.insert(torn[1]);
+  addSet(OldSet(3), 40, {});                // a day that took no file
+  addSet("Eigene", 50, {"datenbank.zip"});  // the user's folder, no set
+  addSet(std::string(OldSet(4)) + kUnfinishedSetSuffix, 60, {"datenbank.zip"});
+  auto job = world_.Job(kTarget, kDb);
+  job->BuildArchiveSet(TArchiveKind::Database, kDatabaseSetsKept);
+  ASSERT_EQ(world_.Files->TakenOver.size(), 1u);
+  std::vector<std::string> offered = world_.Files->TakenOver[0];
+  std::sort(offered.begin(), offered.end());
+  std::sort(readable.begin(), readable.end());
+  EXPECT_EQ(offered, readable) << "the newest set with parts that all can be read";
+  job->BuildArchiveSet(TArchiveKind::Other, kOtherSetsKept);
+  EXPECT_EQ(world_.Files->TakenOver.size(), 1u) << "no earlier set of the other kind";
 }
 
 TEST_F(BackupJobTest, SecondRunOnTheSameDayOnlyPointsToTheSets) {

@@ -40,6 +40,8 @@ class TFakeFiles final : public IJobFiles {
   std::map<std::string, std::string> FailingAdds;            // source -> what the writer raises
   std::set<std::string> KillAtCreate;                        // parts whose creation "kills" the job
   std::vector<std::string> Deleted;                          // folders removed, in order
+  std::set<std::string> TornParts;                           // parts without a readable directory
+  std::vector<std::vector<std::string>> TakenOver;           // the parts each writer took over from
   std::recursive_mutex Lock;
 
   void AddFile(const std::string& path, const std::string& content) {
@@ -196,6 +198,13 @@ class TFakeArchiveWriter final : public IArchiveWriter {
     files_.Archives[path];
   }
   void SetBaseFolder(const std::string& folder) override { base_ = folder; }
+  bool TakeOverFrom(const std::vector<std::string>& partPaths) override {
+    std::lock_guard<std::recursive_mutex> guard(files_.Lock);
+    for (const std::string& part : partPaths)
+      if (files_.TornParts.count(part) || !files_.Files.count(part)) return false;
+    files_.TakenOver.push_back(partPaths);
+    return true;
+  }
   bool AddFile(const std::string& path) override {
     std::lock_guard<std::recursive_mutex> guard(files_.Lock);
     auto failing = files_.FailingAdds.find(path);

@@ -11,6 +11,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import urllib.parse
 import zipfile
@@ -371,6 +372,55 @@ class CliEndToEnd(unittest.TestCase):
         bad = inst.cli("verify", "--target", winpath(inst.target))
         self.assertEqual(bad.returncode, 1)
         self.assertIn("FEHLER  " + winpath(archive) + ": ", bad.stdout.decode("utf-8"))
+
+    def test_second_day_set_is_the_same_with_or_without_the_first(self):
+        inst = Installation(ARGS.work, "secondday")
+        db = inst.database("Daten")
+        run = inst.cli("run", "--target", winpath(inst.target), "--db", winpath(db))
+        self.assertEqual(run.returncode, 0, run.stdout.decode("utf-8"))
+        tree = os.path.join(inst.target, clean_path_name(winpath(db)), "DATABASEBACKUP")
+        # The first day's sets become yesterday's: wine reports a folder's
+        # modification time as its creation time.
+        yesterday = time.time() - 86400
+        aged_sets = {}
+        for kind in ("ZIP", "ZIPOTHER"):
+            (first,) = os.listdir(os.path.join(tree, kind))
+            aged = os.path.join(tree, kind, time.strftime("%d-%m-%Y-%H-%M-%S", time.localtime(yesterday)))
+            os.rename(os.path.join(tree, kind, first), aged)
+            os.utime(aged, (yesterday, yesterday))
+            aged_sets[kind] = os.path.basename(aged)
+
+        def change(name, edit):
+            path = os.path.join(db, name)
+            with open(path, "rb") as f:
+                data = f.read()
+            with open(path, "wb") as f:
+                f.write(edit(data))
+
+        change("KUNDEN.md5", lambda d: d[:-1] + bytes([d[-1] ^ 1]))  # only its last byte
+        change("Brief an Müller.txt", lambda d: d[::-1])  # same size, other content
+        change(os.path.join("Vorlagen", "Angebot.txt"), lambda d: d + b"!")
+        with open(os.path.join(db, "Neu.txt"), "wb") as f:
+            f.write(b"neu")
+        fresh = os.path.join(inst.root, "Ohne")
+        os.makedirs(fresh)
+        for target in (inst.target, fresh):
+            run = inst.cli("run", "--target", winpath(target), "--db", winpath(db))
+            self.assertEqual(run.returncode, 0, run.stdout.decode("utf-8"))
+        fresh_tree = os.path.join(fresh, clean_path_name(winpath(db)), "DATABASEBACKUP")
+        for kind, take in (("ZIP", takes_database), ("ZIPOTHER", takes_other)):
+            (reference,) = os.listdir(os.path.join(fresh_tree, kind))
+            (made,) = set(os.listdir(os.path.join(tree, kind))) - {aged_sets[kind]}
+            today = os.path.join(tree, kind, made)
+            for part in os.listdir(os.path.join(fresh_tree, kind, reference)):
+                with open(os.path.join(today, part), "rb") as a, \
+                        open(os.path.join(fresh_tree, kind, reference, part), "rb") as b:
+                    self.assertEqual(a.read(), b.read(), part)
+                self.check_archive(os.path.join(today, part), tree_names(db, take))
+        verify = inst.cli("verify", "--target", winpath(inst.target))
+        out = verify.stdout.decode("utf-8")
+        self.assertEqual(verify.returncode, 0, out)
+        self.assertEqual(out.count("OK      "), 6, out)  # two sets of each kind, DATA, DATA2
 
     def test_deep_paths(self):
         """Office folders deeper than 260 characters, into a backup tree deeper still."""
