@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/MissedRun.h"
 #include "app/ProtocolText.h"
 #include "backup/ReportText.h"
 #include "util/DateTimeText.h"
@@ -13,7 +14,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   if (running_ || system_.ActiveBackups() != 0) return TStartResult::Refused;
   if (!system_.AcquireRunLock()) {
     // Another program's run: nothing starts, nothing waits.
-    if (trigger == TRunTrigger::Schedule) system_.WriteProtocol({}, std::string(kRunLockedLine));
+    if (trigger != TRunTrigger::Manual) system_.WriteProtocol({}, std::string(kRunLockedLine));
     view_.RunLocked(trigger);
     return TStartResult::Locked;
   }
@@ -62,6 +63,7 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   if (!listProblem.empty()) errors_.push_back(HtmlText(listProblem));
   finishedJobs_ = 0;
   runStart_ = LocalNow();
+  view_.RunBegun(runStart_);
   if (existing.empty()) {
     // No job would ever report: the run ends here, with the error shown.
     errors_.push_back(kNothingToBackUp);
@@ -147,19 +149,33 @@ void TRunController::EndRun(bool restoreView, const std::optional<std::string>& 
   if (failure) std::rethrow_exception(failure);
 }
 
+TStartResult TRunController::StartMadeUpRun(int hour) {
+  madeUpLine_ = MakeUpLine(hour);
+  TStartResult result = TStartResult::Refused;
+  try {
+    result = StartRun(TRunTrigger::MadeUp);
+  } catch (...) {
+    madeUpLine_.clear();
+    throw;
+  }
+  if (result != TStartResult::Started) madeUpLine_.clear();
+  return result;
+}
+
 TStringList TRunController::RunProtocolWithEngine() {
   TStringList lines = system_.RunProtocol();
+  std::string stamp = DateTimeText(runStart_, system_.LongTimeText(runStart_));
+  // The hour a run makes up stands before its reports.
+  if (!madeUpLine_.empty()) lines.insert(lines.begin(), LoggedLine(madeUpLine_, false, stamp));
   std::string engine = system_.EngineText();
   // A problem report tells by this line which engine gave the verdicts.
-  if (!engine.empty())
-    lines.insert(lines.begin(),
-                 LoggedLine(HtmlText(engine), false,
-                            DateTimeText(runStart_, system_.LongTimeText(runStart_))));
+  if (!engine.empty()) lines.insert(lines.begin(), LoggedLine(HtmlText(engine), false, stamp));
   return lines;
 }
 
 void TRunController::ReleaseRun() {
   running_ = false;
+  madeUpLine_.clear();
   view_.RunningChanged(false);
   system_.KeepAwake(false);
   system_.ReleaseRunLock();

@@ -13,7 +13,8 @@
 
 namespace qv {
 
-enum class TRunTrigger { Manual, Schedule };
+// MadeUp: a checked hour that passed while the PC was off or asleep.
+enum class TRunTrigger { Manual, Schedule, MadeUp };
 enum class TRunState { Idle, TargetMissing, Running, ErrorsShown };
 enum class TStartResult { Started, Refused, Locked, TargetMissing, NothingToBackUp };
 
@@ -62,6 +63,8 @@ class IRunView {
   virtual void ShowTargetState(bool /*exists*/) {}
   virtual void RunningChanged(bool /*running*/) {}
   virtual void RunLocked(TRunTrigger) {}
+  // A run has begun at start: the target is there, the databases are read.
+  virtual void RunBegun(const TLocalTime& /*start*/) {}
   virtual void TargetMissing(const std::string& /*target*/) {}
   virtual void DatabaseSkipped(const std::string& /*folder*/) {}
   virtual void RunStarted(const std::string& /*target*/) {}
@@ -93,6 +96,9 @@ class TRunController {
   TRunController& operator=(const TRunController&) = delete;
 
   TStartResult StartRun(TRunTrigger trigger);
+  // A scheduled run for hour, which passed while the PC was off or asleep;
+  // its protocol says so first.
+  TStartResult StartMadeUpRun(int hour);
   // A report of the pool (nullptr: an auxiliary job ended) and the number of
   // backup jobs still running after it.
   void JobReported(const TJobReport* report, int activeBackups);
@@ -113,6 +119,7 @@ class TRunController {
   void EndRun(bool restoreView, const std::optional<std::string>& onlyLine);
   // The run's reports, behind the line that names the engine.
   TStringList RunProtocolWithEngine();
+  std::string madeUpLine_;  // of the run in progress, when it makes up an hour
   void ReleaseRun();
 
   IRunSystem& system_;

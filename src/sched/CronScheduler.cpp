@@ -69,7 +69,8 @@ void TCronJob::Fire() {
 
 // --- TCronScheduler ------------------------------------------------------
 
-TCronScheduler::TCronScheduler() {
+TCronScheduler::TCronScheduler() : stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  if (!stop_.valid()) throw std::runtime_error("Unable to create the timer manager's stop event");
   HANDLE thread =
       CreateThread(nullptr, 0, &TCronScheduler::ThreadMain, this, CREATE_SUSPENDED, nullptr);
   if (!thread) throw std::runtime_error("Unable to create the timer manager thread");
@@ -80,7 +81,7 @@ TCronScheduler::TCronScheduler() {
 
 TCronScheduler::~TCronScheduler() {
   terminated_.store(true, std::memory_order_release);
-  ::Sleep(100);
+  SetEvent(stop_.get());
   WaitForSingleObject(thread_.get(), INFINITE);
   // Jobs still registered end with the manager, the last registered first;
   // each unregisters itself under the same (re-entrant) lock.
@@ -94,11 +95,10 @@ DWORD WINAPI TCronScheduler::ThreadMain(void* self) {
 
 void TCronScheduler::Execute() {
   while (!terminated_.load(std::memory_order_acquire)) {
-    ::Sleep(10);
-    TLocalTime now = LocalNow();
-    if (static_cast<std::uint16_t>(now.Second) == lastSecond_) continue;
-    lastSecond_ = static_cast<std::uint16_t>(now.Second);
-    EvaluatePass(now);
+    for (const TLocalTime& second : seconds_.Next(LocalNow())) EvaluatePass(second);
+    // A little past the boundary, so that the clock shows the new second.
+    DWORD wait = std::min<DWORD>(Clock().MsToNextSecond(), 1000) + 2;
+    if (WaitForSingleObject(stop_.get(), wait) == WAIT_OBJECT_0) break;
   }
 }
 

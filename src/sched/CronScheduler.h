@@ -1,8 +1,10 @@
 #pragma once
 // Cron jobs and the process-wide timer manager that fires them. The manager
-// thread looks at the local clock every 10 ms and, once per new second, posts
-// the fire message to the hidden window of every enabled job that is due; the
-// job's OnFire then runs on the thread that created the job.
+// thread sleeps until the local clock's next second begins and then posts the
+// fire message to the hidden window of every enabled job that is due at each
+// second it has not yet evaluated (see TSecondSteps); the job's OnFire then
+// runs on the thread that created the job. Waking once a second, not a
+// hundred times, lets an idle PC's processor rest.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "sched/CronExpression.h"
+#include "sched/SecondSteps.h"
 #include "util/HiddenWindow.h"
 #include "util/Handles.h"
 
@@ -179,7 +182,8 @@ class TCronScheduler {
 
   TSharedList<TScheduledTimer> timers_;
   std::atomic<bool> terminated_{false};
-  std::uint16_t lastSecond_ = 0;
+  TKernelHandle stop_;  // set to end the thread at once, also from its sleep
+  TSecondSteps seconds_;
   TKernelHandle thread_;
 };
 

@@ -86,6 +86,9 @@ LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       shrinkPosted_ = false;
       ShrinkAway(true);
       return 0;
+    case WM_POWERBROADCAST:
+      if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) NoticeMissedRun();
+      return TRUE;
     case WM_QUERYENDSESSION:
       // Agree at once; the close query is not asked at session end.
       sessionEnding = true;
@@ -192,6 +195,7 @@ void TMainWindow::Initialize() {
   UpdateScheduleHint();
   TRunCall scope(*this);  // its message box may outlast a close request
   run_->StartUpChecks(!TargetShownMissing());
+  NoticeMissedRun();
 }
 
 void TMainWindow::CreateSchedules() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/MissedRun.h"
 #include "app/PoolRunSystem.h"
 #include "app/RunController.h"
 #include "app/RunHours.h"
@@ -116,6 +117,12 @@ class TMainWindow {
   void JobReported(const TJobReport* report, int activeBackups);
   void CacheTick();
   void NetworkTick();
+  // Hours missed while the PC was off or asleep: looked for at the start and
+  // after a wake-up, made up a little later (see TMissedRunPlanner).
+  void NoticeMissedRun();
+  void MakeUpMissedRunWhenDue();
+  void RememberRunStart(const TLocalTime& start);
+  bool MadeUpRunPending() const { return missedRuns_.Pending(); }
   void UpdateScheduleHint();
   void OnHoursChanged();
   void ChooseTargetFolder();
@@ -188,6 +195,7 @@ class TMainWindow {
   HICON Glyph(int id) const;
 
   std::unique_ptr<TBackupJobPool> jobPool_;
+  TMissedRunPlanner missedRuns_;
   // Why UserDefined.txt could not be read (empty when it could).
   std::string userListError_;
   TSound errorSound_;

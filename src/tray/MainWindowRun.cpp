@@ -70,7 +70,29 @@ void TMainWindow::JobReported(const TJobReport* report, int activeBackups) {
 
 void TMainWindow::CacheTick() { run_->CacheTick(); }
 
-void TMainWindow::NetworkTick() { run_->NetworkTick(); }
+void TMainWindow::NetworkTick() {
+  run_->NetworkTick();
+  MakeUpMissedRunWhenDue();
+}
+
+void TMainWindow::NoticeMissedRun() {
+  missedRuns_.Notice(ParseStoredRunStart(ReadSettingString(kLastRunStartKey)), LocalNow(),
+                     CheckedHours(), ReadSettingString(kMakeUpMissedKey, "1") != "0");
+}
+
+void TMainWindow::MakeUpMissedRunWhenDue() {
+  if (!missedRuns_.Pending()) return;
+  std::optional<int> hour =
+      missedRuns_.Due(ParseStoredRunStart(ReadSettingString(kLastRunStartKey)), LocalNow(),
+                      CheckedHours(), run_->Running());
+  if (hour) CallRunController([&] { run_->StartMadeUpRun(*hour); });
+}
+
+void TMainWindow::RememberRunStart(const TLocalTime& start) {
+  // Not stored (a held settings file), the next start may make up an hour
+  // once too often; no run is lost for it.
+  WriteSettingString(kLastRunStartKey, StoredRunStart(start));
+}
 
 THourSet TMainWindow::CheckedHours() const {
   THourSet hours{};

@@ -64,6 +64,9 @@ void TMainWindowRunView::ShowTargetState(bool exists) { w_.SetTargetState(exists
 
 void TMainWindowRunView::RunningChanged(bool running) { w_.running = running; }
 
+// Remembered beside the settings, for the hours missed while the PC is off.
+void TMainWindowRunView::RunBegun(const TLocalTime& start) { w_.RememberRunStart(start); }
+
 void TMainWindowRunView::RunLocked(TRunTrigger) {
   ShowBalloon(kBalloonTitle, kRunLockedText, TBalloonIcon::Warning);
 }

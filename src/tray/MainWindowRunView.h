@@ -23,6 +23,7 @@ class TMainWindowRunView final : public IRunView {
   void ShowTargetState(bool exists) override;
   void RunningChanged(bool running) override;
   void RunLocked(TRunTrigger) override;
+  void RunBegun(const TLocalTime& start) override;
   void RunStarted(const std::string&) override;
   void SetStatus(const std::string& html) override;
   void RestoreAfterRun() override;

@@ -23,6 +23,11 @@ class IClock {
   virtual ~IClock() = default;
   virtual TLocalTime LocalNow() = 0;
   virtual std::uint64_t MonotonicMs() = 0;
+  // How long until the local clock's second changes: what a thread that
+  // looks at every second sleeps (a clock of a test may keep it short).
+  virtual unsigned MsToNextSecond() {
+    return 1000u - static_cast<unsigned>(LocalNow().Millisecond);
+  }
 };
 
 class ISleeper {

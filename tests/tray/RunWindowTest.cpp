@@ -253,6 +253,44 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   EXPECT_EQ(shown, (std::vector<std::uintptr_t>{icon(1), icon(2), icon(1), icon(2)}));
 }
 
+// The PC was off at 18 o'clock: two minutes after the program's start the run
+// is made up, says so first in the protocol and counts as the last run; a
+// wake-up finds the next missed hour.
+TEST_F(RunWindowTest, AnHourMissedWhileThePcWasOffIsMadeUpAfterTheStartAndAfterAWakeUp) {
+  Settings(target_, "8,18", {sound_});
+  test::WriteBytes(dir_ / "UserMode.INI", test::ReadBytes(dir_ / "UserMode.INI") +
+                                              "Sicherung.LetzterStart=\"2026-12-08 08:00:03\"\r\n");
+  test::TFakeClock wall;
+  wall.Set(MakeTime(2026, 12, 9, 7, 30, 0));
+  THandSetTime time(wall);
+  auto& w = Create();
+  EXPECT_TRUE(w.MadeUpRunPending());
+  wall.Advance(MakeTime(2026, 12, 9, 7, 31, 55));
+  EXPECT_TRUE(Pump([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
+  EXPECT_FALSE(w.running) << "not before two minutes have passed";
+  wall.Advance(MakeTime(2026, 12, 9, 7, 32, 0));
+  ASSERT_TRUE(Pump([&] { return w.running; }));
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  EXPECT_EQ(FirstLogLine(), "</b>09.12.2026 07:32:00<b></b>: " + ToAnsi(MakeUpLine(18)));
+  EXPECT_EQ(ReadSettingString(kLastRunStartKey), "2026-12-09 07:32:00");
+  EXPECT_FALSE(w.MadeUpRunPending());
+
+  // Asleep over 8 o'clock: the wake-up makes that hour up, once.
+  wall.Advance(MakeTime(2026, 12, 9, 9, 15, 0));
+  SendMessageW(w.Handle(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+  SendMessageW(w.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_TRUE(w.MadeUpRunPending());
+  // Switched off meanwhile, nothing new is planned after the next wake-up.
+  ASSERT_TRUE(WriteSettingString(kMakeUpMissedKey, "0"));
+  wall.Advance(MakeTime(2026, 12, 9, 9, 17, 0));
+  ASSERT_TRUE(Pump([&] { return w.running; }));
+  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  EXPECT_EQ(FirstLogLine(), "</b>09.12.2026 09:17:00<b></b>: " + ToAnsi(MakeUpLine(8)));
+  wall.Advance(MakeTime(2026, 12, 9, 19, 0, 0));
+  SendMessageW(w.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  EXPECT_FALSE(w.MadeUpRunPending());
+}
+
 // A backup disk unplugged after the program started: the run that finds it
 // missing makes the icon blink and says why in the error balloon.
 TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
