@@ -12,69 +12,88 @@ namespace qv {
 
 TStartResult TRunController::StartRun(TRunTrigger trigger) {
   if (running_ || system_.ActiveBackups() != 0) return TStartResult::Refused;
-  if (!system_.AcquireRunLock()) {
-    // Another program's run: nothing starts, nothing waits.
-    if (trigger != TRunTrigger::Manual) system_.WriteProtocol({}, std::string(kRunLockedLine));
-    view_.RunLocked(trigger);
-    return TStartResult::Locked;
-  }
+  if (!system_.AcquireRunLock()) return RefuseLocked(trigger);
   running_ = true;
   view_.RunningChanged(true);
   system_.KeepAwake(true);
   std::string target = WithTrailingBackslash(view_.TargetText());
-  bool exists = false;
-  TStringList existing;
-  std::string listProblem;
+  TRunInput input;
   try {
-    if (target.rfind("\\\\", 0) == 0) system_.ConnectNetworkPath(target);
-    exists = system_.FolderExists(target);
-    view_.ShowTargetState(exists);
-    if (!exists) {
-      ReleaseRun();
-      system_.WriteProtocol({}, std::string(kTargetMissingLine));
-      // A backup disk left unplugged must not go unnoticed for weeks behind
-      // a hidden window: every start that fails on it says so at the tray.
-      state_ = TRunState::TargetMissing;
-      view_.SetBlink(true);
-      view_.ShowBalloon(kErrorBalloonTitle, kTargetMissingText, TBalloonIcon::Error);
-      view_.TargetMissing(target);
-      return TStartResult::TargetMissing;
-    }
-    for (const std::string& folder : view_.Databases()) {
-      if (system_.FolderExists(folder))
-        existing.push_back(folder);
-      else
-        view_.DatabaseSkipped(folder);
-    }
-    listProblem = view_.DatabaseListProblem();
-    if (!listProblem.empty()) {
-      TLocalTime now = LocalNow();
-      system_.WriteProtocol(
-          {LoggedLine(HtmlText(listProblem), true, DateTimeText(now, system_.LongTimeText(now))) +
-           "\r\n" + kRuleLine},
-          std::nullopt);
-    }
+    input = LookAtFolders(target);
   } catch (...) {
-    if (running_) ReleaseRun();
+    ReleaseRun();
     throw;
   }
+  if (!input.TargetExists) return FailForMissingTarget(target);
+  BeginRun(input.ListProblem);
+  if (input.Databases.empty()) return EndWithNothingToBackUp(false);
+  return StartJobs(target, input.Databases);
+}
+
+TStartResult TRunController::RefuseLocked(TRunTrigger trigger) {
+  // Another program's run: nothing starts, nothing waits.
+  if (trigger != TRunTrigger::Manual) system_.WriteProtocol({}, std::string(kRunLockedLine));
+  view_.RunLocked(trigger);
+  return TStartResult::Locked;
+}
+
+TRunController::TRunInput TRunController::LookAtFolders(const std::string& target) {
+  TRunInput input;
+  if (target.rfind("\\\\", 0) == 0) system_.ConnectNetworkPath(target);
+  input.TargetExists = system_.FolderExists(target);
+  view_.ShowTargetState(input.TargetExists);
+  if (!input.TargetExists) return input;
+  for (const std::string& folder : view_.Databases()) {
+    if (system_.FolderExists(folder))
+      input.Databases.push_back(folder);
+    else
+      view_.DatabaseSkipped(folder);
+  }
+  input.ListProblem = view_.DatabaseListProblem();
+  if (!input.ListProblem.empty()) {
+    TLocalTime now = LocalNow();
+    system_.WriteProtocol({LoggedLine(HtmlText(input.ListProblem), true,
+                                      DateTimeText(now, system_.LongTimeText(now))) +
+                           "\r\n" + kRuleLine},
+                          std::nullopt);
+  }
+  return input;
+}
+
+TStartResult TRunController::FailForMissingTarget(const std::string& target) {
+  ReleaseRun();
+  system_.WriteProtocol({}, std::string(kTargetMissingLine));
+  // A backup disk left unplugged must not go unnoticed for weeks behind a
+  // hidden window: every start that fails on it says so at the tray.
+  state_ = TRunState::TargetMissing;
+  view_.SetBlink(true);
+  view_.ShowBalloon(kErrorBalloonTitle, kTargetMissingText, TBalloonIcon::Error);
+  view_.TargetMissing(target);
+  return TStartResult::TargetMissing;
+}
+
+void TRunController::BeginRun(const std::string& listProblem) {
   state_ = TRunState::Running;
   errors_.clear();
   if (!listProblem.empty()) errors_.push_back(HtmlText(listProblem));
   finishedJobs_ = 0;
   runStart_ = LocalNow();
   view_.RunBegun(runStart_);
-  if (existing.empty()) {
-    // No job would ever report: the run ends here, with the error shown.
-    errors_.push_back(kNothingToBackUp);
-    view_.NothingToBackUp();
-    EndRun(false, std::string(kNothingToBackUp));
-    return TStartResult::NothingToBackUp;
-  }
+}
+
+TStartResult TRunController::EndWithNothingToBackUp(bool restoreView) {
+  // No job would ever report: the run ends here, with the error shown.
+  errors_.push_back(kNothingToBackUp);
+  view_.NothingToBackUp();
+  EndRun(restoreView, std::string(kNothingToBackUp));
+  return TStartResult::NothingToBackUp;
+}
+
+TStartResult TRunController::StartJobs(const std::string& target, const TStringList& databases) {
   view_.SetBlink(false);
   try {
     view_.RunStarted(target);
-    system_.StartBackups(target, JoinLines(existing));
+    system_.StartBackups(target, JoinLines(databases));
   } catch (...) {
     // Whatever stopped the start, the window comes back and the next run can start.
     state_ = TRunState::Idle;
@@ -85,13 +104,8 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
     ReleaseRun();
     throw;
   }
-  if (system_.ActiveBackups() == 0) {
-    // The folders went away meanwhile, or the pool takes no more work.
-    errors_.push_back(kNothingToBackUp);
-    view_.NothingToBackUp();
-    EndRun(true, std::string(kNothingToBackUp));
-    return TStartResult::NothingToBackUp;
-  }
+  // No job at all: the folders went away meanwhile, or the pool takes no more work.
+  if (system_.ActiveBackups() == 0) return EndWithNothingToBackUp(true);
   return TStartResult::Started;
 }
 

@@ -116,6 +116,19 @@ class TRunController {
   const std::string& Status() const { return status_; }
 
  private:
+  // What a start found: whether the target is there, the databases that are,
+  // and why the list asked for is not all there (empty when it is).
+  struct TRunInput {
+    bool TargetExists = false;
+    TStringList Databases;
+    std::string ListProblem;
+  };
+  TStartResult RefuseLocked(TRunTrigger trigger);
+  TRunInput LookAtFolders(const std::string& target);
+  TStartResult FailForMissingTarget(const std::string& target);
+  void BeginRun(const std::string& listProblem);
+  TStartResult EndWithNothingToBackUp(bool restoreView);
+  TStartResult StartJobs(const std::string& target, const TStringList& databases);
   void EndRun(bool restoreView, const std::optional<std::string>& onlyLine);
   // The run's reports, behind the line that names the engine.
   TStringList RunProtocolWithEngine();
