@@ -19,6 +19,14 @@ std::string TrimLeft(const std::string& text) {
   return text.substr(begin);
 }
 
+// How a line of the file reads: the kind it gets when the file is loaded.
+TIniLineKind KindOnLoad(const std::string& t) {
+  if (t.empty()) return TIniLineKind::Blank;
+  if (t[0] == ';') return TIniLineKind::Comment;
+  if (t[0] == '[' && t.back() == ']' && t.size() >= 2) return TIniLineKind::Section;
+  return TIniLineKind::Unexamined;
+}
+
 std::uint8_t AsciiUpper(std::uint8_t b) {
   return b >= 'a' && b <= 'z' ? static_cast<std::uint8_t>(b - 32) : b;
 }
@@ -120,14 +128,12 @@ void TIniItems::Load(const std::string& bytes) {
     auto line = std::make_unique<TIniLine>();
     line->Text = std::move(content);
     const std::string& t = line->Text;
-    if (t.empty()) {
-      line->Kind = TIniLineKind::Blank;
+    line->Kind = KindOnLoad(t);
+    if (line->Kind == TIniLineKind::Blank) {
       ++statistics_.Blank;
-    } else if (t[0] == ';') {
-      line->Kind = TIniLineKind::Comment;
+    } else if (line->Kind == TIniLineKind::Comment) {
       ++statistics_.Comment;
-    } else if (t[0] == '[' && t.back() == ']' && t.size() >= 2) {
-      line->Kind = TIniLineKind::Section;
+    } else if (line->Kind == TIniLineKind::Section) {
       ++statistics_.Section;
       Register(t.substr(1, t.size() - 2), lines_.size() + 1);
     } else {
@@ -153,8 +159,18 @@ std::string TIniItems::Text() const {
   for (const auto& line : lines_) {
     switch (line->Kind) {
       case TIniLineKind::Key:
-        out += line->Text + "=" + line->Value;
+      case TIniLineKind::Other: {
+        std::string text =
+            line->Kind == TIniLineKind::Key ? line->Text + "=" + line->Value : line->Text;
+        // A key or other line that lost its leading blanks must not come back
+        // as a section header or a comment: "\x02[Other]" written as
+        // "[Other]" would take the keys after it into a section of its own.
+        // One blank, which names and texts lose again, keeps its kind.
+        TIniLineKind read = KindOnLoad(text);
+        if (read == TIniLineKind::Section || read == TIniLineKind::Comment) out += ' ';
+        out += text;
         break;
+      }
       case TIniLineKind::Blank:
         break;
       default:

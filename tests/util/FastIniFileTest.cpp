@@ -175,6 +175,34 @@ TEST_F(FastIniFileTest, HandEditedFileKeepsUntouchedLinesByteForByte) {
             "Y=z\r\n");
 }
 
+// A line that loses its leading blanks when it is looked at must not read
+// back as a header or a comment: the keys after it would move into a section
+// of their own, and a value just written would be lost.
+TEST_F(FastIniFileTest, LinesLookedAtReadBackAsTheKindTheyHad) {
+  struct TCase {
+    std::string Line;
+    std::string Saved;
+  };
+  for (const TCase& c : std::vector<TCase>{
+           {"\x02[Other]", " [Other]"},
+           {"  [x=y]", " [x=y]"},
+           {"\t;x=y", " ;x=y"},
+           {"  ; kein Kommentar", " ; kein Kommentar"},
+           {"  frei", "frei"},
+       }) {
+    SCOPED_TRACE(c.Line);
+    auto ini = Open("[MODE]\r\nA=1\r" + c.Line + "\nB=2\r\n");
+    EXPECT_EQ(ini->ReadString("MODE", "B", ""), "2");
+    ini->WriteString("MODE", "C", "3");
+    ini->Release();
+    EXPECT_NE(Saved().find("\r\n" + c.Saved + "\r\n"), std::string::npos) << Saved();
+    auto again = Open(Saved());
+    for (const char* key : {"A", "B", "C"})
+      EXPECT_EQ(again->ReadString("MODE", key, ""), std::string(1, char('1' + (key[0] - 'A'))))
+          << key;
+  }
+}
+
 TEST_F(FastIniFileTest, ValuesAreTrimmedOnceWrittenAndReadAgain) {
   auto ini = Open("");
   ini->WriteString("S", "K", "  padded  ");
