@@ -7,8 +7,6 @@
 namespace qv {
 namespace {
 
-constexpr std::int64_t kDaySeconds = 24 * 60 * 60;
-
 bool IsValidTime(const TLocalTime& t) {
   return t.Year >= 1601 && t.Month >= 1 && t.Month <= 12 && t.Day >= 1 && t.Day <= 31 &&
          t.Hour >= 0 && t.Hour <= 23 && t.Minute >= 0 && t.Minute <= 59 && t.Second >= 0 &&
@@ -42,11 +40,11 @@ std::optional<int> MissedHour(const std::optional<TLocalTime>& lastStart, const 
   if (current < last) return std::nullopt;
   // The checked hours' starts of today and yesterday, latest first.
   const std::int64_t today = current - (now.Hour * 3600 + now.Minute * 60 + now.Second);
-  for (std::int64_t day : {today, today - kDaySeconds}) {
+  for (std::int64_t day : {today, today - kSecondsPerDay}) {
     for (int hour = 23; hour >= 0; --hour) {
       std::int64_t start = day + hour * 3600;
       if (!hours[hour] || start > current) continue;
-      if (start <= last || start <= current - kDaySeconds) return std::nullopt;
+      if (start <= last || start <= current - kSecondsPerDay) return std::nullopt;
       return hour;
     }
   }

@@ -19,6 +19,11 @@ constexpr char kFolderDialogTitle[] = "Zielverzeichnis";
 constexpr int kFirstErrorIcon = 1;
 constexpr int kSecondErrorIcon = 2;
 
+// Unknown when never stored or unreadable: then nothing is made up.
+std::optional<TLocalTime> StoredLastRunStart() {
+  return ParseStoredRunStart(ReadSettingString(kLastRunStartKey));
+}
+
 }  // namespace
 
 void TMainWindow::CreateRunController() {
@@ -76,15 +81,14 @@ void TMainWindow::NetworkTick() {
 }
 
 void TMainWindow::NoticeMissedRun() {
-  missedRuns_.Notice(ParseStoredRunStart(ReadSettingString(kLastRunStartKey)), LocalNow(),
-                     CheckedHours(), ReadSettingString(kMakeUpMissedKey, "1") != "0");
+  missedRuns_.Notice(StoredLastRunStart(), LocalNow(), CheckedHours(),
+                     ReadSettingString(kMakeUpMissedKey, "1") != "0");
 }
 
 void TMainWindow::MakeUpMissedRunWhenDue() {
   if (!missedRuns_.Pending()) return;
   std::optional<int> hour =
-      missedRuns_.Due(ParseStoredRunStart(ReadSettingString(kLastRunStartKey)), LocalNow(),
-                      CheckedHours(), run_->Running());
+      missedRuns_.Due(StoredLastRunStart(), LocalNow(), CheckedHours(), run_->Running());
   if (hour) CallRunController([&] { run_->StartMadeUpRun(*hour); });
 }
 

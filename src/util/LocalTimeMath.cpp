@@ -3,8 +3,6 @@
 namespace qv {
 namespace {
 
-constexpr std::int64_t kDaySeconds = 24 * 60 * 60;
-
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b < 0 ? 1 : 0); }
 
 // Days since 1 Jan 1970 of a date, and back (the civil-calendar algorithms
@@ -34,14 +32,14 @@ void CivilFromDays(std::int64_t days, TLocalTime& t) {
 }  // namespace
 
 std::int64_t LocalSeconds(const TLocalTime& t) {
-  return DaysFromCivil(t.Year, t.Month, t.Day) * kDaySeconds + t.Hour * 3600 + t.Minute * 60 +
+  return DaysFromCivil(t.Year, t.Month, t.Day) * kSecondsPerDay + t.Hour * 3600 + t.Minute * 60 +
          t.Second;
 }
 
 TLocalTime FromLocalSeconds(std::int64_t seconds) {
   TLocalTime t;
-  const std::int64_t days = FloorDiv(seconds, kDaySeconds);
-  const std::int64_t rest = seconds - days * kDaySeconds;
+  const std::int64_t days = FloorDiv(seconds, kSecondsPerDay);
+  const std::int64_t rest = seconds - days * kSecondsPerDay;
   CivilFromDays(days, t);
   t.Hour = static_cast<int>(rest / 3600);
   t.Minute = static_cast<int>(rest / 60 % 60);

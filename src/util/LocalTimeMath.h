@@ -8,6 +8,8 @@
 
 namespace qv {
 
+inline constexpr std::int64_t kSecondsPerDay = 24 * 60 * 60;
+
 // Seconds since 1 Jan 1970 00:00:00 of the same calendar; milliseconds are
 // left out.
 std::int64_t LocalSeconds(const TLocalTime& time);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "TestClock.h"
 #include "util/LocalTimeMath.h"
 
 namespace qv {
@@ -7,31 +8,25 @@ namespace {
 
 TEST(LocalTimeMath, CalendarTimesCountAsSecondsAndBack) {
   struct TCase {
-    int Year, Month, Day, Hour, Minute, Second;
-    int DayOfWeek;
+    TLocalTime Time;  // with its day of the week (0 = Sunday)
     std::int64_t Seconds;
   };
+  using test::MakeTime;
   for (const TCase& c : {
-           TCase{1970, 1, 1, 0, 0, 0, 4, 0},
-           TCase{1969, 12, 31, 0, 0, 0, 3, -86400},
-           TCase{2000, 2, 29, 0, 0, 0, 2, 951782400},  // a leap day of a century
-           TCase{2100, 3, 1, 0, 0, 0, 1, 4107542400},  // 2100 has no 29 February
-           TCase{2026, 12, 8, 18, 0, 7, 2, 1796688000 + 18 * 3600 + 7},
-           TCase{2026, 12, 31, 23, 59, 59, 4, 1798761600 - 1},
-           TCase{2027, 1, 1, 0, 0, 0, 5, 1798761600},
+           TCase{MakeTime(1970, 1, 1, 0, 0, 0, 4), 0},
+           TCase{MakeTime(1969, 12, 31, 0, 0, 0, 3), -86400},
+           TCase{MakeTime(2000, 2, 29, 0, 0, 0, 2), 951782400},  // a leap day of a century
+           TCase{MakeTime(2100, 3, 1, 0, 0, 0, 1), 4107542400},  // 2100 has no 29 February
+           TCase{MakeTime(2026, 12, 8, 18, 0, 7, 2), 1796688000 + 18 * 3600 + 7},
+           TCase{MakeTime(2026, 12, 31, 23, 59, 59, 4), 1798761600 - 1},
+           TCase{MakeTime(2027, 1, 1, 0, 0, 0, 5), 1798761600},
        }) {
-    TLocalTime t;
-    t.Year = c.Year;
-    t.Month = c.Month;
-    t.Day = c.Day;
-    t.Hour = c.Hour;
-    t.Minute = c.Minute;
-    t.Second = c.Second;
-    EXPECT_EQ(LocalSeconds(t), c.Seconds) << c.Year << "-" << c.Month << "-" << c.Day;
+    const TLocalTime& t = c.Time;
+    EXPECT_EQ(LocalSeconds(t), c.Seconds) << t.Year << "-" << t.Month << "-" << t.Day;
     TLocalTime back = FromLocalSeconds(c.Seconds);
     EXPECT_EQ((std::vector<int>{back.Year, back.Month, back.Day, back.Hour, back.Minute,
                                 back.Second, back.DayOfWeek}),
-              (std::vector<int>{c.Year, c.Month, c.Day, c.Hour, c.Minute, c.Second, c.DayOfWeek}));
+              (std::vector<int>{t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second, t.DayOfWeek}));
   }
 }
 
