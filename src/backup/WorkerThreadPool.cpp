@@ -224,7 +224,7 @@ int TThreadPool::QueuedCount() const {
 // --- TWorkerThreadPool -------------------------------------------------------------
 
 TWorkerThreadPool::TWorkerThreadPool(int minimum, int maximum, TMessagePump pump)
-    : TWorkerThreadPool2(std::move(pump)) {
+    : TThreadPool(std::move(pump)) {
   SetMinThreads(minimum);
   SetMaxThreads(maximum);
 }

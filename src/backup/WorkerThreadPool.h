@@ -130,12 +130,7 @@ class TThreadPool {
   TMessagePump pump_;
 };
 
-class TWorkerThreadPool2 : public TThreadPool {
- public:
-  using TThreadPool::TThreadPool;
-};
-
-class TWorkerThreadPool : public TWorkerThreadPool2 {
+class TWorkerThreadPool : public TThreadPool {
  public:
   TWorkerThreadPool(int minimum, int maximum, TMessagePump pump = {});
 };

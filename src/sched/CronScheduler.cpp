@@ -1,5 +1,6 @@
 #include "sched/CronScheduler.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace qv {
@@ -83,9 +84,18 @@ TCronScheduler::~TCronScheduler() {
   terminated_.store(true, std::memory_order_release);
   SetEvent(stop_.get());
   WaitForSingleObject(thread_.get(), INFINITE);
+  DestroyRemainingTimers();
+}
+
+void TCronScheduler::DestroyRemainingTimers() {
   // Jobs still registered end with the manager, the last registered first;
-  // each unregisters itself under the same (re-entrant) lock.
-  timers_.Lock()->Clear();
+  // each unregisters itself under the same lock and finds itself gone.
+  std::lock_guard<std::recursive_mutex> guard(timersLock_);
+  while (!timers_.empty()) {
+    TScheduledTimer* last = timers_.back();
+    timers_.pop_back();
+    delete last;
+  }
 }
 
 DWORD WINAPI TCronScheduler::ThreadMain(void* self) {
@@ -103,19 +113,28 @@ void TCronScheduler::Execute() {
 }
 
 void TCronScheduler::EvaluatePass(const TLocalTime& time) {
-  auto list = timers_.Lock();
-  for (int i = 0; i < list->Count(); ++i) {
+  std::lock_guard<std::recursive_mutex> guard(timersLock_);
+  for (TScheduledTimer* timer : timers_) {
     if (terminated_.load(std::memory_order_acquire)) return;
-    TScheduledTimer* timer = (*list)[i];
     if (timer->Enabled() && timer->IsDue(time)) PostMessageW(timer->Handle(), WM_CRONFIRE, 0, 0);
   }
 }
 
-void TCronScheduler::Register(TScheduledTimer* timer) { timers_.Lock()->Add(timer); }
+void TCronScheduler::Register(TScheduledTimer* timer) {
+  std::lock_guard<std::recursive_mutex> guard(timersLock_);
+  if (timer && std::find(timers_.begin(), timers_.end(), timer) == timers_.end())
+    timers_.push_back(timer);
+}
 
-void TCronScheduler::Unregister(TScheduledTimer* timer) { timers_.Lock()->Remove(timer, false); }
+void TCronScheduler::Unregister(TScheduledTimer* timer) {
+  std::lock_guard<std::recursive_mutex> guard(timersLock_);
+  timers_.erase(std::remove(timers_.begin(), timers_.end(), timer), timers_.end());
+}
 
-int TCronScheduler::RegisteredCount() { return timers_.Lock()->Count(); }
+int TCronScheduler::RegisteredCount() {
+  std::lock_guard<std::recursive_mutex> guard(timersLock_);
+  return static_cast<int>(timers_.size());
+}
 
 TCronScheduler* CronScheduler() { return g_manager.load(std::memory_order_acquire); }
 

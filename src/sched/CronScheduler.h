@@ -7,7 +7,6 @@
 // hundred times, lets an idle PC's processor rest.
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -23,86 +22,6 @@
 namespace qv {
 
 inline constexpr UINT WM_CRONFIRE = 0x3A55;
-
-// A list that holds each object at most once and may own them.
-template <class T>
-class TOwningList {
- public:
-  TOwningList() = default;
-  virtual ~TOwningList() { Clear(); }
-  TOwningList(const TOwningList&) = delete;
-  TOwningList& operator=(const TOwningList&) = delete;
-
-  bool OwnsObjects = true;
-
-  int Add(T* item) {
-    if (!item || IndexOf(item) >= 0) return -1;
-    if (!Accept(item)) {
-      if (OwnsObjects) delete item;
-      return -1;
-    }
-    items_.push_back(item);
-    return static_cast<int>(items_.size()) - 1;
-  }
-  int Remove(T* item, bool destroy) {
-    int index = IndexOf(item);
-    if (index < 0) return -1;
-    items_.erase(items_.begin() + index);
-    if (destroy) delete item;
-    return index;
-  }
-  // Destroys from the last to the first; a destructor that removes its object
-  // from this list again finds it gone already.
-  void Clear() {
-    while (!items_.empty()) {
-      T* last = items_.back();
-      items_.pop_back();
-      if (OwnsObjects) delete last;
-    }
-    items_.shrink_to_fit();
-  }
-  int IndexOf(T* item) const {
-    auto it = std::find(items_.begin(), items_.end(), item);
-    return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
-  }
-  int Count() const { return static_cast<int>(items_.size()); }
-  T* operator[](int index) const { return items_[static_cast<size_t>(index)]; }
-
- protected:
-  virtual bool Accept(T*) { return true; }
-
- private:
-  std::vector<T*> items_;
-};
-
-// The list of a TSharedList while its lock is held: the lock ends with
-// the guard, also when an exception leaves the scope.
-template <class T>
-class TLockedList {
- public:
-  TLockedList(std::recursive_mutex& lock, TOwningList<T>& list) : guard_(lock), list_(list) {}
-  TOwningList<T>* operator->() const { return &list_; }
-  TOwningList<T>& operator*() const { return list_; }
-
- private:
-  std::unique_lock<std::recursive_mutex> guard_;
-  TOwningList<T>& list_;
-};
-
-// An owning object list behind a re-entrant lock.
-template <class T>
-class TSharedList {
- public:
-  TLockedList<T> Lock() { return TLockedList<T>(lock_, list_); }
-  ~TSharedList() {
-    std::lock_guard<std::recursive_mutex> guard(lock_);
-    list_.Clear();
-  }
-
- private:
-  std::recursive_mutex lock_;
-  TOwningList<T> list_;
-};
 
 class TWindowedComponent {
  public:
@@ -146,7 +65,6 @@ class TCronJob : public TScheduledTimer {
   const std::string& Expression() const { return expression_; }
   void SetExpression(const std::string& expression);
   TFireEvent OnFire;
-  void ManualCall() { Fire(); }
 
   bool IsDue(const TLocalTime& time) const override;
   // How often the expression has been parsed into the job's cron.
@@ -179,8 +97,11 @@ class TCronScheduler {
   static DWORD WINAPI ThreadMain(void* self);
   void Execute();
   void EvaluatePass(const TLocalTime& time);
+  void DestroyRemainingTimers();
 
-  TSharedList<TScheduledTimer> timers_;
+  // Re-entrant: a timer destroyed under the lock unregisters itself.
+  std::recursive_mutex timersLock_;
+  std::vector<TScheduledTimer*> timers_;
   std::atomic<bool> terminated_{false};
   TKernelHandle stop_;  // set to end the thread at once, also from its sleep
   TSecondSteps seconds_;

@@ -8,6 +8,7 @@
 #include "tray/MainWindowLayout.h"
 #include "app/RunSettings.h"
 #include "app/Settings.h"
+#include "ui/WindowDpi.h"
 #include "ui/WindowObject.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
@@ -22,22 +23,6 @@ namespace {
 
 constexpr BYTE kWindowAlpha = 200;
 
-// The DPI of the window's monitor where the system tells it per window,
-// else the screen's.
-int WindowDpi(HWND window) {
-  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-  auto getDpi = reinterpret_cast<TGetDpiForWindow>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpi) {
-    UINT dpi = getDpi(window);
-    if (dpi > 0) return static_cast<int>(dpi);
-  }
-  HDC screen = GetDC(nullptr);
-  int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
@@ -51,7 +36,7 @@ TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
                   WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, 0, 0, kDesignClientWidth + 2,
                   kDesignClientHeight + 2, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) throw std::runtime_error("Das Hauptfenster kann nicht erstellt werden");
-  dpi_ = options_.Dpi > 0 ? options_.Dpi : WindowDpi(window_);
+  dpi_ = options_.Dpi > 0 ? options_.Dpi : ui::WindowDpi(window_);
   CreateComponents();
   Initialize();
   resultPopup = std::make_unique<TResultPopup>();

@@ -3,22 +3,10 @@
 // memory, asynchronously, through the sound seam.
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "util/Stream.h"
-
 namespace qv {
-
-class EWaveData : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-inline constexpr char kWaveDataDamaged[] =
-    "Klangdaten sind besch\xC3\xA4"
-    "digt";
 
 class TWaveData {
  public:
@@ -27,14 +15,6 @@ class TWaveData {
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
   void Assign(std::vector<std::uint8_t> bytes) { bytes_ = std::move(bytes); }
   void Clear() { bytes_.clear(); }
-
-  // The stored form "Data": the 32-bit little-endian size, then the bytes.
-  // A stored form shorter than its size raises EWaveData and leaves the data empty.
-  void ReadData(IStream& stream);
-  void WriteData(IStream& stream) const;
-
-  // The whole file when it exists, else empty (Windows only).
-  void LoadFromFile(const std::string& path);
 
  private:
   std::vector<std::uint8_t> bytes_;

@@ -1,18 +1,8 @@
 #include <windows.h>
 
 #include "tray/Sound.h"
-#include "util/FileStream.h"
-#include "util/FileUtils.h"
 
 namespace qv {
-
-void TWaveData::LoadFromFile(const std::string& path) {
-  bytes_.clear();
-  if (!IsExistingFile(path)) return;
-  TFileStream file(path, TFileAccess::Read, TFileShare::DenyWrite);
-  std::string bytes = ReadAllBytes(file);
-  bytes_.assign(bytes.begin(), bytes.end());
-}
 
 TSound LoadErrorSound() {
   TSound wave;

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "ui/Dpi.h"
+#include "ui/WindowDpi.h"
 
 namespace qv::ui {
 
@@ -9,6 +9,17 @@ int ScreenDpi() {
   int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : kDesignDpi;
   if (dc) ReleaseDC(nullptr, dc);
   return dpi > 0 ? dpi : kDesignDpi;
+}
+
+int WindowDpi(HWND window) {
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  auto getDpi = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpi) {
+    UINT dpi = getDpi(window);
+    if (dpi > 0) return static_cast<int>(dpi);
+  }
+  return ScreenDpi();
 }
 
 }  // namespace qv::ui

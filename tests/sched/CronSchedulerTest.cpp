@@ -18,11 +18,18 @@ void PumpMessages() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }
 
+// The fire message's handler, reached without the manager.
+class TFireableCronJob : public TCronJob {
+ public:
+  using TCronJob::Fire;
+};
+
 struct FireCounter {
   int fires = 0;
   DWORD thread = 0;
-  TCronJob* Make(const std::string& expression) {
-    auto* job = new TCronJob;  // owned by the timer manager
+  template <class TJob = TCronJob>
+  TJob* Make(const std::string& expression) {
+    auto* job = new TJob;  // owned by the timer manager
     job->OnFire = [this](TCronJob&) {
       ++fires;
       thread = GetCurrentThreadId();
@@ -127,11 +134,11 @@ TEST_F(CronSchedulerTest, ExpressionRules) {
   EXPECT_EQ(counter.fires, 2);
 }
 
-TEST_F(CronSchedulerTest, ManualCallRunsAtOnceOnTheCallingThread) {
+TEST_F(CronSchedulerTest, FireRunsAtOnceOnTheCallingThreadAlsoWhenDisabled) {
   FireCounter counter;
-  TCronJob* job = counter.Make("");
+  auto* job = counter.Make<TFireableCronJob>("");
   job->SetEnabled(false);
-  job->ManualCall();
+  job->Fire();
   EXPECT_EQ(counter.fires, 1);
   EXPECT_EQ(counter.thread, GetCurrentThreadId());
 }

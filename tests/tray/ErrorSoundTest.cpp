@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "WaveDataForms.h"
 #include "WinTestSupport.h"
 #include "tray/Sound.h"
 
@@ -72,10 +73,9 @@ TEST(WaveData, LoadsAWholeFileAndNothingWhenItIsMissing) {
   std::string bytes = "RIFF";
   for (int i = 0; i < 70000; ++i) bytes += static_cast<char>(i * 7);
   test::WriteBytes(dir / "Klang.wav", bytes);
-  TWaveData data;
-  data.LoadFromFile(dir / "Klang.wav");
+  TWaveData data = test::LoadWaveFile(dir / "Klang.wav");
   EXPECT_EQ(std::string(data.Bytes().begin(), data.Bytes().end()), bytes);
-  data.LoadFromFile(dir / "fehlt.wav");
+  data = test::LoadWaveFile(dir / "fehlt.wav");
   EXPECT_TRUE(data.Empty());
 }
 

@@ -459,7 +459,8 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   EXPECT_EQ(balloons.back().Data.BalloonText,
             "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
 
-  w.Schedules().Backup().ManualCall();
+  TCronJob& backup = w.Schedules().Backup();
+  backup.OnFire(backup);
   EXPECT_FALSE(w.running);
   EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
                                    "Sicherung auf diesem Rechner."));

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "WaveDataForms.h"
 #include "tray/Sound.h"
 #include "ui/UiSeams.h"
 
@@ -25,7 +26,7 @@ TEST(WaveData, StoredFormIsLittleEndianSizeThenBytes) {
   TWaveData data;
   data.Assign(Bytes(std::string(300, 'x') + "RIFF"));
   TMemoryStream stream;
-  data.WriteData(stream);
+  test::WriteStoredForm(data, stream);
   stream.Seek(0);
   std::string stored = ReadAllBytes(stream);
   ASSERT_EQ(stored.size(), 4u + 304u);
@@ -34,7 +35,7 @@ TEST(WaveData, StoredFormIsLittleEndianSizeThenBytes) {
 
   stream.Seek(0);
   TWaveData read;
-  read.ReadData(stream);
+  test::ReadStoredForm(stream, read);
   EXPECT_EQ(read.Bytes(), data.Bytes());
   EXPECT_EQ(read.Size(), 304u);
 }
@@ -42,12 +43,12 @@ TEST(WaveData, StoredFormIsLittleEndianSizeThenBytes) {
 TEST(WaveData, EmptyDataStoresSizeZero) {
   TWaveData data;
   TMemoryStream stream;
-  data.WriteData(stream);
+  test::WriteStoredForm(data, stream);
   EXPECT_EQ(stream.Size(), 4u);
   stream.Seek(0);
   TWaveData read;
   read.Assign(Bytes("old"));
-  read.ReadData(stream);
+  test::ReadStoredForm(stream, read);
   EXPECT_TRUE(read.Empty());
 }
 
@@ -58,7 +59,7 @@ TEST(WaveData, StoredFormShorterThanItsSizeIsRefused) {
     TMemoryStream stream(Bytes(stored));
     TWaveData data;
     data.Assign(Bytes("old"));
-    EXPECT_THROW(data.ReadData(stream), EWaveData);
+    EXPECT_THROW(test::ReadStoredForm(stream, data), test::EWaveData);
     EXPECT_TRUE(data.Empty());
   }
 }
