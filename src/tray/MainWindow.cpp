@@ -39,7 +39,7 @@ TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
   dpi_ = options_.Dpi > 0 ? options_.Dpi : ui::WindowDpi(window_);
   CreateComponents();
   Initialize();
-  resultPopup = std::make_unique<TResultPopup>();
+  resultPopup_ = std::make_unique<TResultPopup>();
   // The window is shown once at start and then shrinks away.
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
@@ -76,7 +76,7 @@ LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_QUERYENDSESSION:
       // Agree at once; the close query is not asked at session end.
-      sessionEnding = true;
+      sessionEnding_ = true;
       return TRUE;
     case WM_ENDSESSION:
       if (wParam && trayIcon_) trayIcon_->Remove();
@@ -118,7 +118,7 @@ LRESULT TMainWindow::OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam) {
 void TMainWindow::OnCommandSafely(WORD id, WORD code) {
   // A failure must not cross the window procedure: it would end the program.
   try {
-    OnCommand(id, code);
+    commands_->Execute(id, code);
   } catch (const std::exception& error) {
     ShowFailure(error);
   } catch (...) {
@@ -127,12 +127,12 @@ void TMainWindow::OnCommandSafely(WORD id, WORD code) {
 }
 
 void TMainWindow::OnMeasureItem(MEASUREITEMSTRUCT& item) {
-  if (trayMenu_ && trayMenu_->Measure(item)) return;
-  if (item.CtlID == ID_DATABASE_LIST) MeasureDatabaseItem(databaseList, item);
+  if (commands_ && commands_->TrayMenu().Measure(item)) return;
+  if (item.CtlID == ID_DATABASE_LIST) MeasureDatabaseItem(controls_.databaseList, item);
 }
 
 void TMainWindow::OnDrawItem(const DRAWITEMSTRUCT& item) {
-  if (trayMenu_ && trayMenu_->Draw(item)) return;
+  if (commands_ && commands_->TrayMenu().Draw(item)) return;
   if (item.CtlID == ID_DATABASE_LIST) DrawDatabaseItem(item);
   if (item.CtlID == ID_HOURS_COMBO) ui::DrawCheckListItem(item);
 }
@@ -146,18 +146,35 @@ void TMainWindow::OnCloseRequest() {
   }
 }
 
+bool TMainWindow::CanClose() {
+  if (runCallDepth_ > 0) {
+    closeDeferred_ = true;
+    return false;
+  }
+  bool wasClosing = jobPool_->Closing;
+  jobPool_->Closing = true;
+  schedules_->Pause();
+  bool canClose = jobPool_->ActiveBackups() == 0;
+  if (sessionEnding_) trayIcon_->Remove();
+  if (!canClose) {
+    // A refused close changes nothing: the pool takes work again and the
+    // schedules run on, so the run that is active ends as usual.
+    jobPool_->Closing = wasClosing;
+    schedules_->Resume();
+  }
+  return canClose;
+}
+
 void TMainWindow::Initialize() {
   jobPool_ = std::make_unique<TBackupJobPool>(
       [this](const TJobReport* report, int activeBackups) { JobReported(report, activeBackups); });
   CreateRunController();
-  userDatabaseList.clear();
+  userDatabaseList_.clear();
   errorSound_ = qv::LoadErrorSound();
-  trayMenu_->SetText(ID_MENU_VERSION, Widen("Version " + FileVersionText()));
-  trayMenu_->Enable(ID_MENU_VERSION, false);
   RECT workArea = {};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &workArea, 0);
   workAreaAtStart_ = workArea;
-  ui::SetPanelColor(mainPanel, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
+  ui::SetPanelColor(controls_.mainPanel, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
   SetWindowAlpha(window_, kWindowAlpha);
   CreateSchedules();
 
@@ -192,14 +209,14 @@ void TMainWindow::CreateSchedules() {
 void TMainWindow::ApplyRegion() {
   RECT r;
   GetWindowRect(window_, &r);
-  int cut = Scaled(5);
+  int cut = Scaled(kRegionCut);
   // The outer pixels on the left and at the top are cut away, the corners rounded.
   HRGN region = CreateRoundRectRgn(cut, cut, r.right - r.left, r.bottom - r.top, cut, cut);
   if (!SetWindowRgn(window_, region, TRUE)) DeleteObject(region);
 }
 
 void TMainWindow::OnDestroy() {
-  userDatabaseList.clear();
+  userDatabaseList_.clear();
   schedules_.reset();
   // Reports of jobs still running are not shown by a window that is gone.
   jobPool_->OnReport = nullptr;
@@ -211,45 +228,8 @@ void TMainWindow::OnDestroy() {
 }
 
 LRESULT TMainWindow::OnCopyData(const COPYDATASTRUCT* data) {
-  if (data && data->dwData == kShowRequestTag && trayMenu_->Enabled(ID_MENU_SHOW)) ShowOnRequest();
+  if (data && data->dwData == kShowRequestTag && commands_->ShowAllowed()) ShowOnRequest();
   return 1;
-}
-
-void TMainWindow::OnCommand(WORD id, WORD code) {
-  switch (id) {
-    case ID_MENU_PROTOCOL:
-      OpenProtocolPage();
-      break;
-    case ID_MENU_RUN_NOW:
-      RunNowFromMenu();
-      break;
-    case ID_MENU_SHOW:
-      ShowOnRequest();
-      break;
-    case ID_MENU_EXIT:
-      RequestExit();
-      break;
-    case ID_PROTOCOL_BUTTON:
-      OpenProtocolPage();
-      break;
-    case ID_RUN_NOW:
-      OnRunNowClick();
-      break;
-    case ID_TARGET_BROWSE:
-      ChooseTargetFolder();
-      break;
-    case ID_HOURS_COMBO:
-      if (code == ui::kCheckListChanged) OnHoursChanged();
-      break;
-    case ID_SHRINK_BUTTON:
-      ShrinkAway(true);
-      break;
-    case ID_DATABASE_LIST:
-      if (code == LBN_DBLCLK) ExploreSelectedDatabase();
-      break;
-    default:
-      break;
-  }
 }
 
 }  // namespace qv

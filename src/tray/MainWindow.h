@@ -13,13 +13,14 @@
 #include "app/PoolRunSystem.h"
 #include "app/RunController.h"
 #include "app/RunHours.h"
+#include "tray/MainWindowCommands.h"
+#include "tray/MainWindowControls.h"
 #include "tray/MainWindowSchedules.h"
 #include "tray/TrayIcon.h"
 #include "tray/ResultPopup.h"
 #include "tray/Sound.h"
 #include "backup/BackupJobPool.h"
 #include "ui/HtmlView.h"
-#include "ui/controls/OwnerMenu.h"
 #include "ui/GdiHandles.h"
 #include "util/Handles.h"
 #include "util/StrUtils.h"
@@ -70,41 +71,30 @@ class TMainWindow {
 
   HWND Handle() const { return window_; }
   int Dpi() const { return dpi_; }
-
-  // Components.
-  HWND mainPanel = nullptr, programIconView = nullptr, titleLabel = nullptr, databaseList = nullptr;
-  HWND hoursCombo = nullptr, targetEdit = nullptr, targetBrowseButton = nullptr;
-  HWND runNowButton = nullptr, protocolButton = nullptr, runStatusPanel = nullptr,
-       runStatusText = nullptr;
-  HWND shrinkButton = nullptr, greyedSnapshot = nullptr;
+  const TMainWindowControls& Controls() const { return controls_; }
+  TMainWindowCommands& Commands() { return *commands_; }
   TTrayIcon& TrayIcon() { return *trayIcon_; }
-  ui::TOwnerMenu& TrayMenu() { return *trayMenu_; }
   TBackupJobPool& JobPool() { return *jobPool_; }
-  std::vector<HICON> idleAndErrorIcons;
-  std::vector<HICON> runningIcons;
-  // The result popup, made right after the window.
-  std::unique_ptr<TResultPopup> resultPopup;
+  // The tray icon's pictures: idle and the error blink's two; a run's two.
+  const std::vector<HICON>& IdleAndErrorIcons() const { return idleAndErrorIcons_; }
+  const std::vector<HICON>& RunningIcons() const { return runningIcons_; }
+  // Made right after the window: null while it is built.
+  TResultPopup* ResultPopup() { return resultPopup_.get(); }
+  bool Running() const { return run_ && run_->Running(); }
+  // The list from UserDefined.txt; empty when the office application's is shown.
+  const TStringList& UserDatabaseList() const { return userDatabaseList_; }
+  bool SessionEnding() const { return sessionEnding_; }
+  // Once shown, the window no longer shrinks away by itself.
+  bool ShownBefore() const { return shownBefore_; }
 
-  // State the tests look at.
-  bool running = false;
-  TStringList userDatabaseList;
-  bool sessionEnding = false;
-  bool shownBefore = false;
-
-  // Handlers.
-  void OnTrayIconClick();
-  void UpdateTrayMenuItems();
+  // Showing and hiding.
   void ShowOnRequest();
-  void RequestExit();
-  void OpenProtocolPage();
-  void RunNowFromMenu();
-  void ExploreSelectedDatabase();
+  // Shown for the user to act: it does not shrink away after its first showing.
+  void ShowToStay();
   void OnKeyDown(WPARAM key);
   bool CanClose();
   void ShrinkAway(bool hide);
   void PlaceNearTaskbar();
-  // Shows the tray menu at the cursor (modal until it closes).
-  void ShowTrayMenu();
   // Every message of the window (through the shared object window procedure).
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // Key preview for the message loop: true when the key was handled.
@@ -141,6 +131,8 @@ class TMainWindow {
   void SetErrorBlink(bool enabled);
   // The idle icon, still, with the error blink's phase from its start.
   void ShowIdleTrayIcon();
+  // A run's two icons in turn.
+  void ShowRunningTrayIcon();
   void PlayErrorSound() { errorSound_.Play(); }
 
   // The database list (from UserDefined.txt or the office application).
@@ -157,7 +149,6 @@ class TMainWindow {
   void OnDestroy();
   LRESULT OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommandSafely(WORD id, WORD code);
-  void OnCommand(WORD id, WORD code);
   void OnMeasureItem(MEASUREITEMSTRUCT& item);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnCloseRequest();
@@ -165,7 +156,6 @@ class TMainWindow {
   LRESULT OnControlColor(UINT message, HDC dc, HWND control);
   void OnDpiChanged(int dpi, const RECT* suggested);
   void CreateComponents();
-  void CreateMenu();
   void CreateSchedules();
   void CreateRunController();
   void LoadHours();
@@ -192,8 +182,15 @@ class TMainWindow {
   void FitTitle();
   void ApplyRegion();
   int Scaled(int value) const;
-  HICON Glyph(int id) const;
 
+  TMainWindowControls controls_;
+  std::unique_ptr<TMainWindowCommands> commands_;
+  std::vector<HICON> idleAndErrorIcons_;
+  std::vector<HICON> runningIcons_;
+  std::unique_ptr<TResultPopup> resultPopup_;
+  TStringList userDatabaseList_;
+  bool sessionEnding_ = false;
+  bool shownBefore_ = false;
   std::unique_ptr<TBackupJobPool> jobPool_;
   TMissedRunPlanner missedRuns_;
   // Why UserDefined.txt could not be read (empty when it could).
@@ -208,7 +205,6 @@ class TMainWindow {
   bool shrinkPosted_ = false;     // the first showing's shrink is still to come
   bool showAfterShrink_ = false;  // a show request came while shrinking
   std::unique_ptr<TTrayIcon> trayIcon_;
-  std::unique_ptr<ui::TOwnerMenu> trayMenu_;
   std::unique_ptr<ui::THtmlView> runStatusView_;
   std::unique_ptr<TPoolRunSystem> runSystem_;
   std::unique_ptr<IRunView> runView_;

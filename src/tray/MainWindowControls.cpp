@@ -48,51 +48,55 @@ int TMainWindow::Scaled(int value) const { return ui::ScaleToDpi(value, dpi_); }
 
 void TMainWindow::CreateComponents() {
   RECT none = {0, 0, 0, 0};
-  mainPanel =
+  controls_.mainPanel =
       ui::CreatePanel(window_, ID_MAIN_PANEL, none, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
-  ui::SetPanelDrags(mainPanel, true);
+  ui::SetPanelDrags(controls_.mainPanel, true);
   // Statics without SS_NOTIFY let clicks through to the panel, which drags.
-  programIconView =
-      Child(mainPanel, L"STATIC", L"", WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, ID_PROGRAM_ICON);
-  titleLabel = Child(mainPanel, L"STATIC", L" Quorvel - Datensicherung",
-                     WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_TITLE);
-  databaseList = CreateDatabaseListBox(mainPanel, ID_DATABASE_LIST);
-  hoursCombo = ui::CreateCheckListCombo(mainPanel, ID_HOURS_COMBO, none, Scaled(16));
+  controls_.programIconView = Child(controls_.mainPanel, L"STATIC", L"",
+                                    WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL, ID_PROGRAM_ICON);
+  controls_.titleLabel = Child(controls_.mainPanel, L"STATIC", L" Quorvel - Datensicherung",
+                               WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ID_TITLE);
+  controls_.databaseList = CreateDatabaseListBox(controls_.mainPanel, ID_DATABASE_LIST);
+  controls_.hoursCombo =
+      ui::CreateCheckListCombo(controls_.mainPanel, ID_HOURS_COMBO, none, Scaled(kHoursRowHeight));
   for (int hour = 0; hour < 24; ++hour) {
     wchar_t caption[16];
     swprintf(caption, 16, L"%02d Uhr", hour);
-    ui::AddCheckListItem(hoursCombo, caption);
+    ui::AddCheckListItem(controls_.hoursCombo, caption);
   }
-  targetEdit =
-      Child(mainPanel, L"EDIT", L"",
+  controls_.targetEdit =
+      Child(controls_.mainPanel, L"EDIT", L"",
             WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, ID_TARGET_EDIT);
-  SendMessageW(targetEdit, EM_SETCUEBANNER, FALSE,
+  SendMessageW(controls_.targetEdit, EM_SETCUEBANNER, FALSE,
                reinterpret_cast<LPARAM>(L"Zielverzeichnis für Sicherungen"));
-  targetBrowseButton = ui::CreateFlatButton(mainPanel, ID_TARGET_BROWSE, L"...", none);
-  runNowButton = ui::CreateFlatButton(mainPanel, ID_RUN_NOW, L"Manuell", none);
-  protocolButton = ui::CreateFlatButton(mainPanel, ID_PROTOCOL_BUTTON, L"Protokoll", none);
-  shrinkButton = ui::CreateFlatButton(mainPanel, ID_SHRINK_BUTTON, L"", none);
-  runStatusPanel = ui::CreatePanel(window_, ID_RUN_STATUS_PANEL, none, RGB(255, 225, 121));
-  ui::SetPanelBorder(runStatusPanel, RGB(157, 191, 225), RGB(157, 191, 225));
-  ShowWindow(runStatusPanel, SW_HIDE);
-  runStatusView_ =
-      std::make_unique<ui::THtmlView>(runStatusPanel, ID_RUN_STATUS_TEXT, none, Scaled(12));
+  controls_.targetBrowseButton =
+      ui::CreateFlatButton(controls_.mainPanel, ID_TARGET_BROWSE, L"...", none);
+  controls_.runNowButton = ui::CreateFlatButton(controls_.mainPanel, ID_RUN_NOW, L"Manuell", none);
+  controls_.protocolButton =
+      ui::CreateFlatButton(controls_.mainPanel, ID_PROTOCOL_BUTTON, L"Protokoll", none);
+  controls_.shrinkButton = ui::CreateFlatButton(controls_.mainPanel, ID_SHRINK_BUTTON, L"", none);
+  controls_.runStatusPanel = ui::CreatePanel(window_, ID_RUN_STATUS_PANEL, none, kRunPanelColor);
+  ui::SetPanelBorder(controls_.runStatusPanel, kRunPanelBorder, kRunPanelBorder);
+  ShowWindow(controls_.runStatusPanel, SW_HIDE);
+  runStatusView_ = std::make_unique<ui::THtmlView>(controls_.runStatusPanel, ID_RUN_STATUS_TEXT,
+                                                   none, Scaled(kFontHeight));
   runStatusView_->SetEllipsis(true);
-  runStatusView_->SetBackground(ui::PanelColor(runStatusPanel));
+  runStatusView_->SetBackground(ui::PanelColor(controls_.runStatusPanel));
   runStatusView_->SetHtml("----------------");
-  runStatusText = runStatusView_->Handle();
-  greyedSnapshot = Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS,
-                         ID_GREYED_SNAPSHOT);
+  controls_.runStatusText = runStatusView_->Handle();
+  controls_.greyedSnapshot =
+      Child(window_, L"STATIC", L"", SS_BITMAP | SS_REALSIZECONTROL | WS_CLIPSIBLINGS,
+            ID_GREYED_SNAPSHOT);
 
   LoadImages();
-  CreateMenu();
+  commands_ = std::make_unique<TMainWindowCommands>(*this, runNowGlyph_.get());
   trayIcon_ = std::make_unique<TTrayIcon>();
-  trayIcon_->SetImages(&idleAndErrorIcons);
+  trayIcon_->SetImages(&idleAndErrorIcons_);
   trayIcon_->SetIconIndex(0);
   trayIcon_->SetCycleInterval(500);
   trayIcon_->SetHint("Quorvel, Warten..");
-  trayIcon_->OnClick = [this] { OnTrayIconClick(); };
-  trayIcon_->OnPopup = [this] { ShowTrayMenu(); };
+  trayIcon_->OnClick = [this] { commands_->OnTrayIconClick(); };
+  trayIcon_->OnPopup = [this] { commands_->ShowTrayMenu(); };
   trayIcon_->Refresh();
 
   RECT frame = {0, 0, Scaled(kDesignClientWidth), Scaled(kDesignClientHeight)};
@@ -102,113 +106,91 @@ void TMainWindow::CreateComponents() {
   Layout();
 }
 
-void TMainWindow::CreateMenu() {
-  trayMenu_ = std::make_unique<ui::TOwnerMenu>(L"Quorvel");
-  trayMenu_->SetDpi(dpi_);
-  trayMenu_->AddItem(ID_MENU_PROTOCOL, L"Protokoll und Hilfe");
-  trayMenu_->AddItem(ID_MENU_RUN_NOW, L"Ausführen", runNowGlyph_.get());
-  trayMenu_->AddItem(ID_MENU_SHOW, L"Fenster zeigen");
-  trayMenu_->AddSeparator();
-  trayMenu_->AddItem(ID_MENU_EXIT, L"Beenden");
-  trayMenu_->AddItem(ID_MENU_VERSION, L"Version");
-}
-
-HICON TMainWindow::Glyph(int id) const {
-  switch (id) {
-    case IDI_GLYPH_PROTOCOL:
-      return protocolGlyph_.get();
-    case IDI_GLYPH_RUN_NOW:
-      return runNowGlyph_.get();
-    case IDI_GLYPH_SHRINK:
-      return shrinkGlyph_.get();
-    default:
-      return programIcon_.get();
-  }
-}
-
 void TMainWindow::LoadImages() {
   int tray = GetSystemMetrics(SM_CXSMICON);
-  idleAndErrorIcons.clear();
-  runningIcons.clear();
+  idleAndErrorIcons_.clear();
+  runningIcons_.clear();
   icons_.clear();
   for (int id : {IDI_TRAY_IDLE, IDI_TRAY_ERROR1, IDI_TRAY_ERROR2, IDI_TRAY_WORK1, IDI_TRAY_WORK2}) {
     icons_.emplace_back(LoadIconSized(id, tray));
-    (id >= IDI_TRAY_WORK1 ? runningIcons : idleAndErrorIcons).push_back(icons_.back().get());
+    (id >= IDI_TRAY_WORK1 ? runningIcons_ : idleAndErrorIcons_).push_back(icons_.back().get());
   }
-  programIcon_.reset(LoadIconSized(IDI_QUORVEL, Scaled(32)));
-  protocolGlyph_.reset(LoadIconSized(IDI_GLYPH_PROTOCOL, Scaled(16)));
-  runNowGlyph_.reset(LoadIconSized(IDI_GLYPH_RUN_NOW, Scaled(16)));
-  shrinkGlyph_.reset(LoadIconSized(IDI_GLYPH_SHRINK, Scaled(16)));
+  programIcon_.reset(LoadIconSized(IDI_QUORVEL, Scaled(kProgramIconSize)));
+  protocolGlyph_.reset(LoadIconSized(IDI_GLYPH_PROTOCOL, Scaled(kGlyphSize)));
+  runNowGlyph_.reset(LoadIconSized(IDI_GLYPH_RUN_NOW, Scaled(kGlyphSize)));
+  shrinkGlyph_.reset(LoadIconSized(IDI_GLYPH_SHRINK, Scaled(kGlyphSize)));
 }
 
 void TMainWindow::Layout() {
   RECT client;
   GetClientRect(window_, &client);
-  MoveWindow(mainPanel, 0, 0, client.right, client.bottom, TRUE);
-  MoveWindow(greyedSnapshot, 0, 0, client.right, client.bottom, FALSE);
+  MoveWindow(controls_.mainPanel, 0, 0, client.right, client.bottom, TRUE);
+  MoveWindow(controls_.greyedSnapshot, 0, 0, client.right, client.bottom, FALSE);
   for (const TPlaceAt96& p : kPlaces) {
     HWND control = GetDlgItem(p.Id == ID_RUN_STATUS_PANEL  ? window_
-                              : p.Id == ID_RUN_STATUS_TEXT ? runStatusPanel
-                                                           : mainPanel,
+                              : p.Id == ID_RUN_STATUS_TEXT ? controls_.runStatusPanel
+                                                           : controls_.mainPanel,
                               p.Id);
     int width = Scaled(p.Width);
     if (p.Id == ID_TARGET_EDIT) width -= Scaled(kEllipsisWidth);
     MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, Scaled(p.Height), TRUE);
   }
   const TPlaceAt96& target = PlaceOf(ID_TARGET_EDIT);
-  MoveWindow(targetBrowseButton,
+  MoveWindow(controls_.targetBrowseButton,
              Scaled(target.Left) + Scaled(target.Width) - Scaled(kEllipsisWidth),
              Scaled(target.Top), Scaled(kEllipsisWidth), Scaled(target.Height), TRUE);
-  ui::SetCheckListItemHeight(hoursCombo, Scaled(16));
+  ui::SetCheckListItemHeight(controls_.hoursCombo, Scaled(kHoursRowHeight));
   const TPlaceAt96& hours = PlaceOf(ID_HOURS_COMBO);
-  MoveWindow(hoursCombo, Scaled(hours.Left), Scaled(hours.Top), Scaled(hours.Width),
+  MoveWindow(controls_.hoursCombo, Scaled(hours.Left), Scaled(hours.Top), Scaled(hours.Width),
              Scaled(hours.Height) * kHoursComboRows, TRUE);
   // The shrink button keeps to the right edge, whatever the window's width.
   int speed = Scaled(kShrinkButtonSize);
-  MoveWindow(shrinkButton, client.right - speed - Scaled(kShrinkButtonRightGap),
+  MoveWindow(controls_.shrinkButton, client.right - speed - Scaled(kShrinkButtonRightGap),
              Scaled(kShrinkButtonTop), speed, speed, TRUE);
-  COLORREF panel = ui::PanelColor(mainPanel);
+  COLORREF panel = ui::PanelColor(controls_.mainPanel);
   ui::TFlatButtonColors speedColors;
   speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border =
       speedColors.BorderHot = panel;
-  ui::SetFlatButtonColors(shrinkButton, speedColors);
+  ui::SetFlatButtonColors(controls_.shrinkButton, speedColors);
 
-  font_.reset(ui::CreateTahoma(Scaled(12), FW_NORMAL));
-  titleFont_.reset(ui::CreateTahoma(Scaled(24), FW_BOLD));
+  font_.reset(ui::CreateTahoma(Scaled(kFontHeight), FW_NORMAL));
+  titleFont_.reset(ui::CreateTahoma(Scaled(kTitleFontHeight), FW_BOLD));
   EnumChildWindows(window_, SetFontOf, reinterpret_cast<LPARAM>(font_.get()));
-  SendMessageW(titleLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
-  runStatusView_->SetFontHeight(Scaled(12));
-  SendMessageW(programIconView, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()), 0);
+  SendMessageW(controls_.titleLabel, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), TRUE);
+  runStatusView_->SetFontHeight(Scaled(kFontHeight));
+  SendMessageW(controls_.programIconView, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()),
+               0);
   const TPlaceAt96& icon = PlaceOf(ID_PROGRAM_ICON);
-  MoveWindow(programIconView, Scaled(icon.Left), Scaled(icon.Top), Scaled(icon.Width),
+  MoveWindow(controls_.programIconView, Scaled(icon.Left), Scaled(icon.Top), Scaled(icon.Width),
              Scaled(icon.Height), TRUE);
-  ui::SetFlatButtonGlyph(protocolButton, protocolGlyph_.get(), Scaled(16));
-  ui::SetFlatButtonGlyph(shrinkButton, shrinkGlyph_.get(), Scaled(16));
+  ui::SetFlatButtonGlyph(controls_.protocolButton, protocolGlyph_.get(), Scaled(kGlyphSize));
+  ui::SetFlatButtonGlyph(controls_.shrinkButton, shrinkGlyph_.get(), Scaled(kGlyphSize));
   FitTitle();
 }
 
 void TMainWindow::FitTitle() {
   // The title grows with its text (" (Userdef)") up to the shrink button.
   wchar_t text[128] = {};
-  int length = GetWindowTextW(titleLabel, text, 128);
-  HDC dc = GetDC(titleLabel);
+  int length = GetWindowTextW(controls_.titleLabel, text, 128);
+  HDC dc = GetDC(controls_.titleLabel);
   HGDIOBJ old = SelectObject(dc, titleFont_.get());
   SIZE extent = {0, 0};
   GetTextExtentPoint32W(dc, text, length, &extent);
   SelectObject(dc, old);
-  ReleaseDC(titleLabel, dc);
+  ReleaseDC(controls_.titleLabel, dc);
   RECT speed;
-  GetWindowRect(shrinkButton, &speed);
-  MapWindowPoints(HWND_DESKTOP, mainPanel, reinterpret_cast<POINT*>(&speed), 2);
+  GetWindowRect(controls_.shrinkButton, &speed);
+  MapWindowPoints(HWND_DESKTOP, controls_.mainPanel, reinterpret_cast<POINT*>(&speed), 2);
   const TPlaceAt96& title = PlaceOf(ID_TITLE);
-  int width = std::min<int>(std::max<int>(Scaled(title.Width), extent.cx + Scaled(4)),
+  int width = std::min<int>(std::max<int>(Scaled(title.Width), extent.cx + Scaled(kTitleTextGap)),
                             speed.left - Scaled(title.Left));
-  MoveWindow(titleLabel, Scaled(title.Left), Scaled(title.Top), width, Scaled(title.Height), TRUE);
+  MoveWindow(controls_.titleLabel, Scaled(title.Left), Scaled(title.Top), width,
+             Scaled(title.Height), TRUE);
 }
 
 void TMainWindow::LoadTarget() {
   std::string target = TargetDirectorySetting();
-  SetWindowTextW(targetEdit, Widen(target).c_str());
+  SetWindowTextW(controls_.targetEdit, Widen(target).c_str());
   // A network folder is connected before it is looked at.
   if (target.rfind("\\\\", 0) == 0) ReconnectNetworkPath(target);
   SetTargetState(IsExistingFolder(target));
@@ -217,39 +199,39 @@ void TMainWindow::LoadTarget() {
 void TMainWindow::SetTargetState(bool exists) {
   targetColor_ = exists ? RGB(255, 255, 255) : kMissingTarget;
   targetBrush_.reset(CreateSolidBrush(targetColor_));
-  InvalidateRect(targetEdit, nullptr, TRUE);
+  InvalidateRect(controls_.targetEdit, nullptr, TRUE);
 }
 
 bool TMainWindow::TargetShownMissing() const { return targetColor_ == kMissingTarget; }
 
 std::string TMainWindow::TargetText() const {
   wchar_t text[1024] = {};
-  GetWindowTextW(targetEdit, text, 1024);
+  GetWindowTextW(controls_.targetEdit, text, 1024);
   return Narrow(text);
 }
 
 LRESULT TMainWindow::OnControlColor(UINT message, HDC dc, HWND control) {
-  if (control == targetEdit) {
+  if (control == controls_.targetEdit) {
     bool missing = targetColor_ == kMissingTarget;
     SetTextColor(dc, missing ? RGB(255, 255, 255) : RGB(0, 0, 0));
     SetBkColor(dc, targetColor_);
     return reinterpret_cast<LRESULT>(targetBrush_.get());
   }
-  if (control == titleLabel || control == programIconView) {
+  if (control == controls_.titleLabel || control == controls_.programIconView) {
     SetTextColor(dc, kTitleGray);
     SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(ui::PanelBrush(mainPanel));
+    return reinterpret_cast<LRESULT>(ui::PanelBrush(controls_.mainPanel));
   }
-  if (control == databaseList) return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  if (control == controls_.databaseList)
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
   return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc),
                         reinterpret_cast<LPARAM>(control));
 }
 
 void TMainWindow::OnDpiChanged(int dpi, const RECT* suggested) {
   dpi_ = dpi;
-  trayMenu_->SetDpi(dpi);
   LoadImages();
-  trayMenu_->SetGlyph(ID_MENU_RUN_NOW, runNowGlyph_.get());
+  commands_->DpiChanged(dpi, runNowGlyph_.get());
   trayIcon_->Refresh();
   if (suggested)
     SetWindowPos(window_, nullptr, suggested->left, suggested->top,

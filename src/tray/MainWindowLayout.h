@@ -1,6 +1,7 @@
 #pragma once
-// Where the main window's controls go, designed at 96 DPI and scaled to the
-// window's DPI: the one table of their places.
+// Where the main window's controls go and how large its fonts and pictures
+// are, designed at 96 DPI and scaled to the window's DPI: the one table of
+// their places.
 #include "tray/MainWindow.h"
 
 namespace qv {
@@ -30,6 +31,22 @@ inline constexpr int kHoursComboRows = 12;
 inline constexpr int kShrinkButtonSize = 25;
 inline constexpr int kShrinkButtonTop = 7;
 inline constexpr int kShrinkButtonRightGap = 3;
+
+// Text, the title's text, the glyphs on buttons and menu, an hour's row.
+inline constexpr int kFontHeight = 12;
+inline constexpr int kTitleFontHeight = 24;
+inline constexpr int kGlyphSize = 16;
+inline constexpr int kHoursRowHeight = 16;
+inline constexpr int kProgramIconSize = 32;
+// The title keeps this much room behind its text.
+inline constexpr int kTitleTextGap = 4;
+// The window's outer pixels cut away on the left and at the top; also the
+// corners' rounding.
+inline constexpr int kRegionCut = 5;
+
+// The status panel shown during a run, and its border.
+inline constexpr COLORREF kRunPanelColor = RGB(255, 225, 121);
+inline constexpr COLORREF kRunPanelBorder = RGB(157, 191, 225);
 
 constexpr const TPlaceAt96& PlaceOf(int id) {
   for (const TPlaceAt96& place : kPlaces)

@@ -14,6 +14,7 @@ namespace qv {
 namespace {
 
 constexpr unsigned kErrorBlinkIntervalMs = 1000;
+constexpr unsigned kWorkCycleMs = 200;
 constexpr char kFolderDialogTitle[] = "Zielverzeichnis";
 // Places in the idle and error icons.
 constexpr int kFirstErrorIcon = 1;
@@ -36,7 +37,7 @@ void TMainWindow::StartRun(TRunTrigger trigger) {
   CallRunController([&] {
     // A user list that could not be read is tried again before every run (only
     // then: its reading may wait ten seconds).
-    if (!userListError_.empty() && !running) FillDatabaseList();
+    if (!userListError_.empty() && !Running()) FillDatabaseList();
     run_->StartRun(trigger);
   });
 }
@@ -100,14 +101,16 @@ void TMainWindow::RememberRunStart(const TLocalTime& start) {
 
 THourSet TMainWindow::CheckedHours() const {
   THourSet hours{};
-  for (int hour = 0; hour < 24; ++hour) hours[hour] = ui::IsCheckListItemChecked(hoursCombo, hour);
+  for (int hour = 0; hour < 24; ++hour)
+    hours[hour] = ui::IsCheckListItemChecked(controls_.hoursCombo, hour);
   return hours;
 }
 
 void TMainWindow::LoadHours() {
   hoursLoaded_ = false;
   THourSet hours = ParseHoursText(ReadSettingString(kCronKey));
-  for (int hour = 0; hour < 24; ++hour) ui::SetCheckListItemChecked(hoursCombo, hour, hours[hour]);
+  for (int hour = 0; hour < 24; ++hour)
+    ui::SetCheckListItemChecked(controls_.hoursCombo, hour, hours[hour]);
   schedules_->Backup().SetExpression(HoursExpression(CheckedHours()));
   UpdateScheduleHint();
   hoursLoaded_ = true;
@@ -136,9 +139,9 @@ void TMainWindow::UpdateScheduleHint() { trayIcon_->SetHint(ScheduleHint(Checked
 void TMainWindow::ChooseTargetFolder() {
   std::string chosen = Shell().ChooseFolder(TargetText(), kFolderDialogTitle,
                                             reinterpret_cast<std::uintptr_t>(window_));
-  if (!chosen.empty()) SetWindowTextW(targetEdit, Widen(chosen).c_str());
+  if (!chosen.empty()) SetWindowTextW(controls_.targetEdit, Widen(chosen).c_str());
   std::string target = ExpandUncFileName(TargetText());
-  SetWindowTextW(targetEdit, Widen(target).c_str());
+  SetWindowTextW(controls_.targetEdit, Widen(target).c_str());
   bool exists = !target.empty() && IsExistingFolder(target);
   if (exists) StoreSetting(kTargetKey, target);
   run_->TargetChosen(exists);
@@ -156,11 +159,19 @@ void TMainWindow::SetErrorBlink(bool enabled) {
 }
 
 void TMainWindow::ShowIdleTrayIcon() {
-  trayIcon_->SetImages(&idleAndErrorIcons);
+  trayIcon_->SetImages(&idleAndErrorIcons_);
   trayIcon_->SetCycling(false);
   trayIcon_->SetIconIndex(0);
   trayIcon_->Refresh();
   errorBlinkSecond_ = false;
+}
+
+void TMainWindow::ShowRunningTrayIcon() {
+  trayIcon_->SetCycleInterval(kWorkCycleMs);
+  trayIcon_->SetCycling(true);
+  trayIcon_->SetImages(&runningIcons_);
+  trayIcon_->SetIconIndex(0);
+  trayIcon_->Refresh();
 }
 
 void TMainWindow::OnErrorBlinkTimer() {

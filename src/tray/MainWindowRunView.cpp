@@ -6,15 +6,13 @@
 
 #include "tray/GreyPicture.h"
 #include "tray/MainWindow.h"
+#include "tray/MainWindowLayout.h"
 #include "ui/HtmlMessageBox.h"
 #include "ui/controls/Panel.h"
 #include "ui/controls/WindowPicture.h"
 
 namespace qv {
 namespace {
-
-constexpr COLORREF kRunPanelColor = RGB(255, 225, 121);
-constexpr unsigned kWorkCycleMs = 200;
 
 // The picture made grey in place (24-bit rows, bottom-up as GDI keeps them).
 void Grey(HBITMAP picture) {
@@ -62,8 +60,6 @@ std::string TMainWindowRunView::DatabaseListProblem() { return w_.UserListError(
 
 void TMainWindowRunView::ShowTargetState(bool exists) { w_.SetTargetState(exists); }
 
-void TMainWindowRunView::RunningChanged(bool running) { w_.running = running; }
-
 // Remembered beside the settings, for the hours missed while the PC is off.
 void TMainWindowRunView::RunBegun(const TLocalTime& start) { w_.RememberRunStart(start); }
 
@@ -72,29 +68,28 @@ void TMainWindowRunView::RunLocked(TRunTrigger) {
 }
 
 void TMainWindowRunView::RunStarted(const std::string&) {
-  ShowScrollBar(w_.databaseList, SB_VERT, FALSE);
-  snapshot_ = PanelPicture(w_.mainPanel);
+  ShowScrollBar(w_.Controls().databaseList, SB_VERT, FALSE);
+  snapshot_ = PanelPicture(w_.Controls().mainPanel);
   Grey(snapshot_.get());
-  SendMessageW(w_.greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
+  SendMessageW(w_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
                reinterpret_cast<LPARAM>(snapshot_.get()));
-  SetWindowPos(w_.greyedSnapshot, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShowWindow(w_.runStatusPanel, SW_SHOW);
-  SetWindowPos(w_.runStatusPanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ui::SetPanelColor(w_.runStatusPanel, kRunPanelColor);
+  SetWindowPos(w_.Controls().greyedSnapshot, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowWindow(w_.Controls().runStatusPanel, SW_SHOW);
+  SetWindowPos(w_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ui::SetPanelColor(w_.Controls().runStatusPanel, kRunPanelColor);
   w_.RunStatusView().SetBackground(kRunPanelColor);
-  ShowWindow(w_.mainPanel, SW_HIDE);
-  ShowWindow(w_.greyedSnapshot, SW_SHOW);
+  ShowWindow(w_.Controls().mainPanel, SW_HIDE);
+  ShowWindow(w_.Controls().greyedSnapshot, SW_SHOW);
   // The status panel stays over the picture when both paint.
-  SetWindowPos(w_.runStatusPanel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(w_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   TTrayIcon& tray = w_.TrayIcon();
   hintBeforeRun_ = tray.Hint();
   tray.SetHint(kRunningHint);
   EnableWindow(w_.Handle(), FALSE);
-  tray.SetCycleInterval(kWorkCycleMs);
-  tray.SetCycling(true);
-  tray.SetImages(&w_.runningIcons);
-  tray.SetIconIndex(0);
-  tray.Refresh();
+  w_.ShowRunningTrayIcon();
 }
 
 void TMainWindowRunView::SetStatus(const std::string& html) { w_.RunStatusView().SetHtml(html); }
@@ -103,11 +98,11 @@ void TMainWindowRunView::RestoreAfterRun() {
   w_.ShowIdleTrayIcon();
   w_.RefreshDatabaseList();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-  ShowWindow(w_.mainPanel, SW_SHOW);
-  SendMessageW(w_.greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  ShowWindow(w_.Controls().mainPanel, SW_SHOW);
+  SendMessageW(w_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
   snapshot_.reset();
-  ShowWindow(w_.greyedSnapshot, SW_HIDE);
-  ShowWindow(w_.runStatusPanel, SW_HIDE);
+  ShowWindow(w_.Controls().greyedSnapshot, SW_HIDE);
+  ShowWindow(w_.Controls().runStatusPanel, SW_HIDE);
   w_.TrayIcon().SetHint(hintBeforeRun_);
 }
 
@@ -122,27 +117,23 @@ void TMainWindowRunView::SetBlink(bool on) { w_.SetErrorBlink(on); }
 
 void TMainWindowRunView::PlayErrorSound() { w_.PlayErrorSound(); }
 
-void TMainWindowRunView::OpenProtocol() { w_.OpenProtocolPage(); }
+void TMainWindowRunView::OpenProtocol() { w_.Commands().OpenProtocolPage(); }
 
 void TMainWindowRunView::ShowResult(const TRunResult& result) {
   LONG_PTR exStyle = GetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE);
   SetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
-  if (w_.resultPopup) w_.resultPopup->ShowResult(result.Failed);
+  if (TResultPopup* popup = w_.ResultPopup()) popup->ShowResult(result.Failed);
 }
 
 void TMainWindowRunView::AfterResult() {
   // Filled again, the list keeps the scroll bar only when it needs one.
-  ShowScrollBar(w_.databaseList, SB_VERT, TRUE);
+  ShowScrollBar(w_.Controls().databaseList, SB_VERT, TRUE);
   w_.SetDatabaseList(SplitLines(w_.DatabaseListText()));
 }
 
 void TMainWindowRunView::ShowMessage(const std::string& html) { ui::ShowHtmlMessage(html, "", ""); }
 
-void TMainWindowRunView::ShowMainWindow() {
-  // Shown for the user to act: it does not shrink away after its first showing.
-  w_.shownBefore = true;
-  w_.ShowOnRequest();
-}
+void TMainWindowRunView::ShowMainWindow() { w_.ShowToStay(); }
 
 void TMainWindowRunView::ShowBalloon(const std::string& title, const std::string& text,
                                      TBalloonIcon icon) {

@@ -21,7 +21,6 @@ class TMainWindowRunView final : public IRunView {
   TStringList Databases() override;
   std::string DatabaseListProblem() override;
   void ShowTargetState(bool exists) override;
-  void RunningChanged(bool running) override;
   void RunLocked(TRunTrigger) override;
   void RunBegun(const TLocalTime& start) override;
   void RunStarted(const std::string&) override;

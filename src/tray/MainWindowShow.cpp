@@ -26,8 +26,8 @@ TScreenRect ScreenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom
 
 void TMainWindow::OnShown() {
   MoveTo(window_, ShowPlace(ScreenRect(workAreaAtStart_), WindowSize(window_)));
-  if (!shownBefore) shrinkPosted_ = PostMessageW(window_, WM_SHRINKAWAY, 0, 0) != FALSE;
-  shownBefore = true;
+  if (!shownBefore_) shrinkPosted_ = PostMessageW(window_, WM_SHRINKAWAY, 0, 0) != FALSE;
+  shownBefore_ = true;
 }
 
 void TMainWindow::OnHidden() {
@@ -50,6 +50,11 @@ void TMainWindow::ShowOnRequest() {
   PlaceNearTaskbar();
   ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
+}
+
+void TMainWindow::ShowToStay() {
+  shownBefore_ = true;
+  ShowOnRequest();
 }
 
 void TMainWindow::PlaceNearTaskbar() {

@@ -74,7 +74,7 @@ class MainWindowTest : public testing::Test {
     options.EndsProgram = false;
     window_ = std::make_unique<TMainWindow>(options);
     // Shown once at start, then it shrinks away by itself.
-    EXPECT_TRUE(Pump([&] { return window_->shownBefore && !Visible(); }));
+    EXPECT_TRUE(Pump([&] { return window_->ShownBefore() && !Visible(); }));
     return *window_;
   }
 
@@ -121,8 +121,8 @@ class MainWindowTest : public testing::Test {
 TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape) {
   auto& w = Create();
   HWND h = w.Handle();
-  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_VERSION), L"Version " QV_FILE_VERSION);
-  EXPECT_FALSE(w.TrayMenu().Enabled(ID_MENU_VERSION));
+  EXPECT_EQ(w.Commands().TrayMenu().Text(ID_MENU_VERSION), L"Version " QV_FILE_VERSION);
+  EXPECT_FALSE(w.Commands().TrayMenu().Enabled(ID_MENU_VERSION));
 
   // A tool window (never a taskbar button), popup with a thin border.
   LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE), exStyle = GetWindowLongPtrW(h, GWL_EXSTYLE);
@@ -165,18 +165,18 @@ TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape)
   const auto& first = shell_.IconCalls.front();
   EXPECT_EQ(first.Op, TNotifyIconOp::Add);
   EXPECT_EQ(first.Data.Tip, "Quorvel, Warten..");
-  ASSERT_EQ(w.idleAndErrorIcons.size(), 3u);
-  ASSERT_EQ(w.runningIcons.size(), 2u);
-  for (HICON icon : w.idleAndErrorIcons) EXPECT_NE(icon, nullptr);
-  for (HICON icon : w.runningIcons) EXPECT_NE(icon, nullptr);
-  EXPECT_EQ(first.Data.Icon, reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[0]));
+  ASSERT_EQ(w.IdleAndErrorIcons().size(), 3u);
+  ASSERT_EQ(w.RunningIcons().size(), 2u);
+  for (HICON icon : w.IdleAndErrorIcons()) EXPECT_NE(icon, nullptr);
+  for (HICON icon : w.RunningIcons()) EXPECT_NE(icon, nullptr);
+  EXPECT_EQ(first.Data.Icon, reinterpret_cast<std::uintptr_t>(w.IdleAndErrorIcons()[0]));
 
   // The result popup waits, hidden, for the end of a run.
-  ASSERT_NE(w.resultPopup, nullptr);
+  ASSERT_NE(w.ResultPopup(), nullptr);
   wchar_t popupClass[64] = {};
-  GetClassNameW(w.resultPopup->Handle(), popupClass, 64);
+  GetClassNameW(w.ResultPopup()->Handle(), popupClass, 64);
   EXPECT_STREQ(popupClass, kResultPopupClassName);
-  EXPECT_FALSE(IsWindowVisible(w.resultPopup->Handle()));
+  EXPECT_FALSE(IsWindowVisible(w.ResultPopup()->Handle()));
 }
 
 TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
@@ -194,9 +194,12 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
       int Left, Top, Width, Height;
     };
     const TExpected expected[] = {
-        {w.programIconView, 13, 9, 32, 32},   {w.titleLabel, 45, 8, 371, 29},
-        {w.databaseList, 13, 41, 453, 85},    {w.runNowButton, 476, 102, 109, 50},
-        {w.protocolButton, 476, 44, 109, 50}, {w.runStatusPanel, 15, 55, 563, 46},
+        {w.Controls().programIconView, 13, 9, 32, 32},
+        {w.Controls().titleLabel, 45, 8, 371, 29},
+        {w.Controls().databaseList, 13, 41, 453, 85},
+        {w.Controls().runNowButton, 476, 102, 109, 50},
+        {w.Controls().protocolButton, 476, 44, 109, 50},
+        {w.Controls().runStatusPanel, 15, 55, 563, 46},
     };
     for (const TExpected& e : expected) {
       RECT r = PlaceIn(h, e.Control);
@@ -206,29 +209,30 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
       EXPECT_EQ(r.bottom - r.top, s(e.Height)) << e.Control;
     }
     // The target field and its ellipsis button share 313 x 22 at 153, 133.
-    RECT edit = PlaceIn(h, w.targetEdit), button = PlaceIn(h, w.targetBrowseButton);
+    RECT edit = PlaceIn(h, w.Controls().targetEdit),
+         button = PlaceIn(h, w.Controls().targetBrowseButton);
     EXPECT_EQ(edit.left, s(153));
     EXPECT_EQ(edit.top, s(133));
     EXPECT_EQ(button.right, s(153) + s(313));
     EXPECT_EQ(edit.right, button.left);
-    RECT hours = PlaceIn(h, w.hoursCombo);
+    RECT hours = PlaceIn(h, w.Controls().hoursCombo);
     EXPECT_EQ(hours.left, s(13));
     EXPECT_EQ(hours.top, s(133));
     EXPECT_EQ(hours.right - hours.left, s(137));
     // The shrink button keeps 3 pixels from the right edge, 7 from the top.
-    RECT speed = PlaceIn(h, w.shrinkButton);
+    RECT speed = PlaceIn(h, w.Controls().shrinkButton);
     EXPECT_EQ(speed.right, client.right - s(3));
     EXPECT_EQ(speed.top, s(7));
     EXPECT_EQ(speed.right - speed.left, s(25));
 
     LOGFONTW font = {};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.runNowButton, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(w.Controls().runNowButton, WM_GETFONT, 0, 0)),
+               sizeof font, &font);
     EXPECT_STREQ(font.lfFaceName, L"Tahoma");
     EXPECT_EQ(font.lfHeight, -s(12));
-    EXPECT_FALSE(IsWindowVisible(w.runStatusPanel));
-    EXPECT_FALSE(IsWindowVisible(w.greyedSnapshot));
-    EXPECT_EQ(SendMessageW(w.hoursCombo, CB_GETCOUNT, 0, 0), 24);
+    EXPECT_FALSE(IsWindowVisible(w.Controls().runStatusPanel));
+    EXPECT_FALSE(IsWindowVisible(w.Controls().greyedSnapshot));
+    EXPECT_EQ(SendMessageW(w.Controls().hoursCombo, CB_GETCOUNT, 0, 0), 24);
     window_.reset();
   }
 }
@@ -236,7 +240,7 @@ TEST_F(MainWindowTest, ComponentsStandAtTheirPlacesScaledForTheDpi) {
 TEST_F(MainWindowTest, MovedToAMonitorOfAnotherDpiTheWindowScalesAgain) {
   test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", "C:\\Kontorix\\Daten\\\r\n");
   auto& w = Create(96);
-  LRESULT itemAt96 = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0);
+  LRESULT itemAt96 = SendMessageW(w.Controls().databaseList, LB_GETITEMHEIGHT, 0, 0);
   RECT suggested;
   GetWindowRect(w.Handle(), &suggested);
   suggested.right = suggested.left + 595 * 3 / 2;
@@ -247,10 +251,10 @@ TEST_F(MainWindowTest, MovedToAMonitorOfAnotherDpiTheWindowScalesAgain) {
   GetClientRect(w.Handle(), &client);
   EXPECT_EQ(client.right, 890);
   EXPECT_EQ(client.bottom, 239);
-  RECT list = PlaceIn(w.Handle(), w.databaseList);
+  RECT list = PlaceIn(w.Handle(), w.Controls().databaseList);
   EXPECT_EQ(list.left, 20);
   EXPECT_EQ(list.right - list.left, 680);
-  EXPECT_GT(SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0), itemAt96);
+  EXPECT_GT(SendMessageW(w.Controls().databaseList, LB_GETITEMHEIGHT, 0, 0), itemAt96);
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n");
   // The region follows the new size.
   HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -268,22 +272,22 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
                    "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
   auto& w = Create();
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
-  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung (Userdef)");
+  EXPECT_EQ(WindowText(w.Controls().titleLabel), L" Quorvel - Datensicherung (Userdef)");
   // The longer title is shown whole.
-  HDC dc = GetDC(w.titleLabel);
-  HGDIOBJ old =
-      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w.titleLabel, WM_GETFONT, 0, 0)));
+  HDC dc = GetDC(w.Controls().titleLabel);
+  HGDIOBJ old = SelectObject(
+      dc, reinterpret_cast<HFONT>(SendMessageW(w.Controls().titleLabel, WM_GETFONT, 0, 0)));
   SIZE title = {0, 0};
-  std::wstring caption = WindowText(w.titleLabel);
+  std::wstring caption = WindowText(w.Controls().titleLabel);
   GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &title);
   SelectObject(dc, old);
-  ReleaseDC(w.titleLabel, dc);
+  ReleaseDC(w.Controls().titleLabel, dc);
   RECT label;
-  GetClientRect(w.titleLabel, &label);
+  GetClientRect(w.Controls().titleLabel, &label);
   EXPECT_GE(label.right, title.cx);
   // The long path wraps: its item is taller than a short one.
-  LRESULT shortHeight = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 0, 0);
-  LRESULT longHeight = SendMessageW(w.databaseList, LB_GETITEMHEIGHT, 1, 0);
+  LRESULT shortHeight = SendMessageW(w.Controls().databaseList, LB_GETITEMHEIGHT, 0, 0);
+  LRESULT longHeight = SendMessageW(w.Controls().databaseList, LB_GETITEMHEIGHT, 1, 0);
   EXPECT_GT(shortHeight, 0);
   EXPECT_GT(longHeight, shortHeight);
 
@@ -293,12 +297,13 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
   EXPECT_EQ(w.DatabaseListText(), "C:\\Kontorix\\Daten\\\r\n" + longPath + "\r\nD:\\\r\n");
 
   // A double-click explores the chosen directory.
-  SendMessageW(w.databaseList, LB_SETCURSEL, 1, 0);
+  SendMessageW(w.Controls().databaseList, LB_SETCURSEL, 1, 0);
   RECT item;
-  SendMessageW(w.databaseList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
-  SendMessageW(w.databaseList, WM_LBUTTONDBLCLK, MK_LBUTTON,
+  SendMessageW(w.Controls().databaseList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(w.Controls().databaseList, WM_LBUTTONDBLCLK, MK_LBUTTON,
                MAKELPARAM(item.left + 10, item.top + 2));
-  SendMessageW(w.databaseList, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 10, item.top + 2));
+  SendMessageW(w.Controls().databaseList, WM_LBUTTONUP, 0,
+               MAKELPARAM(item.left + 10, item.top + 2));
   ASSERT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "explore");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, longPath);
@@ -306,13 +311,13 @@ TEST_F(MainWindowTest, TheUsersOwnListFillsTheListBoxAndMarksTheCaption) {
 
 TEST_F(MainWindowTest, WithoutAUserListTheCaptionStaysPlain) {
   auto& w = Create();
-  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung");
-  EXPECT_TRUE(w.userDatabaseList.empty());
+  EXPECT_EQ(WindowText(w.Controls().titleLabel), L" Quorvel - Datensicherung");
+  EXPECT_TRUE(w.UserDatabaseList().empty());
 }
 
 TEST_F(MainWindowTest, TheMenuHasItsOrderAndEnablesItsItemsOnlyWhileHiddenAndIdle) {
   auto& w = Create();
-  HMENU menu = w.TrayMenu().Handle();
+  HMENU menu = w.Commands().TrayMenu().Handle();
   ASSERT_EQ(GetMenuItemCount(menu), 6);
   const UINT order[] = {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, 0,
                         ID_MENU_EXIT,     ID_MENU_VERSION};
@@ -322,39 +327,35 @@ TEST_F(MainWindowTest, TheMenuHasItsOrderAndEnablesItsItemsOnlyWhileHiddenAndIdl
     }
   }
   EXPECT_TRUE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_SEPARATOR);
-  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_PROTOCOL), L"Protokoll und Hilfe");
-  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_RUN_NOW), L"Ausführen");
-  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_SHOW), L"Fenster zeigen");
-  EXPECT_EQ(w.TrayMenu().Text(ID_MENU_EXIT), L"Beenden");
+  EXPECT_EQ(w.Commands().TrayMenu().Text(ID_MENU_PROTOCOL), L"Protokoll und Hilfe");
+  EXPECT_EQ(w.Commands().TrayMenu().Text(ID_MENU_RUN_NOW), L"Ausführen");
+  EXPECT_EQ(w.Commands().TrayMenu().Text(ID_MENU_SHOW), L"Fenster zeigen");
+  EXPECT_EQ(w.Commands().TrayMenu().Text(ID_MENU_EXIT), L"Beenden");
 
   auto expectAll = [&](bool enabled) {
     for (UINT id : {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, ID_MENU_EXIT})
-      EXPECT_EQ(w.TrayMenu().Enabled(id), enabled) << id;
-    EXPECT_FALSE(w.TrayMenu().Enabled(ID_MENU_VERSION));
+      EXPECT_EQ(w.Commands().TrayMenu().Enabled(id), enabled) << id;
+    EXPECT_FALSE(w.Commands().TrayMenu().Enabled(ID_MENU_VERSION));
   };
-  w.UpdateTrayMenuItems();  // hidden, idle
+  w.Commands().UpdateTrayMenuItems();  // hidden, idle (for a run: RunWindowTest)
   expectAll(true);
-  w.running = true;  // hidden, running
-  w.UpdateTrayMenuItems();
-  expectAll(false);
-  w.running = false;
   ShowNow();  // visible, idle
-  w.UpdateTrayMenuItems();
+  w.Commands().UpdateTrayMenuItems();
   expectAll(false);
 }
 
 TEST_F(MainWindowTest, ATrayClickShowsTheWindowOnlyWhenTheMenuLeftShowEnabled) {
   auto& w = Create();
-  w.UpdateTrayMenuItems();  // hidden and idle: enabled
+  w.Commands().UpdateTrayMenuItems();  // hidden and idle: enabled
   ClickTrayIcon();
   EXPECT_TRUE(Visible());
 
-  w.UpdateTrayMenuItems();  // visible: disabled, and stays so until the next opening
+  w.Commands().UpdateTrayMenuItems();  // visible: disabled, and stays so until the next opening
   Hide();
   ClickTrayIcon();
   EXPECT_FALSE(Visible());
 
-  w.UpdateTrayMenuItems();
+  w.Commands().UpdateTrayMenuItems();
   ClickTrayIcon();
   EXPECT_TRUE(Visible());
 }
@@ -366,7 +367,7 @@ TEST_F(MainWindowTest, AShowRequestOfASecondStartFollowsTheSameRule) {
   EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
   EXPECT_TRUE(Visible());
 
-  w.UpdateTrayMenuItems();
+  w.Commands().UpdateTrayMenuItems();
   Hide();
   EXPECT_EQ(SendShowRequest(kShowRequestTag), 1);
   EXPECT_FALSE(Visible());
@@ -389,7 +390,8 @@ TEST_F(MainWindowTest, AShowRequestDuringTheFirstShowingIsServedAfterTheShrink) 
 TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
   auto& w = Create();
   for (HWND control :
-       {w.Handle(), w.databaseList, w.targetEdit, w.hoursCombo, w.runNowButton, w.protocolButton}) {
+       {w.Handle(), w.Controls().databaseList, w.Controls().targetEdit, w.Controls().hoursCombo,
+        w.Controls().runNowButton, w.Controls().protocolButton}) {
     ShowNow();
     SetFocus(control);
     PostMessageW(control, WM_KEYDOWN, VK_ESCAPE, 0);
@@ -404,7 +406,7 @@ TEST_F(MainWindowTest, EscapeShrinksTheWindowAwayFromAnyControl) {
 TEST_F(MainWindowTest, TheTitleAndTheIconLetPressesThroughToTheDraggingPanel) {
   auto& w = Create();
   ShowNow();
-  for (HWND control : {w.titleLabel, w.programIconView}) {
+  for (HWND control : {w.Controls().titleLabel, w.Controls().programIconView}) {
     RECT r;
     GetWindowRect(control, &r);
     LPARAM centre = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -415,13 +417,13 @@ TEST_F(MainWindowTest, TheTitleAndTheIconLetPressesThroughToTheDraggingPanel) {
 TEST_F(MainWindowTest, TheShrinkButtonHidesTheWindow) {
   auto& w = Create();
   ShowNow();
-  SendMessageW(w.shrinkButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().shrinkButton, BM_CLICK, 0, 0);
   EXPECT_FALSE(Visible());
 }
 
 TEST_F(MainWindowTest, ProtokollRewritesThePageAndOpensIt) {
   auto& w = Create();
-  SendMessageW(w.protocolButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().protocolButton, BM_CLICK, 0, 0);
   ASSERT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "open");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, dir_.Path() + "DATABASEUTIL\\QUORVEL.htm");
@@ -461,7 +463,7 @@ TEST_F(MainWindowTest, CloseIsRefusedWhileBackupsRunAndTheRefusalChangesNothing)
 TEST_F(MainWindowTest, SessionEndIsAgreedAtOnceAndTheIconGoes) {
   auto& w = Create();
   EXPECT_EQ(SendMessageW(w.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
-  EXPECT_TRUE(w.sessionEnding);
+  EXPECT_TRUE(w.SessionEnding());
   EXPECT_TRUE(IsWindow(w.Handle()));  // the close query was not run
   SendMessageW(w.Handle(), WM_ENDSESSION, TRUE, 0);
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Delete), 1);
@@ -474,7 +476,7 @@ TEST_F(MainWindowTest, TheIconComesBackWhenTheTaskbarIsCreatedAgain) {
   EXPECT_EQ(shell_.CountOf(TNotifyIconOp::Add), adds + 1);
   const auto& last = shell_.IconCalls.back();
   EXPECT_EQ(last.Data.Tip, w.TrayIcon().Hint());
-  EXPECT_EQ(last.Data.Icon, reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[0]));
+  EXPECT_EQ(last.Data.Icon, reinterpret_cast<std::uintptr_t>(w.IdleAndErrorIcons()[0]));
 }
 
 TEST_F(MainWindowTest, TheIconComesWhenTheTaskbarArrivesAfterTheProgram) {
@@ -507,14 +509,14 @@ TEST_F(MainWindowTest, TrayBalloonsAndIconCycling) {
   EXPECT_EQ(balloon.Data.BalloonTimeoutMs, 10000u);
 
   // Cycling steps through the work images and around again.
-  w.TrayIcon().SetImages(&w.runningIcons);
+  w.TrayIcon().SetImages(&w.RunningIcons());
   w.TrayIcon().SetIconIndex(0);
   w.TrayIcon().SetCycleInterval(20);
   size_t before = shell_.IconCalls.size();
   w.TrayIcon().SetCycling(true);
   ASSERT_TRUE(Pump([&] { return shell_.IconCalls.size() >= before + 2; }));
   w.TrayIcon().SetCycling(false);
-  auto work = [&](size_t i) { return reinterpret_cast<std::uintptr_t>(w.runningIcons[i]); };
+  auto work = [&](size_t i) { return reinterpret_cast<std::uintptr_t>(w.RunningIcons()[i]); };
   EXPECT_EQ(shell_.IconCalls[before].Data.Icon, work(1));
   EXPECT_EQ(shell_.IconCalls[before + 1].Data.Icon, work(0));
 }

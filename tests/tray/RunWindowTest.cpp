@@ -133,7 +133,7 @@ class RunWindowTest : public testing::Test {
     TMainWindowOptions options;
     options.EndsProgram = false;
     window_ = std::make_unique<TMainWindow>(options);
-    EXPECT_TRUE(Pump([&] { return window_->shownBefore && !Visible(); }));
+    EXPECT_TRUE(Pump([&] { return window_->ShownBefore() && !Visible(); }));
     return *window_;
   }
 
@@ -167,32 +167,36 @@ class RunWindowTest : public testing::Test {
       if (call.Data.Balloon) balloons.push_back(call);
     return balloons;
   }
-  bool PopupShown() const { return IsWindowVisible(window_->resultPopup->Handle()) != FALSE; }
+  bool PopupShown() const { return IsWindowVisible(window_->ResultPopup()->Handle()) != FALSE; }
 
   // The window while a run is in progress.
   void ExpectRunning(TMainWindow& w) {
-    EXPECT_TRUE(w.running);
+    EXPECT_TRUE(w.Running());
     EXPECT_FALSE(IsWindowEnabled(w.Handle()));
     EXPECT_EQ(w.TrayIcon().Hint(), "Quorvel, überprüft..");
     EXPECT_TRUE(w.TrayIcon().Cycling());
-    EXPECT_EQ(w.TrayIcon().Images(), &w.runningIcons);
-    EXPECT_TRUE(GetWindowLongPtrW(w.runStatusPanel, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongPtrW(w.greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongPtrW(w.mainPanel, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(ui::PanelColor(w.runStatusPanel), RGB(255, 225, 121));
+    EXPECT_EQ(w.TrayIcon().Images(), &w.RunningIcons());
+    EXPECT_TRUE(GetWindowLongPtrW(w.Controls().runStatusPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.Controls().greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.Controls().mainPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(ui::PanelColor(w.Controls().runStatusPanel), RGB(255, 225, 121));
     EXPECT_EQ(w.RunController().State(), TRunState::Running);
+    // The tray menu waits for the run's end, also while the window is hidden.
+    w.Commands().UpdateTrayMenuItems();
+    for (UINT id : {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, ID_MENU_EXIT})
+      EXPECT_FALSE(w.Commands().TrayMenu().Enabled(id)) << id;
   }
   // The window after a run: as before it, the status label at "Fertig!".
   void ExpectEnded(TMainWindow& w, const std::string& hint) {
-    EXPECT_FALSE(w.running);
+    EXPECT_FALSE(w.Running());
     EXPECT_TRUE(IsWindowEnabled(w.Handle()));
     EXPECT_EQ(w.TrayIcon().Hint(), hint);
     EXPECT_FALSE(w.TrayIcon().Cycling());
-    EXPECT_EQ(w.TrayIcon().Images(), &w.idleAndErrorIcons);
-    EXPECT_FALSE(GetWindowLongPtrW(w.runStatusPanel, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(GetWindowLongPtrW(w.greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(GetWindowLongPtrW(w.mainPanel, GWL_STYLE) & WS_VISIBLE);
-    std::string status = ui::THtmlView::FromHandle(w.runStatusText)->Html();
+    EXPECT_EQ(w.TrayIcon().Images(), &w.IdleAndErrorIcons());
+    EXPECT_FALSE(GetWindowLongPtrW(w.Controls().runStatusPanel, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_FALSE(GetWindowLongPtrW(w.Controls().greyedSnapshot, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_TRUE(GetWindowLongPtrW(w.Controls().mainPanel, GWL_STYLE) & WS_VISIBLE);
+    std::string status = ui::THtmlView::FromHandle(w.Controls().runStatusText)->Html();
     EXPECT_EQ(status.rfind("Gesamt: <b>", 0), 0u) << status;
     EXPECT_NE(status.find(" </b> Fertig!"), std::string::npos) << status;
     // The run lock is free again.
@@ -220,12 +224,12 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
 
   wall.Advance(MakeTime(2026, 12, 8, 13, 59, 59));
   EXPECT_TRUE(Pump([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
-  EXPECT_FALSE(w.running);
+  EXPECT_FALSE(w.Running());
   wall.Advance(MakeTime(2026, 12, 8, 14, 0, 0));
-  ASSERT_TRUE(Pump([&] { return w.running; }));
+  ASSERT_TRUE(Pump([&] { return w.Running(); }));
   ExpectRunning(w);
 
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   ExpectEnded(w, hint);
   std::string log = Log();
   EXPECT_NE(log.find(ToAnsi(sound_)), std::string::npos);
@@ -241,7 +245,7 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
   EXPECT_EQ(shell_.ExecuteCalls[0].Verb, "open");
   EXPECT_EQ(shell_.ExecuteCalls[0].Path, dir_.Path() + "DATABASEUTIL\\QUORVEL.htm");
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultFailed);
   EXPECT_EQ(w.RunController().State(), TRunState::ErrorsShown);
   ASSERT_TRUE(w.ErrorBlinkEnabled());
   std::vector<std::uintptr_t> shown;
@@ -249,7 +253,7 @@ TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtI
     SendMessageW(w.Handle(), WM_TIMER, kErrorBlinkTimerId, 0);
     shown.push_back(shell_.IconCalls.back().Data.Icon);
   }
-  auto icon = [&](int i) { return reinterpret_cast<std::uintptr_t>(w.idleAndErrorIcons[i]); };
+  auto icon = [&](int i) { return reinterpret_cast<std::uintptr_t>(w.IdleAndErrorIcons()[i]); };
   EXPECT_EQ(shown, (std::vector<std::uintptr_t>{icon(1), icon(2), icon(1), icon(2)}));
 }
 
@@ -267,10 +271,10 @@ TEST_F(RunWindowTest, AnHourMissedWhileThePcWasOffIsMadeUpAfterTheStartAndAfterA
   EXPECT_TRUE(w.MadeUpRunPending());
   wall.Advance(MakeTime(2026, 12, 9, 7, 31, 55));
   EXPECT_TRUE(Pump([&] { return GetQueueStatus(QS_POSTMESSAGE) == 0; }));
-  EXPECT_FALSE(w.running) << "not before two minutes have passed";
+  EXPECT_FALSE(w.Running()) << "not before two minutes have passed";
   wall.Advance(MakeTime(2026, 12, 9, 7, 32, 0));
-  ASSERT_TRUE(Pump([&] { return w.running; }));
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  ASSERT_TRUE(Pump([&] { return w.Running(); }));
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   EXPECT_EQ(FirstLogLine(), "</b>09.12.2026 07:32:00<b></b>: " + ToAnsi(MakeUpLine(18)));
   EXPECT_EQ(ReadSettingString(kLastRunStartKey), "2026-12-09 07:32:00");
   EXPECT_FALSE(w.MadeUpRunPending());
@@ -283,8 +287,8 @@ TEST_F(RunWindowTest, AnHourMissedWhileThePcWasOffIsMadeUpAfterTheStartAndAfterA
   // Switched off meanwhile, nothing new is planned after the next wake-up.
   ASSERT_TRUE(WriteSettingString(kMakeUpMissedKey, "0"));
   wall.Advance(MakeTime(2026, 12, 9, 9, 17, 0));
-  ASSERT_TRUE(Pump([&] { return w.running; }));
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  ASSERT_TRUE(Pump([&] { return w.Running(); }));
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   EXPECT_EQ(FirstLogLine(), "</b>09.12.2026 09:17:00<b></b>: " + ToAnsi(MakeUpLine(8)));
   wall.Advance(MakeTime(2026, 12, 9, 19, 0, 0));
   SendMessageW(w.Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
@@ -299,8 +303,8 @@ TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
   ASSERT_FALSE(w.ErrorBlinkEnabled());
   size_t balloonsBefore = Balloons().size();
   ASSERT_TRUE(RemoveDirectoryW(Widen(target_).c_str()));
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.running);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.Running());
   EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
   EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
@@ -315,20 +319,20 @@ TEST_F(RunWindowTest, ATargetGoneSinceTheStartMakesTheIconBlinkAtTheRun) {
 TEST_F(RunWindowTest, ManuellRunsWithoutErrorsAndEndsWithTheWhitePopupOnly) {
   Settings(target_, "8,9", {sound_});
   auto& w = Create();
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
   ExpectRunning(w);
   // Nothing starts beside a run.
   w.StartRun();
   w.ScheduledRun();
   EXPECT_EQ(w.JobPool().ActiveBackups(), 1);
 
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   ExpectEnded(w, "Sicherungen erfolgen: \r\n08 Uhr - 09 Uhr");
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
   EXPECT_EQ(Log().find("#FF0000"), std::string::npos);
   EXPECT_TRUE(test::Exists(dir_ / "DATABASEUTIL\\QUORVEL.htm"));
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultSucceeded);
   EXPECT_TRUE(player_.played.empty());
   EXPECT_TRUE(shell_.ExecuteCalls.empty());
   EXPECT_FALSE(w.ErrorBlinkEnabled());
@@ -355,7 +359,7 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
   MSG pending;
   EXPECT_FALSE(PeekMessageW(&pending, w.Handle(), WM_SHRINKAWAY, WM_SHRINKAWAY, PM_NOREMOVE));
   EXPECT_TRUE(w.TargetShownMissing());
-  EXPECT_EQ(WindowText(w.targetEdit), Widen(missing));
+  EXPECT_EQ(WindowText(w.Controls().targetEdit), Widen(missing));
   EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::TargetMissing);
   auto balloons = Balloons();
@@ -369,8 +373,8 @@ TEST_F(RunWindowTest, AMissingTargetAtStartUpAsksShowsTheWindowAndBlinks) {
 
   // A run start with the target still missing: the protocol line and the
   // error balloon again; no popup, no sound.
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.running);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.Running());
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
   EXPECT_EQ(FirstLogLine(), "Sicherungsverzeichnis fehlt!");
   EXPECT_EQ(w.JobPool().ActiveBackups(), 0);
@@ -407,11 +411,11 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
   std::string chosen = dir_ / "Neu";
   CreateDirectoryW(Widen(chosen).c_str(), nullptr);
   shell_.FolderAnswer = chosen;
-  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().targetBrowseButton, BM_CLICK, 0, 0);
   ASSERT_EQ(shell_.FolderDialogs.size(), 1u);
   EXPECT_EQ(shell_.FolderDialogs[0].Preset, target_);
   EXPECT_EQ(shell_.FolderDialogs[0].Title, "Zielverzeichnis");
-  EXPECT_EQ(WindowText(w.targetEdit), Widen(chosen));
+  EXPECT_EQ(WindowText(w.Controls().targetEdit), Widen(chosen));
   EXPECT_EQ(ReadSettingString(kTargetKey), chosen);
   EXPECT_FALSE(w.TargetShownMissing());
   EXPECT_FALSE(w.ErrorBlinkEnabled());
@@ -419,9 +423,9 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
 
   std::string gone = dir_ / "Weg";
   shell_.FolderAnswer = gone;
-  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().targetBrowseButton, BM_CLICK, 0, 0);
   EXPECT_EQ(shell_.FolderDialogs.back().Preset, chosen);
-  EXPECT_EQ(WindowText(w.targetEdit), Widen(gone));
+  EXPECT_EQ(WindowText(w.Controls().targetEdit), Widen(gone));
   EXPECT_EQ(ReadSettingString(kTargetKey), chosen);  // not saved
   EXPECT_TRUE(w.TargetShownMissing());
   EXPECT_TRUE(w.ErrorBlinkEnabled());
@@ -434,10 +438,10 @@ TEST_F(RunWindowTest, TheFolderChoiceKeepsAnExistingFolderAndRefusesAMissingOne)
 
   // Cancelled: the shown text is taken as it stands; choosing again ends the blink.
   shell_.FolderAnswer = chosen;
-  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().targetBrowseButton, BM_CLICK, 0, 0);
   shell_.FolderAnswer.clear();
-  SendMessageW(w.targetBrowseButton, BM_CLICK, 0, 0);
-  EXPECT_EQ(WindowText(w.targetEdit), Widen(chosen));
+  SendMessageW(w.Controls().targetBrowseButton, BM_CLICK, 0, 0);
+  EXPECT_EQ(WindowText(w.Controls().targetEdit), Widen(chosen));
   EXPECT_FALSE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.RunController().State(), TRunState::Idle);
 }
@@ -448,8 +452,8 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   TForeignRun cli;
   ASSERT_TRUE(cli.Held());
   size_t balloonsBefore = Balloons().size();
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.running);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.Running());
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
   EXPECT_EQ(w.JobPool().ActiveBackups(), 0);
   EXPECT_EQ(Log(), "<missing>");  // a manual start tells only the user
@@ -461,7 +465,7 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
 
   TCronJob& backup = w.Schedules().Backup();
   backup.OnFire(backup);
-  EXPECT_FALSE(w.running);
+  EXPECT_FALSE(w.Running());
   EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
                                    "Sicherung auf diesem Rechner."));
   EXPECT_EQ(Balloons().size(), balloonsBefore + 2);
@@ -470,14 +474,14 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
 TEST_F(RunWindowTest, ARunWithoutAnyExistingDatabaseEndsAtOnceWithErrors) {
   Settings(target_, "8", {dir_ / "Daten\\Fehlt\\"});
   auto& w = Create();
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  EXPECT_FALSE(w.running);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  EXPECT_FALSE(w.Running());
   EXPECT_TRUE(IsWindowEnabled(w.Handle()));
   EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
   EXPECT_EQ(player_.played.size(), 1u);
   EXPECT_EQ(shell_.ExecuteCalls.size(), 1u);
   EXPECT_TRUE(PopupShown());
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultFailed);
   EXPECT_TRUE(w.ErrorBlinkEnabled());
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n08 Uhr");
 }
@@ -492,28 +496,28 @@ TEST_F(RunWindowTest, ARunThatFoundNoDatabaseReadsTheOfficeListAgainForTheNext) 
   ASSERT_EQ(w.DatabaseListText(), dir_ / "Daten\\Alt\\\r\n");
   // The database moved; the office application wrote its new place.
   test::WriteBytes(dir_ / "BASE.LST", test::BaseListBytes({ToAnsi(dir_ / "Daten\\Gut")}));
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
   EXPECT_EQ(FirstLogLine(), "Keine der Datenbanken ist vorhanden, es wurde nichts gesichert!");
   EXPECT_EQ(w.DatabaseListText(), sound_ + "\r\n");
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos) << Log();
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultSucceeded);
 }
 
 TEST_F(RunWindowTest, ACloseAskedForWhileTheResultPopsUpFollowsItsEnd) {
   Settings(target_, "8", {damaged_});
   auto& w = Create();
   HWND handle = w.Handle();
-  g_listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(w.databaseList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListFills)));
+  g_listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      w.Controls().databaseList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountListFills)));
   // "Beenden" chosen (or an update closing the program) as the error sound plays:
   // the close arrives while the popup slides in.
   player_.WhilePlaying = [&] {
     g_listFills = 0;
     PostMessageW(handle, WM_CLOSE, 0, 0);
   };
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
   ASSERT_TRUE(Pump([&] { return !IsWindow(handle); })) << "the program did not end";
   EXPECT_EQ(g_listFills, 1) << "the run's end after the popup reached the window before it went";
   EXPECT_EQ(player_.played.size(), 1u);
@@ -532,23 +536,23 @@ TEST_F(RunWindowTest, AnUnreadableUserListEndsTheRunRedAndIsReadAgainBeforeTheNe
   w.NetworkTick();
   w.CacheTick();
   EXPECT_EQ(sleeper.pauses.size(), reads) << "the list is read again for a run only";
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   std::string problem = "Die Datenbankliste " + ToAnsi(dir_ / "DATABASEUTIL\\UserDefined.txt") +
                         " kann nicht gelesen werden";
   EXPECT_NE(Log().find(problem), std::string::npos) << Log();
   EXPECT_EQ(Log().find(ToAnsi(sound_)), std::string::npos) << "the user's database is unknown";
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultFailed);
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultFailed);
   EXPECT_EQ(player_.played.size(), 1u);
   EXPECT_TRUE(w.ErrorBlinkEnabled());
 
   held.Release();
-  SendMessageW(w.runNowButton, BM_CLICK, 0, 0);
-  ASSERT_TRUE(Pump([&] { return !w.running; }));
+  SendMessageW(w.Controls().runNowButton, BM_CLICK, 0, 0);
+  ASSERT_TRUE(Pump([&] { return !w.Running(); }));
   EXPECT_EQ(FirstLogLine().find("#FF0000"), std::string::npos) << FirstLogLine();
   EXPECT_NE(Log().find(ToAnsi(sound_)), std::string::npos);
-  EXPECT_EQ(w.resultPopup->ResultLabel().Html(), kResultSucceeded);
-  EXPECT_EQ(WindowText(w.titleLabel), L" Quorvel - Datensicherung (Userdef)");
+  EXPECT_EQ(w.ResultPopup()->ResultLabel().Html(), kResultSucceeded);
+  EXPECT_EQ(WindowText(w.Controls().titleLabel), L" Quorvel - Datensicherung (Userdef)");
 }
 
 TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
@@ -558,7 +562,7 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
   ASSERT_TRUE(held.Held());
   {
     test::TFakeTime time;  // the settings file's ten seconds of retries pass at once
-    ui::ToggleCheckListItem(w.hoursCombo, 14);
+    ui::ToggleCheckListItem(w.Controls().hoursCombo, 14);
   }
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 8,14 * * *")
       << "the hour counts until the end";
@@ -570,7 +574,7 @@ TEST_F(RunWindowTest, AnHourThatCannotBeStoredIsNamedAndTheWindowLivesOn) {
                 " gespeichert werden. Sie gilt nur bis zum Programmende.");
 
   held.Release();
-  ui::ToggleCheckListItem(w.hoursCombo, 15);
+  ui::ToggleCheckListItem(w.Controls().hoursCombo, 15);
   EXPECT_EQ(ReadSettingString(kCronKey), "8,14,15");
 }
 
@@ -582,12 +586,12 @@ TEST_F(RunWindowTest, TheHoursListFollowsTheStoredTextAndEveryChange) {
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr");
   EXPECT_EQ(ReadSettingString(kCronKey), "8,25,x,3");  // rewritten only at a change
 
-  ui::ToggleCheckListItem(w.hoursCombo, 14);
+  ui::ToggleCheckListItem(w.Controls().hoursCombo, 14);
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0 3,8,14 * * *");
   EXPECT_EQ(ReadSettingString(kCronKey), "3,8,14");
   EXPECT_EQ(w.TrayIcon().Hint(), "Sicherungen erfolgen: \r\n03 Uhr - 08 Uhr - 14 Uhr");
 
-  for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.hoursCombo, hour);
+  for (int hour : {3, 8, 14}) ui::ToggleCheckListItem(w.Controls().hoursCombo, hour);
   EXPECT_EQ(w.Schedules().Backup().Expression(), "0 0  * * *");
   EXPECT_EQ(ReadSettingString(kCronKey), "");
   // At the next start the empty text brings the default hours again.

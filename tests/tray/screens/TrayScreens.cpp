@@ -131,7 +131,7 @@ std::unique_ptr<TMainWindow> RunningWindow(HANDLE gate, bool fails) {
 }
 
 void AwaitRunEnd(TMainWindow& window) {
-  for (int i = 0; i < 100 && window.running; ++i) Settle(50);
+  for (int i = 0; i < 100 && window.Running(); ++i) Settle(50);
 }
 
 // What the menu's timer needs, hung on the menu's owner window.
@@ -156,7 +156,7 @@ void CALLBACK CaptureMenu(HWND owner, UINT, UINT_PTR timer, DWORD) {
 bool MainWindowIdle(const std::string& path) {
   auto window = StartedWindow();
   window->ShowOnRequest();
-  SendMessageW(window->databaseList, LB_SETCURSEL, 0, 0);
+  SendMessageW(window->Controls().databaseList, LB_SETCURSEL, 0, 0);
   Settle(kSettleMs);
   return CaptureWindow(window->Handle(), path);
 }
@@ -165,7 +165,7 @@ bool MainWindowRunning(const std::string& path) {
   TQuietShell shell;
   TKernelHandle gate(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   auto window = RunningWindow(gate.get(), false);
-  bool captured = window->running && CaptureWindow(window->Handle(), path);
+  bool captured = window->Running() && CaptureWindow(window->Handle(), path);
   SetEvent(gate.get());
   AwaitRunEnd(*window);
   return captured;
@@ -181,9 +181,9 @@ bool MainWindowAfterErrors(const std::string& path) {
   // The window and the popup beside it, as the user sees them.
   RECT main, popup, both;
   GetWindowRect(window->Handle(), &main);
-  GetWindowRect(window->resultPopup->Handle(), &popup);
+  GetWindowRect(window->ResultPopup()->Handle(), &popup);
   UnionRect(&both, &main, &popup);
-  return !window->running && CaptureRect(both, path);
+  return !window->Running() && CaptureRect(both, path);
 }
 
 bool MainWindowTargetMissing(const std::string& path) {
@@ -201,7 +201,7 @@ bool TrayMenuOpen(const std::string& path) {
   TMenuPicture picture{path};
   SetPropW(window->Handle(), kMenuPictureProp, &picture);
   SetTimer(window->Handle(), 1, kSettleMs, CaptureMenu);
-  window->ShowTrayMenu();
+  window->Commands().ShowTrayMenu();
   RemovePropW(window->Handle(), kMenuPictureProp);
   return picture.Captured;
 }
