@@ -31,7 +31,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"TVEZivavuvIdazadide";
 inline constexpr char kPlacementSettingsName[] = "TVEZivavuvIdazadide";
 inline constexpr UINT WM_SHRINKAWAY = 0x7E8;
 inline constexpr ULONG_PTR kShowRequestTag = 5446;
-inline constexpr UINT_PTR kErrorBlinkTimerId = 1;  // TimerError, every 1000 ms
+inline constexpr UINT_PTR kErrorBlinkTimerId = 1;  // every second while the icon blinks
 
 // Child control and menu command numbers.
 enum : int {

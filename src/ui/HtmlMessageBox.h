@@ -50,7 +50,7 @@ class THtmlMessageBox {
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
  private:
-  void FormCreate();
+  void CreateControls();
   void ApplySetup();
   void DpiChanged(int dpi, const RECT& suggested);
   void Place();

@@ -127,7 +127,7 @@ THtmlMessageBox::THtmlMessageBox() {
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   window_ = CreateWindowExW(kExStyle, kBoxClassName, L"", kStyle, 0, 0, r.right - r.left,
                             r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-  FormCreate();
+  CreateControls();
   Place();
 }
 
@@ -137,7 +137,7 @@ THtmlMessageBox::~THtmlMessageBox() {
   DestroyObjectWindow(window_);
 }
 
-void THtmlMessageBox::FormCreate() {
+void THtmlMessageBox::CreateControls() {
   int width = setup_.ClientWidth;
   message_ = std::make_unique<THtmlView>(window_, kIdMessageView, RECT{0, 0, width, 20},
                                          setup_.MessageFontPx);

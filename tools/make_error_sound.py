@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Writes Wave1, the error sound: PCM mono, 22,050 samples per second, 16 bits,
+"""Writes the error sound: PCM mono, 22,050 samples per second, 16 bits,
 53,864 bytes as a WAVE file. Two falling tones, each struck and fading, then
 quiet: short and clear, not shrill.
 
-    tools/make_wave1.py OUTPUT.wav
+    tools/make_error_sound.py OUTPUT.wav
 """
 import math
 import struct
