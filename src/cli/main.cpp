@@ -24,38 +24,75 @@ std::vector<std::string> Utf8Arguments() {
   return args;
 }
 
+// What the command line asked for.
+struct TCommandLine {
+  bool version = false;
+  std::string target;
+  std::vector<std::string> databases;
+  std::string engine = "auto";
+  std::vector<std::string> folders;
+  std::string verifyTarget;
+  CLI::App* run = nullptr;
+  CLI::App* check = nullptr;
+  CLI::App* verify = nullptr;
+  CLI::App* list = nullptr;
+};
+
+void DefineCommands(CLI::App& app, TCommandLine& line) {
+  app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
+  app.add_flag("--version", line.version, "Die Version anzeigen");
+  app.require_subcommand(0, 1);
+
+  line.run = app.add_subcommand("run", "Eine Sicherung aller Datenbanken ausführen");
+  line.run->add_option("--target", line.target, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
+  line.run->add_option("--db", line.databases,
+                       "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
+  const char* engineHelp =
+      "Datenbank-Engine: auto (die DLL der Bürosoftware, sonst die eingebaute), dll, builtin";
+  line.run->add_option("--engine", line.engine, engineHelp)
+      ->check(CLI::IsMember({"auto", "dll", "builtin"}));
+
+  line.check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
+  line.check->add_option("folders", line.folders, "Datenbankverzeichnisse")->required();
+  line.check->add_option("--engine", line.engine, engineHelp)
+      ->check(CLI::IsMember({"auto", "dll", "builtin"}));
+
+  line.verify =
+      app.add_subcommand("verify", "Alle Sicherungen vollständig zurücklesen (schreibt nichts)");
+  line.verify->add_option("--target", line.verifyTarget,
+                          "Sicherungsverzeichnis (sonst aus UserMode.INI)");
+
+  line.list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
+}
+
+// run, check and verify: each names the engine it would use first.
+int EngineCommand(qv::TConsole& console, TCommandLine& line) {
+  // Backup trees grow deep: paths relative to the current folder are made
+  // full, so that every file call can take them in their long form.
+  line.target = qv::FullPathName(line.target);
+  line.verifyTarget = qv::FullPathName(line.verifyTarget);
+  for (std::string& folder : line.databases) folder = qv::FullPathName(folder);
+  for (std::string& folder : line.folders) folder = qv::FullPathName(folder);
+  qv::TEngineMode mode = qv::TEngineMode::Auto;
+  qv::ParseEngineMode(line.engine, mode);
+  try {
+    qv::TEngineChoice choice(mode);
+    choice.ApplySettings();
+    for (const std::string& text : choice.DescriptionLines()) console.Line(text);
+    if (*line.run) return qv::RunCommand(console, line.target, line.databases);
+    if (*line.check) return qv::CheckCommand(console, line.folders);
+    return qv::VerifyCommand(console, line.verifyTarget);
+  } catch (const qv::EEngineUnavailable& e) {
+    console.Error("FEHLER: " + std::string(e.what()));
+    return qv::kExitEngineMissing;
+  }
+}
+
 int Main() {
   qv::TConsole console;
   CLI::App app{"Quorvel: prüft und sichert die Datenbanken von Kontorix.", "quorvel-cli"};
-  app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
-  bool version = false;
-  app.add_flag("--version", version, "Die Version anzeigen");
-  app.require_subcommand(0, 1);
-
-  std::string target;
-  std::vector<std::string> databases;
-  CLI::App* run = app.add_subcommand("run", "Eine Sicherung aller Datenbanken ausführen");
-  run->add_option("--target", target, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
-  run->add_option("--db", databases,
-                  "Datenbankverzeichnis (mehrfach; sonst die Liste des Programms)");
-
-  std::string engine = "auto";
-  const char* engineHelp =
-      "Datenbank-Engine: auto (die DLL der Bürosoftware, sonst die eingebaute), dll, builtin";
-  run->add_option("--engine", engine, engineHelp)->check(CLI::IsMember({"auto", "dll", "builtin"}));
-
-  std::vector<std::string> folders;
-  CLI::App* check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
-  check->add_option("folders", folders, "Datenbankverzeichnisse")->required();
-  check->add_option("--engine", engine, engineHelp)
-      ->check(CLI::IsMember({"auto", "dll", "builtin"}));
-
-  std::string verifyTarget;
-  CLI::App* verify =
-      app.add_subcommand("verify", "Alle Sicherungen vollständig zurücklesen (schreibt nichts)");
-  verify->add_option("--target", verifyTarget, "Sicherungsverzeichnis (sonst aus UserMode.INI)");
-
-  CLI::App* list = app.add_subcommand("list", "Datenbankliste und Einstellungen anzeigen");
+  TCommandLine line;
+  DefineCommands(app, line);
 
   std::vector<std::string> args = Utf8Arguments();
   std::vector<const char*> argv;
@@ -70,32 +107,12 @@ int Main() {
     console.Error(app.help());
     return qv::kExitUsage;
   }
-  if (version) {
+  if (line.version) {
     console.Line("Quorvel " + qv::FileVersionText());
     return qv::kExitOk;
   }
-  if (*list) return qv::ListCommand(console);
-  if (*run || *check || *verify) {
-    // Backup trees grow deep: paths relative to the current folder are made
-    // full, so that every file call can take them in their long form.
-    target = qv::FullPathName(target);
-    verifyTarget = qv::FullPathName(verifyTarget);
-    for (std::string& folder : databases) folder = qv::FullPathName(folder);
-    for (std::string& folder : folders) folder = qv::FullPathName(folder);
-    qv::TEngineMode mode = qv::TEngineMode::Auto;
-    qv::ParseEngineMode(engine, mode);
-    try {
-      qv::TEngineChoice choice(mode);
-      choice.ApplySettings();
-      for (const std::string& line : choice.DescriptionLines()) console.Line(line);
-      if (*run) return qv::RunCommand(console, target, databases);
-      if (*check) return qv::CheckCommand(console, folders);
-      return qv::VerifyCommand(console, verifyTarget);
-    } catch (const qv::EEngineUnavailable& e) {
-      console.Error("FEHLER: " + std::string(e.what()));
-      return qv::kExitEngineMissing;
-    }
-  }
+  if (*line.list) return qv::ListCommand(console);
+  if (*line.run || *line.check || *line.verify) return EngineCommand(console, line);
   console.Line(app.help());
   return qv::kExitUsage;
 }
