@@ -14,7 +14,6 @@ TStartResult TRunController::StartRun(TRunTrigger trigger) {
   if (running_ || system_.ActiveBackups() != 0) return TStartResult::Refused;
   if (!system_.AcquireRunLock()) return RefuseLocked(trigger);
   running_ = true;
-  view_.RunningChanged(true);
   system_.KeepAwake(true);
   std::string target = WithTrailingBackslash(view_.TargetText());
   TRunInput input;
@@ -190,7 +189,6 @@ TStringList TRunController::RunProtocolWithEngine() {
 void TRunController::ReleaseRun() {
   running_ = false;
   madeUpLine_.clear();
-  view_.RunningChanged(false);
   system_.KeepAwake(false);
   system_.ReleaseRunLock();
   view_.RunFinished();

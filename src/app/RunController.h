@@ -61,7 +61,6 @@ class IRunView {
   virtual std::string DatabaseListProblem() { return {}; }
 
   virtual void ShowTargetState(bool /*exists*/) {}
-  virtual void RunningChanged(bool /*running*/) {}
   virtual void RunLocked(TRunTrigger) {}
   // A run has begun at start: the target is there, the databases are read.
   virtual void RunBegun(const TLocalTime& /*start*/) {}

@@ -30,7 +30,7 @@ struct TCommandLine {
   std::string target;
   std::vector<std::string> databases;
   std::string engine = "auto";
-  std::vector<std::string> folders;
+  std::vector<std::string> checkFolders;
   std::string verifyTarget;
   CLI::App* run = nullptr;
   CLI::App* check = nullptr;
@@ -53,7 +53,7 @@ void DefineCommands(CLI::App& app, TCommandLine& line) {
       ->check(CLI::IsMember({"auto", "dll", "builtin"}));
 
   line.check = app.add_subcommand("check", "Nur die Tabellen prüfen, nichts sichern");
-  line.check->add_option("folders", line.folders, "Datenbankverzeichnisse")->required();
+  line.check->add_option("folders", line.checkFolders, "Datenbankverzeichnisse")->required();
   line.check->add_option("--engine", line.engine, engineHelp)
       ->check(CLI::IsMember({"auto", "dll", "builtin"}));
 
@@ -72,7 +72,7 @@ int EngineCommand(qv::TConsole& console, TCommandLine& line) {
   line.target = qv::FullPathName(line.target);
   line.verifyTarget = qv::FullPathName(line.verifyTarget);
   for (std::string& folder : line.databases) folder = qv::FullPathName(folder);
-  for (std::string& folder : line.folders) folder = qv::FullPathName(folder);
+  for (std::string& folder : line.checkFolders) folder = qv::FullPathName(folder);
   qv::TEngineMode mode = qv::TEngineMode::Auto;
   qv::ParseEngineMode(line.engine, mode);
   try {
@@ -80,7 +80,7 @@ int EngineCommand(qv::TConsole& console, TCommandLine& line) {
     choice.ApplySettings();
     for (const std::string& text : choice.DescriptionLines()) console.Line(text);
     if (*line.run) return qv::RunCommand(console, line.target, line.databases);
-    if (*line.check) return qv::CheckCommand(console, line.folders);
+    if (*line.check) return qv::CheckCommand(console, line.checkFolders);
     return qv::VerifyCommand(console, line.verifyTarget);
   } catch (const qv::EEngineUnavailable& e) {
     console.Error("FEHLER: " + std::string(e.what()));

@@ -6,13 +6,11 @@
 #include "tray/TrayResources.h"
 #include "tray/DatabaseListBox.h"
 #include "tray/MainWindowLayout.h"
-#include "app/RunSettings.h"
 #include "app/Settings.h"
 #include "ui/WindowDpi.h"
 #include "ui/WindowObject.h"
 #include "ui/controls/CheckListCombo.h"
 #include "ui/controls/Panel.h"
-#include "util/WinText.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -37,7 +35,7 @@ TMainWindow::TMainWindow(TMainWindowOptions options) : options_(options) {
                   kDesignClientHeight + 2, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) throw std::runtime_error("Das Hauptfenster kann nicht erstellt werden");
   dpi_ = options_.Dpi > 0 ? options_.Dpi : ui::WindowDpi(window_);
-  CreateComponents();
+  CreateControls();
   Initialize();
   resultPopup_ = std::make_unique<TResultPopup>();
   // The window is shown once at start and then shrinks away.
@@ -69,7 +67,7 @@ LRESULT TMainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
     case WM_SHRINKAWAY:
       shrinkPosted_ = false;
-      ShrinkAway(true);
+      ShrinkAway();
       return 0;
     case WM_POWERBROADCAST:
       if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND) NoticeMissedRun();
@@ -118,7 +116,7 @@ LRESULT TMainWindow::OnNcDestroy(UINT message, WPARAM wParam, LPARAM lParam) {
 void TMainWindow::OnCommandSafely(WORD id, WORD code) {
   // A failure must not cross the window procedure: it would end the program.
   try {
-    commands_->Execute(id, code);
+    if (commands_) commands_->Execute(id, code);
   } catch (const std::exception& error) {
     ShowFailure(error);
   } catch (...) {
@@ -186,7 +184,8 @@ void TMainWindow::Initialize() {
   form.Height = r.bottom - r.top;
   TScreenRect area = {workAreaAtStart_.left, workAreaAtStart_.top, workAreaAtStart_.right,
                       workAreaAtStart_.bottom};
-  RestoreFormPlacement(form, area, "", kPlacementSettingsName, -1, 3);
+  // Stored in the program's folder; the ".Add0" value is not used.
+  RestoreFormPlacement(form, area, "", kPlacementSettingsName, -1, PlaceBottomRight);
   SetWindowPos(window_, nullptr, form.Left, form.Top, form.Width, form.Height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyRegion();

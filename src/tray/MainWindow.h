@@ -93,7 +93,8 @@ class TMainWindow {
   void ShowToStay();
   void OnKeyDown(WPARAM key);
   bool CanClose();
-  void ShrinkAway(bool hide);
+  // The window shrinks to nothing and hides.
+  void ShrinkAway();
   void PlaceNearTaskbar();
   // Every message of the window (through the shared object window procedure).
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -155,7 +156,7 @@ class TMainWindow {
   LRESULT OnCopyData(const COPYDATASTRUCT* data);
   LRESULT OnControlColor(UINT message, HDC dc, HWND control);
   void OnDpiChanged(int dpi, const RECT* suggested);
-  void CreateComponents();
+  void CreateControls();
   void CreateSchedules();
   void CreateRunController();
   void LoadHours();
@@ -220,7 +221,7 @@ class TMainWindow {
   std::vector<TIconHandle> icons_;
   TIconHandle programIcon_, protocolGlyph_, runNowGlyph_, shrinkGlyph_;
   ui::TFont font_, titleFont_;
-  ui::TBrush targetBrush_, listBrush_;
+  ui::TBrush targetBrush_;
   COLORREF targetColor_ = RGB(255, 255, 255);
 };
 

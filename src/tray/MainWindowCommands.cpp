@@ -14,8 +14,8 @@
 namespace qv {
 
 TMainWindowCommands::TMainWindowCommands(TMainWindow& window, HICON runNowGlyph)
-    : w_(window), trayMenu_(std::make_unique<ui::TOwnerMenu>(L"Quorvel")) {
-  trayMenu_->SetDpi(w_.Dpi());
+    : window_(window), trayMenu_(std::make_unique<ui::TOwnerMenu>(L"Quorvel")) {
+  trayMenu_->SetDpi(window_.Dpi());
   trayMenu_->AddItem(ID_MENU_PROTOCOL, L"Protokoll und Hilfe");
   trayMenu_->AddItem(ID_MENU_RUN_NOW, L"Ausführen", runNowGlyph);
   trayMenu_->AddItem(ID_MENU_SHOW, L"Fenster zeigen");
@@ -33,17 +33,17 @@ void TMainWindowCommands::Execute(WORD id, WORD code) {
     case ID_MENU_RUN_NOW:
       return RunNowFromMenu();
     case ID_MENU_SHOW:
-      return w_.ShowOnRequest();
+      return window_.ShowOnRequest();
     case ID_MENU_EXIT:
       return RequestExit();
     case ID_RUN_NOW:
-      return w_.OnRunNowClick();
+      return window_.OnRunNowClick();
     case ID_TARGET_BROWSE:
-      return w_.ChooseTargetFolder();
+      return window_.ChooseTargetFolder();
     case ID_SHRINK_BUTTON:
-      return w_.ShrinkAway(true);
+      return window_.ShrinkAway();
     case ID_HOURS_COMBO:
-      if (code == ui::kCheckListChanged) w_.OnHoursChanged();
+      if (code == ui::kCheckListChanged) window_.OnHoursChanged();
       return;
     case ID_DATABASE_LIST:
       if (code == LBN_DBLCLK) ExploreSelectedDatabase();
@@ -59,7 +59,7 @@ void TMainWindowCommands::DpiChanged(int dpi, HICON runNowGlyph) {
 }
 
 void TMainWindowCommands::UpdateTrayMenuItems() {
-  bool enabled = !IsWindowVisible(w_.Handle()) && !w_.Running();
+  bool enabled = !IsWindowVisible(window_.Handle()) && !window_.Running();
   for (UINT id : {ID_MENU_SHOW, ID_MENU_RUN_NOW, ID_MENU_EXIT, ID_MENU_PROTOCOL})
     trayMenu_->Enable(id, enabled);
 }
@@ -67,14 +67,14 @@ void TMainWindowCommands::UpdateTrayMenuItems() {
 bool TMainWindowCommands::ShowAllowed() const { return trayMenu_->Enabled(ID_MENU_SHOW); }
 
 void TMainWindowCommands::OnTrayIconClick() {
-  if (ShowAllowed()) w_.ShowOnRequest();
+  if (ShowAllowed()) window_.ShowOnRequest();
 }
 
 void TMainWindowCommands::ShowTrayMenu() {
   UpdateTrayMenuItems();
   POINT cursor;
   GetCursorPos(&cursor);
-  HWND window = w_.Handle();
+  HWND window = window_.Handle();
   // The menu closes when the user clicks elsewhere only if its owner is
   // in the foreground.
   SetForegroundWindow(window);
@@ -96,17 +96,17 @@ void TMainWindowCommands::OpenProtocolPage() {
 }
 
 void TMainWindowCommands::RunNowFromMenu() {
-  if (!w_.Running()) SendMessageW(w_.Controls().runNowButton, BM_CLICK, 0, 0);
+  if (!window_.Running()) SendMessageW(window_.Controls().runNowButton, BM_CLICK, 0, 0);
 }
 
 void TMainWindowCommands::ExploreSelectedDatabase() {
-  HWND list = w_.Controls().databaseList;
+  HWND list = window_.Controls().databaseList;
   int index = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
   if (index < 0) return;
   Shell().Execute("explore", DatabaseItemText(list, index),
                   reinterpret_cast<std::uintptr_t>(GetActiveWindow()));
 }
 
-void TMainWindowCommands::RequestExit() { SendMessageW(w_.Handle(), WM_CLOSE, 0, 0); }
+void TMainWindowCommands::RequestExit() { SendMessageW(window_.Handle(), WM_CLOSE, 0, 0); }
 
 }  // namespace qv

@@ -29,12 +29,13 @@ class TMainWindowCommands {
   void ShowTrayMenu();
 
   void OpenProtocolPage();
+
+ private:
   void RunNowFromMenu();
   void ExploreSelectedDatabase();
   void RequestExit();
 
- private:
-  TMainWindow& w_;
+  TMainWindow& window_;
   std::unique_ptr<ui::TOwnerMenu> trayMenu_;
 };
 

@@ -1,4 +1,4 @@
-// The main window's components: creation, places and sizes at the window's
+// The main window's controls: creation, places and sizes at the window's
 // DPI, fonts, icons and colours.
 #include <windows.h>
 // after windows.h
@@ -11,7 +11,6 @@
 #include "tray/MainWindow.h"
 #include "tray/MainWindowLayout.h"
 #include "app/RunSettings.h"
-#include "tray/WindowPlacement.h"
 #include "ui/Dpi.h"
 #include "ui/Fonts.h"
 #include "ui/controls/CheckListCombo.h"
@@ -46,7 +45,7 @@ HICON LoadIconSized(int id, int size) {
 
 int TMainWindow::Scaled(int value) const { return ui::ScaleToDpi(value, dpi_); }
 
-void TMainWindow::CreateComponents() {
+void TMainWindow::CreateControls() {
   RECT none = {0, 0, 0, 0};
   controls_.mainPanel =
       ui::CreatePanel(window_, ID_MAIN_PANEL, none, GetSysColor(COLOR_GRADIENTINACTIVECAPTION));
@@ -96,7 +95,7 @@ void TMainWindow::CreateComponents() {
   trayIcon_->SetCycleInterval(500);
   trayIcon_->SetHint("Quorvel, Warten..");
   trayIcon_->OnClick = [this] { commands_->OnTrayIconClick(); };
-  trayIcon_->OnPopup = [this] { commands_->ShowTrayMenu(); };
+  trayIcon_->OnContextMenu = [this] { commands_->ShowTrayMenu(); };
   trayIcon_->Refresh();
 
   RECT frame = {0, 0, Scaled(kDesignClientWidth), Scaled(kDesignClientHeight)};
@@ -115,7 +114,7 @@ void TMainWindow::LoadImages() {
     icons_.emplace_back(LoadIconSized(id, tray));
     (id >= IDI_TRAY_WORK1 ? runningIcons_ : idleAndErrorIcons_).push_back(icons_.back().get());
   }
-  programIcon_.reset(LoadIconSized(IDI_QUORVEL, Scaled(kProgramIconSize)));
+  programIcon_.reset(LoadIconSized(IDI_QUORVEL, Scaled(PlaceOf(ID_PROGRAM_ICON).Width)));
   protocolGlyph_.reset(LoadIconSized(IDI_GLYPH_PROTOCOL, Scaled(kGlyphSize)));
   runNowGlyph_.reset(LoadIconSized(IDI_GLYPH_RUN_NOW, Scaled(kGlyphSize)));
   shrinkGlyph_.reset(LoadIconSized(IDI_GLYPH_SHRINK, Scaled(kGlyphSize)));
@@ -126,32 +125,31 @@ void TMainWindow::Layout() {
   GetClientRect(window_, &client);
   MoveWindow(controls_.mainPanel, 0, 0, client.right, client.bottom, TRUE);
   MoveWindow(controls_.greyedSnapshot, 0, 0, client.right, client.bottom, FALSE);
+  ui::SetCheckListItemHeight(controls_.hoursCombo, Scaled(kHoursRowHeight));
   for (const TPlaceAt96& p : kPlaces) {
     HWND control = GetDlgItem(p.Id == ID_RUN_STATUS_PANEL  ? window_
                               : p.Id == ID_RUN_STATUS_TEXT ? controls_.runStatusPanel
                                                            : controls_.mainPanel,
                               p.Id);
     int width = Scaled(p.Width);
+    int height = Scaled(p.Height);
     if (p.Id == ID_TARGET_EDIT) width -= Scaled(kEllipsisWidth);
-    MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, Scaled(p.Height), TRUE);
+    if (p.Id == ID_HOURS_COMBO) height *= kHoursComboRows;
+    MoveWindow(control, Scaled(p.Left), Scaled(p.Top), width, height, TRUE);
   }
   const TPlaceAt96& target = PlaceOf(ID_TARGET_EDIT);
   MoveWindow(controls_.targetBrowseButton,
              Scaled(target.Left) + Scaled(target.Width) - Scaled(kEllipsisWidth),
              Scaled(target.Top), Scaled(kEllipsisWidth), Scaled(target.Height), TRUE);
-  ui::SetCheckListItemHeight(controls_.hoursCombo, Scaled(kHoursRowHeight));
-  const TPlaceAt96& hours = PlaceOf(ID_HOURS_COMBO);
-  MoveWindow(controls_.hoursCombo, Scaled(hours.Left), Scaled(hours.Top), Scaled(hours.Width),
-             Scaled(hours.Height) * kHoursComboRows, TRUE);
   // The shrink button keeps to the right edge, whatever the window's width.
-  int speed = Scaled(kShrinkButtonSize);
-  MoveWindow(controls_.shrinkButton, client.right - speed - Scaled(kShrinkButtonRightGap),
-             Scaled(kShrinkButtonTop), speed, speed, TRUE);
+  int shrinkSize = Scaled(kShrinkButtonSize);
+  MoveWindow(controls_.shrinkButton, client.right - shrinkSize - Scaled(kShrinkButtonRightGap),
+             Scaled(kShrinkButtonTop), shrinkSize, shrinkSize, TRUE);
   COLORREF panel = ui::PanelColor(controls_.mainPanel);
-  ui::TFlatButtonColors speedColors;
-  speedColors.Face = speedColors.Hot = speedColors.Down = speedColors.Border =
-      speedColors.BorderHot = panel;
-  ui::SetFlatButtonColors(controls_.shrinkButton, speedColors);
+  ui::TFlatButtonColors shrinkColors;
+  shrinkColors.Face = shrinkColors.Hot = shrinkColors.Down = shrinkColors.Border =
+      shrinkColors.BorderHot = panel;
+  ui::SetFlatButtonColors(controls_.shrinkButton, shrinkColors);
 
   font_.reset(ui::CreateTahoma(Scaled(kFontHeight), FW_NORMAL));
   titleFont_.reset(ui::CreateTahoma(Scaled(kTitleFontHeight), FW_BOLD));
@@ -160,6 +158,7 @@ void TMainWindow::Layout() {
   runStatusView_->SetFontHeight(Scaled(kFontHeight));
   SendMessageW(controls_.programIconView, STM_SETICON, reinterpret_cast<WPARAM>(programIcon_.get()),
                0);
+  // A new icon sizes its view to the icon: it goes back to its place.
   const TPlaceAt96& icon = PlaceOf(ID_PROGRAM_ICON);
   MoveWindow(controls_.programIconView, Scaled(icon.Left), Scaled(icon.Top), Scaled(icon.Width),
              Scaled(icon.Height), TRUE);
@@ -178,12 +177,12 @@ void TMainWindow::FitTitle() {
   GetTextExtentPoint32W(dc, text, length, &extent);
   SelectObject(dc, old);
   ReleaseDC(controls_.titleLabel, dc);
-  RECT speed;
-  GetWindowRect(controls_.shrinkButton, &speed);
-  MapWindowPoints(HWND_DESKTOP, controls_.mainPanel, reinterpret_cast<POINT*>(&speed), 2);
+  RECT shrink;
+  GetWindowRect(controls_.shrinkButton, &shrink);
+  MapWindowPoints(HWND_DESKTOP, controls_.mainPanel, reinterpret_cast<POINT*>(&shrink), 2);
   const TPlaceAt96& title = PlaceOf(ID_TITLE);
   int width = std::min<int>(std::max<int>(Scaled(title.Width), extent.cx + Scaled(kTitleTextGap)),
-                            speed.left - Scaled(title.Left));
+                            shrink.left - Scaled(title.Left));
   MoveWindow(controls_.titleLabel, Scaled(title.Left), Scaled(title.Top), width,
              Scaled(title.Height), TRUE);
 }

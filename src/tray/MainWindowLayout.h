@@ -37,7 +37,6 @@ inline constexpr int kFontHeight = 12;
 inline constexpr int kTitleFontHeight = 24;
 inline constexpr int kGlyphSize = 16;
 inline constexpr int kHoursRowHeight = 16;
-inline constexpr int kProgramIconSize = 32;
 // The title keeps this much room behind its text.
 inline constexpr int kTitleTextGap = 4;
 // The window's outer pixels cut away on the left and at the top; also the

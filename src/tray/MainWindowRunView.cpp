@@ -52,94 +52,96 @@ ui::TBitmap PanelPicture(HWND panel) {
 
 }  // namespace
 
-std::string TMainWindowRunView::TargetText() { return w_.TargetText(); }
+std::string TMainWindowRunView::TargetText() { return window_.TargetText(); }
 
-TStringList TMainWindowRunView::Databases() { return SplitLines(w_.DatabaseListText()); }
+TStringList TMainWindowRunView::Databases() { return SplitLines(window_.DatabaseListText()); }
 
-std::string TMainWindowRunView::DatabaseListProblem() { return w_.UserListError(); }
+std::string TMainWindowRunView::DatabaseListProblem() { return window_.UserListError(); }
 
-void TMainWindowRunView::ShowTargetState(bool exists) { w_.SetTargetState(exists); }
+void TMainWindowRunView::ShowTargetState(bool exists) { window_.SetTargetState(exists); }
 
 // Remembered beside the settings, for the hours missed while the PC is off.
-void TMainWindowRunView::RunBegun(const TLocalTime& start) { w_.RememberRunStart(start); }
+void TMainWindowRunView::RunBegun(const TLocalTime& start) { window_.RememberRunStart(start); }
 
 void TMainWindowRunView::RunLocked(TRunTrigger) {
   ShowBalloon(kBalloonTitle, kRunLockedText, TBalloonIcon::Warning);
 }
 
 void TMainWindowRunView::RunStarted(const std::string&) {
-  ShowScrollBar(w_.Controls().databaseList, SB_VERT, FALSE);
-  snapshot_ = PanelPicture(w_.Controls().mainPanel);
+  ShowScrollBar(window_.Controls().databaseList, SB_VERT, FALSE);
+  snapshot_ = PanelPicture(window_.Controls().mainPanel);
   Grey(snapshot_.get());
-  SendMessageW(w_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
+  SendMessageW(window_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP,
                reinterpret_cast<LPARAM>(snapshot_.get()));
-  SetWindowPos(w_.Controls().greyedSnapshot, HWND_TOP, 0, 0, 0, 0,
+  SetWindowPos(window_.Controls().greyedSnapshot, HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShowWindow(w_.Controls().runStatusPanel, SW_SHOW);
-  SetWindowPos(w_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
+  ShowWindow(window_.Controls().runStatusPanel, SW_SHOW);
+  SetWindowPos(window_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ui::SetPanelColor(w_.Controls().runStatusPanel, kRunPanelColor);
-  w_.RunStatusView().SetBackground(kRunPanelColor);
-  ShowWindow(w_.Controls().mainPanel, SW_HIDE);
-  ShowWindow(w_.Controls().greyedSnapshot, SW_SHOW);
+  ui::SetPanelColor(window_.Controls().runStatusPanel, kRunPanelColor);
+  window_.RunStatusView().SetBackground(kRunPanelColor);
+  ShowWindow(window_.Controls().mainPanel, SW_HIDE);
+  ShowWindow(window_.Controls().greyedSnapshot, SW_SHOW);
   // The status panel stays over the picture when both paint.
-  SetWindowPos(w_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
+  SetWindowPos(window_.Controls().runStatusPanel, HWND_TOP, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  TTrayIcon& tray = w_.TrayIcon();
+  TTrayIcon& tray = window_.TrayIcon();
   hintBeforeRun_ = tray.Hint();
   tray.SetHint(kRunningHint);
-  EnableWindow(w_.Handle(), FALSE);
-  w_.ShowRunningTrayIcon();
+  EnableWindow(window_.Handle(), FALSE);
+  window_.ShowRunningTrayIcon();
 }
 
-void TMainWindowRunView::SetStatus(const std::string& html) { w_.RunStatusView().SetHtml(html); }
+void TMainWindowRunView::SetStatus(const std::string& html) {
+  window_.RunStatusView().SetHtml(html);
+}
 
 void TMainWindowRunView::RestoreAfterRun() {
-  w_.ShowIdleTrayIcon();
-  w_.RefreshDatabaseList();
+  window_.ShowIdleTrayIcon();
+  window_.RefreshDatabaseList();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-  ShowWindow(w_.Controls().mainPanel, SW_SHOW);
-  SendMessageW(w_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
+  ShowWindow(window_.Controls().mainPanel, SW_SHOW);
+  SendMessageW(window_.Controls().greyedSnapshot, STM_SETIMAGE, IMAGE_BITMAP, 0);
   snapshot_.reset();
-  ShowWindow(w_.Controls().greyedSnapshot, SW_HIDE);
-  ShowWindow(w_.Controls().runStatusPanel, SW_HIDE);
-  w_.TrayIcon().SetHint(hintBeforeRun_);
+  ShowWindow(window_.Controls().greyedSnapshot, SW_HIDE);
+  ShowWindow(window_.Controls().runStatusPanel, SW_HIDE);
+  window_.TrayIcon().SetHint(hintBeforeRun_);
 }
 
-void TMainWindowRunView::RefreshDatabases() { w_.RefreshDatabaseList(); }
+void TMainWindowRunView::RefreshDatabases() { window_.RefreshDatabaseList(); }
 
 void TMainWindowRunView::RunFinished() {
-  EnableWindow(w_.Handle(), TRUE);
-  w_.UpdateScheduleHint();
+  EnableWindow(window_.Handle(), TRUE);
+  window_.UpdateScheduleHint();
 }
 
-void TMainWindowRunView::SetBlink(bool on) { w_.SetErrorBlink(on); }
+void TMainWindowRunView::SetBlink(bool on) { window_.SetErrorBlink(on); }
 
-void TMainWindowRunView::PlayErrorSound() { w_.PlayErrorSound(); }
+void TMainWindowRunView::PlayErrorSound() { window_.PlayErrorSound(); }
 
-void TMainWindowRunView::OpenProtocol() { w_.Commands().OpenProtocolPage(); }
+void TMainWindowRunView::OpenProtocol() { window_.Commands().OpenProtocolPage(); }
 
 void TMainWindowRunView::ShowResult(const TRunResult& result) {
-  LONG_PTR exStyle = GetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE);
-  SetWindowLongPtrW(w_.Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
-  if (TResultPopup* popup = w_.ResultPopup()) popup->ShowResult(result.Failed);
+  LONG_PTR exStyle = GetWindowLongPtrW(window_.Handle(), GWL_EXSTYLE);
+  SetWindowLongPtrW(window_.Handle(), GWL_EXSTYLE, exStyle | WS_EX_TOOLWINDOW);
+  if (TResultPopup* popup = window_.ResultPopup()) popup->ShowResult(result.Failed);
 }
 
 void TMainWindowRunView::AfterResult() {
   // Filled again, the list keeps the scroll bar only when it needs one.
-  ShowScrollBar(w_.Controls().databaseList, SB_VERT, TRUE);
-  w_.SetDatabaseList(SplitLines(w_.DatabaseListText()));
+  ShowScrollBar(window_.Controls().databaseList, SB_VERT, TRUE);
+  window_.SetDatabaseList(SplitLines(window_.DatabaseListText()));
 }
 
 void TMainWindowRunView::ShowMessage(const std::string& html) { ui::ShowHtmlMessage(html, "", ""); }
 
-void TMainWindowRunView::ShowMainWindow() { w_.ShowToStay(); }
+void TMainWindowRunView::ShowMainWindow() { window_.ShowToStay(); }
 
 void TMainWindowRunView::ShowBalloon(const std::string& title, const std::string& text,
                                      TBalloonIcon icon) {
-  w_.TrayIcon().ShowBalloon(title, text, icon, kBalloonTimeoutMs);
+  window_.TrayIcon().ShowBalloon(title, text, icon, kBalloonTimeoutMs);
 }
 
-std::string TMainWindowRunView::TrayHint() { return w_.TrayIcon().Hint(); }
+std::string TMainWindowRunView::TrayHint() { return window_.TrayIcon().Hint(); }
 
 }  // namespace qv

@@ -15,7 +15,7 @@ class TMainWindow;
 
 class TMainWindowRunView final : public IRunView {
  public:
-  explicit TMainWindowRunView(TMainWindow& window) : w_(window) {}
+  explicit TMainWindowRunView(TMainWindow& window) : window_(window) {}
 
   std::string TargetText() override;
   TStringList Databases() override;
@@ -39,7 +39,7 @@ class TMainWindowRunView final : public IRunView {
   std::string TrayHint() override;
 
  private:
-  TMainWindow& w_;
+  TMainWindow& window_;
   ui::TBitmap snapshot_;       // the greyed picture shown during a run
   std::string hintBeforeRun_;  // the tray hint to restore after it
 };

@@ -64,7 +64,7 @@ void TMainWindow::PlaceNearTaskbar() {
     MoveTo(window_, *place);
 }
 
-void TMainWindow::ShrinkAway(bool hide) {
+void TMainWindow::ShrinkAway() {
   // Messages are dispatched while the picture shrinks; a second request
   // (Escape pressed again) must not start a second animation.
   if (shrinking_) return;
@@ -85,7 +85,7 @@ void TMainWindow::ShrinkAway(bool hide) {
     }
   }
   shrinking_ = false;
-  if (hide && window_) {
+  if (window_) {
     ShowWindow(window_, SW_HIDE);
     SetWindowPos(window_, nullptr, place.left, place.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -94,7 +94,7 @@ void TMainWindow::ShrinkAway(bool hide) {
 }
 
 void TMainWindow::OnKeyDown(WPARAM key) {
-  if (key == VK_ESCAPE) ShrinkAway(true);
+  if (key == VK_ESCAPE) ShrinkAway();
 }
 
 bool TMainWindow::PreviewKey(const MSG& message) {

@@ -3,7 +3,7 @@
 // memory, asynchronously, through the sound seam.
 #include <cstdint>
 #include <functional>
-#include <string>
+#include <utility>
 #include <vector>
 
 namespace qv {
@@ -31,7 +31,7 @@ class TSound {
 };
 
 // The error sound played at the end of a run with errors, from the program's
-// resources (resource "WAVE1"); empty when the program carries none.
+// resources; empty when the program carries none.
 TSound LoadErrorSound();
 
 }  // namespace qv

@@ -95,7 +95,7 @@ void TTrayIcon::WndProc(TMessage& message) {
         if (OnClick) OnClick();
         break;
       case WM_RBUTTONUP:
-        if (OnPopup) OnPopup();
+        if (OnContextMenu) OnContextMenu();
         break;
       default:
         break;

@@ -44,7 +44,7 @@ class TTrayIcon {
   HWND Window() const { return window_; }
 
   std::function<void()> OnClick;
-  std::function<void()> OnPopup;
+  std::function<void()> OnContextMenu;
 
  private:
   void WndProc(TMessage& message);

@@ -51,7 +51,7 @@ class THtmlMessageBox {
 
  private:
   void CreateControls();
-  void ApplySetup();
+  void ApplyMetrics();
   void DpiChanged(int dpi, const RECT& suggested);
   void Place();
   void FitHeight();
@@ -59,17 +59,17 @@ class THtmlMessageBox {
   void Paint(HDC dc);
   void UnfoldHelp();
   void LinkClick();
-  void FormDeactivate();
+  void OnDeactivated();
   void Close();
   int ClientHeightLimit() const;
 
   HWND window_ = nullptr;
-  TMessageBoxMetrics setup_;
+  TMessageBoxMetrics metrics_;
   std::unique_ptr<THtmlView> message_;
   std::unique_ptr<THtmlView> help_;
   HWND helpButton_ = nullptr;
   HWND closeButton_ = nullptr;
-  TFont formFont_;
+  TFont buttonFont_;
   TImageList helpGlyph_;
   TImageList closeGlyph_;
   std::string helpText_;

@@ -122,8 +122,8 @@ void ShowHtmlMessage(const std::string& htmlText, const std::string& helpText,
 THtmlMessageBox::THtmlMessageBox() {
   RegisterObjectClass(kBoxClassName, &ObjectWindowProc<THtmlMessageBox, &THtmlMessageBox::window_>,
                       0, LoadIconW(nullptr, IDI_INFORMATION));
-  setup_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
-  RECT r{0, 0, setup_.ClientWidth, setup_.Scale(kDesignClientHeight)};
+  metrics_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
+  RECT r{0, 0, metrics_.ClientWidth, metrics_.Scale(kDesignClientHeight)};
   AdjustWindowRectEx(&r, kStyle, FALSE, kExStyle);
   window_ = CreateWindowExW(kExStyle, kBoxClassName, L"", kStyle, 0, 0, r.right - r.left,
                             r.bottom - r.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
@@ -138,11 +138,11 @@ THtmlMessageBox::~THtmlMessageBox() {
 }
 
 void THtmlMessageBox::CreateControls() {
-  int width = setup_.ClientWidth;
+  int width = metrics_.ClientWidth;
   message_ = std::make_unique<THtmlView>(window_, kIdMessageView, RECT{0, 0, width, 20},
-                                         setup_.MessageFontPx);
+                                         metrics_.MessageFontPx);
   help_ = std::make_unique<THtmlView>(window_, kIdHelpView, RECT{0, 0, width, 20},
-                                      setup_.MessageFontPx);
+                                      metrics_.MessageFontPx);
   for (THtmlView* view : {message_.get(), help_.get()}) {
     view->SetBackground(RGB(255, 255, 255));
     view->SetOnLinkClick([this](const std::string&) { LinkClick(); });
@@ -155,27 +155,27 @@ void THtmlMessageBox::CreateControls() {
   closeButton_ = CreateWindowExW(
       0, L"BUTTON", Widen(kCloseCaption).c_str(), buttonStyle | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
       window_, reinterpret_cast<HMENU>(kIdCloseButton), GetModuleHandleW(nullptr), nullptr);
-  ApplySetup();
+  ApplyMetrics();
 }
 
 // Fonts, room and glyphs of the current set-up (at creation and when the DPI changes).
-void THtmlMessageBox::ApplySetup() {
-  formFont_.reset(CreateTahoma(setup_.FormFontPx, FW_NORMAL));
+void THtmlMessageBox::ApplyMetrics() {
+  buttonFont_.reset(CreateTahoma(metrics_.FormFontPx, FW_NORMAL));
   for (HWND button : {helpButton_, closeButton_})
-    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_.get()), TRUE);
+    SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(buttonFont_.get()), TRUE);
   for (THtmlView* view : {message_.get(), help_.get()}) {
-    view->SetFontHeight(setup_.MessageFontPx);
-    view->SetPadding(setup_.Scale(kViewPadding));
+    view->SetFontHeight(metrics_.MessageFontPx);
+    view->SetPadding(metrics_.Scale(kViewPadding));
   }
-  helpGlyph_ = SetButtonGlyph(helpButton_, TGlyph::Help, setup_.Scale(kGlyphSize));
-  closeGlyph_ = SetButtonGlyph(closeButton_, TGlyph::Close, setup_.Scale(kGlyphSize));
+  helpGlyph_ = SetButtonGlyph(helpButton_, TGlyph::Help, metrics_.Scale(kGlyphSize));
+  closeGlyph_ = SetButtonGlyph(closeButton_, TGlyph::Close, metrics_.Scale(kGlyphSize));
 }
 
 // Moved to a monitor of another DPI: everything is laid out anew at the
 // place the system suggests.
 void THtmlMessageBox::DpiChanged(int dpi, const RECT& suggested) {
-  setup_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), dpi);
-  ApplySetup();
+  metrics_ = MakeMessageBoxMetrics(GetSystemMetrics(SM_CXSCREEN), dpi);
+  ApplyMetrics();
   SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   FitHeight();
@@ -222,7 +222,7 @@ void THtmlMessageBox::Prepare(const std::string& htmlText, const std::string& he
 void THtmlMessageBox::Show() {
   ShowWindow(window_, SW_SHOW);
   FitHeight();
-  if (setup_.Dpi != kDesignDpi) {
+  if (metrics_.Dpi != kDesignDpi) {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     RECT r{};
@@ -247,8 +247,8 @@ int THtmlMessageBox::ClientHeightLimit() const {
 void THtmlMessageBox::FitHeight() {
   std::optional<int> helpHeight;
   if (helpShown_) helpHeight = help_->TextHeight();
-  geometry_ = LayoutBox(setup_, message_->TextHeight(), helpHeight, ClientHeightLimit());
-  RECT frame{0, 0, setup_.ClientWidth, geometry_.ClientHeight};
+  geometry_ = LayoutBox(metrics_, message_->TextHeight(), helpHeight, ClientHeightLimit());
+  RECT frame{0, 0, metrics_.ClientWidth, geometry_.ClientHeight};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -291,7 +291,7 @@ void THtmlMessageBox::LinkClick() {
   Close();
 }
 
-void THtmlMessageBox::FormDeactivate() {
+void THtmlMessageBox::OnDeactivated() {
   if (!linkClicked_ && !closed_) PostMessageW(window_, kMsgReforeground, 0, 0);
 }
 
@@ -338,7 +338,7 @@ LRESULT THtmlMessageBox::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) == kIdHelpButton) UnfoldHelp();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE) FormDeactivate();
+      if (LOWORD(wParam) == WA_INACTIVE) OnDeactivated();
       break;
     case kMsgReforeground:
       if (!linkClicked_ && !closed_) ForceForeground(window_);

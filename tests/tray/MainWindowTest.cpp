@@ -101,7 +101,7 @@ class MainWindowTest : public testing::Test {
     ASSERT_TRUE(Visible());
   }
   void Hide() {
-    window_->ShrinkAway(true);
+    window_->ShrinkAway();
     ASSERT_FALSE(Visible());
   }
   LRESULT SendShowRequest(ULONG_PTR tag) {

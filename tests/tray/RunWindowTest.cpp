@@ -182,8 +182,9 @@ class RunWindowTest : public testing::Test {
     EXPECT_EQ(ui::PanelColor(w.Controls().runStatusPanel), RGB(255, 225, 121));
     EXPECT_EQ(w.RunController().State(), TRunState::Running);
     // The tray menu waits for the run's end, also while the window is hidden.
+    ASSERT_FALSE(IsWindowVisible(w.Handle()));
     w.Commands().UpdateTrayMenuItems();
-    for (UINT id : {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, ID_MENU_EXIT})
+    for (UINT id : {ID_MENU_PROTOCOL, ID_MENU_RUN_NOW, ID_MENU_SHOW, ID_MENU_EXIT, ID_MENU_VERSION})
       EXPECT_FALSE(w.Commands().TrayMenu().Enabled(id)) << id;
   }
   // The window after a run: as before it, the status label at "Fertig!".
@@ -463,8 +464,7 @@ TEST_F(RunWindowTest, ARunLockHeldByAnotherProgramStartsNothingAndSaysSo) {
   EXPECT_EQ(balloons.back().Data.BalloonText,
             "Es läuft bereits eine Sicherung auf diesem Rechner. Bitte später erneut versuchen.");
 
-  TCronJob& backup = w.Schedules().Backup();
-  backup.OnFire(backup);
+  SendMessageW(w.Schedules().Backup().Handle(), WM_CRONFIRE, 0, 0);
   EXPECT_FALSE(w.Running());
   EXPECT_EQ(FirstLogLine(), ToAnsi("Geplante Sicherung übersprungen: Es läuft bereits eine "
                                    "Sicherung auf diesem Rechner."));
