@@ -160,20 +160,29 @@ TEST_F(CronSchedulerTest, JobWindowAgreesToEndTheSession) {
 }
 
 TEST(CronSchedulerLifetime, JobsStillRegisteredEndWithTheManager) {
+  // A job may end another one that is still registered (its owner, say).
   struct TrackedJob : TCronJob {
-    explicit TrackedJob(std::vector<int>& log, int id) : log_(log), id_(id) {}
-    ~TrackedJob() override { log_.push_back(id_); }
+    TrackedJob(std::vector<int>& log, int id, TCronJob* alsoEnds = nullptr)
+        : log_(log), id_(id), alsoEnds_(alsoEnds) {}
+    ~TrackedJob() override {
+      log_.push_back(id_);
+      delete alsoEnds_;
+    }
     std::vector<int>& log_;
     int id_;
+    TCronJob* alsoEnds_;
   };
   std::vector<int> destroyed;
   {
     TCronSchedulerScope module;
-    new TrackedJob(destroyed, 1);
+    auto* first = new TrackedJob(destroyed, 1);
     new TrackedJob(destroyed, 2);
+    new TrackedJob(destroyed, 3, first);
+    EXPECT_EQ(CronScheduler()->RegisteredCount(), 3);
     EXPECT_TRUE(destroyed.empty());
   }
-  EXPECT_EQ(destroyed, (std::vector<int>{2, 1}));  // last registered first
+  // The last registered first; the one ended by another is not ended twice.
+  EXPECT_EQ(destroyed, (std::vector<int>{3, 1, 2}));
   EXPECT_EQ(CronScheduler(), nullptr);
   EXPECT_EQ(LiveHiddenWindowCount(), 0);
 }
