@@ -13,6 +13,7 @@
 #include "backup/TableNames.h"
 #include "util/FileErrors.h"
 #include "util/Retry.h"
+#include "util/StrUtils.h"
 
 namespace qv {
 namespace {
@@ -61,11 +62,6 @@ std::string Stamp(const TLocalTime& t) {
 
 bool SameDay(const TLocalTime& a, const TLocalTime& b) {
   return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The n-th part's name (n from 1): datenbank.zip, datenbank Teil[2].zip, ...

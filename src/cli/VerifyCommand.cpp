@@ -9,6 +9,7 @@
 #include "util/FileStream.h"
 #include "util/FileUtils.h"
 #include "util/FileWalker.h"
+#include "util/StrUtils.h"
 #include "zip/ZipVerify.h"
 
 namespace qv {
@@ -23,11 +24,6 @@ std::vector<std::string> Items(const std::string& folder, bool files) {
   TFileWalker finder(files, !files, false, folder);
   while (finder.FindNext()) items.push_back(finder.FoundPath());
   return items;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-  return text.size() >= tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The part number of an archive's name: 1 for "datenbank.zip", k for

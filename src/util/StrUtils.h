@@ -53,6 +53,10 @@ std::string TrimBlanks(std::string_view text);
 bool IsBlankOrControl(char c);
 // Without leading and trailing such characters.
 std::string Trim(std::string_view text);
+// Compared byte for byte, case included.
+inline bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
 
 // "text" with every inner double quote doubled.
 std::string QuotedString(std::string_view text);

@@ -126,7 +126,9 @@ TEST_F(AceDllTest, TablesWithTwoIndexesOneOrNoneOpenInTheEnginesOrder) {
     EXPECT_EQ(TStandInEngine::Names(calls), OpenSequence(c.Segments));
     std::set<std::string> indexHandles;
     for (const TEngineCall& call : calls) {
-      if (call.Name == "AdsGetIndexPageSize") EXPECT_NE(call["handle"], calls[1]["handle"]);
+      if (call.Name == "AdsGetIndexPageSize") {
+        EXPECT_NE(call["handle"], calls[1]["handle"]);
+      }
       if (call.Name == "AdsGetSegmentFieldname") indexHandles.insert(call["handle"]);
     }
     EXPECT_EQ(indexHandles.size(), c.Segments.size()) << "the handles AdsGetAllIndexes gave";

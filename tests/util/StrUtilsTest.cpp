@@ -37,6 +37,14 @@ TEST(PathNames, PartsOfAPath) {
   EXPECT_EQ(ChangeFileExt("C:\\x.y\\datenbank", ".zip"), "C:\\x.y\\datenbank.zip");
 }
 
+TEST(PathNames, EndsWithComparesBytesCaseIncluded) {
+  EXPECT_TRUE(EndsWith("2026-12-09 [1].zip", "].zip"));
+  EXPECT_TRUE(EndsWith(".zip", ".zip"));
+  EXPECT_TRUE(EndsWith("x", ""));
+  EXPECT_FALSE(EndsWith("zip", ".zip"));
+  EXPECT_FALSE(EndsWith("SET.ZIP", ".zip"));
+}
+
 TEST(CleaningNames, CleanFileName) {
   EXPECT_EQ(CleanFileName(" a:b*c ", false), "abc");
   EXPECT_EQ(CleanFileName(" a:b\t*c ", false), "abc");
