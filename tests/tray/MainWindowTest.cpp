@@ -4,9 +4,7 @@
 #include <string>
 
 #include "ShellRecorder.h"
-#include "WinPump.h"
-#include "WinTestSupport.h"
-#include "tray/MainWindow.h"
+#include "MainWindowFixture.h"
 #include "backup/BackupJob.h"
 #include "util/WinText.h"
 
@@ -51,10 +49,12 @@ class TGatedJob : public TBackupJob {
   HANDLE gate_;
 };
 
-class MainWindowTest : public testing::Test {
+class MainWindowTest : public test::TMainWindowFixture {
  protected:
+  MainWindowTest() : TMainWindowFixture(test::TPumpCheck::WhenIdle, 30000) {}
+
   void SetUp() override {
-    SetProgramFolderForTest(dir_.Path());
+    TMainWindowFixture::SetUp();
     // The target lies in the test's folder (else the shared documents folder).
     // No hour is checked: the schedule runs on the real clock here, and a run
     // at the full hour would reach into the window's tests.
@@ -63,39 +63,8 @@ class MainWindowTest : public testing::Test {
                      "TVEZivavuvIdazadide.TVEZivavuvIdazadide=\"" +
                          ToAnsi(dir_.Path()) + "\"\r\n");
   }
-  void TearDown() override {
-    window_.reset();
-    SetProgramFolderForTest("");
-  }
+  TMainWindow& Create(int dpi = 96) { return CreateAt(dpi); }
 
-  TMainWindow& Create(int dpi = 96) {
-    TMainWindowOptions options;
-    options.Dpi = dpi;
-    options.EndsProgram = false;
-    window_ = std::make_unique<TMainWindow>(options);
-    // Shown once at start, then it shrinks away by itself.
-    EXPECT_TRUE(Pump([&] { return window_->ShownBefore() && !Visible(); }));
-    return *window_;
-  }
-
-  // The program's message loop: key preview first.
-  template <class Pred>
-  bool Pump(Pred pred) {
-    DWORD start = GetTickCount();
-    MSG msg;
-    for (;;) {
-      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (window_ && window_->PreviewKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-      }
-      if (pred()) return true;
-      if (GetTickCount() - start > 30000) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
-
-  bool Visible() const { return IsWindowVisible(window_->Handle()) != FALSE; }
   void ShowNow() {
     window_->ShowOnRequest();
     ASSERT_TRUE(Visible());
@@ -113,9 +82,7 @@ class MainWindowTest : public testing::Test {
     SendMessageW(window_->TrayIcon().Window(), WM_TRAYNOTIFY, 1, WM_LBUTTONUP);
   }
 
-  TTempDir dir_;
   TShellRecorder shell_;
-  std::unique_ptr<TMainWindow> window_;
 };
 
 TEST_F(MainWindowTest, CreationGivesTheVersionLineTheTrayIconAndTheWindowsShape) {

@@ -9,8 +9,7 @@
 #include "ShellRecorder.h"
 #include "TestClock.h"
 #include "app/UninstallEntry.h"
-#include "WinTestSupport.h"
-#include "tray/MainWindow.h"
+#include "MainWindowFixture.h"
 #include "app/RunLock.h"
 #include "app/Settings.h"
 #include "ui/HtmlMessageBox.h"
@@ -100,10 +99,13 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-class RunWindowTest : public testing::Test {
+// Between messages the pump looks: a run may begin and end within a pass.
+class RunWindowTest : public test::TMainWindowFixture {
  protected:
+  RunWindowTest() : TMainWindowFixture(test::TPumpCheck::BeforeEachMessage, 60000) {}
+
   void SetUp() override {
-    SetProgramFolderForTest(dir_.Path());
+    TMainWindowFixture::SetUp();
     target_ = dir_ / "Ziel\\";
     CreateDirectoryW(Widen(target_).c_str(), nullptr);
     sound_ = dir_ / "Daten\\Gut\\";
@@ -114,11 +116,6 @@ class RunWindowTest : public testing::Test {
     adtgen::ApplyDamage(bad, adtgen::TDamage::BadSignature);
     test::WriteBytes(damaged_ + "ARTIKEL.ADT", bad.Adt);
   }
-  void TearDown() override {
-    window_.reset();
-    SetProgramFolderForTest("");
-  }
-
   void Settings(const std::string& target, const std::string& hours,
                 const std::vector<std::string>& databases) {
     test::WriteBytes(dir_ / "UserMode.INI",
@@ -129,33 +126,8 @@ class RunWindowTest : public testing::Test {
     test::WriteBytes(dir_ / "DATABASEUTIL\\UserDefined.txt", list);
   }
 
-  TMainWindow& Create() {
-    TMainWindowOptions options;
-    options.EndsProgram = false;
-    window_ = std::make_unique<TMainWindow>(options);
-    EXPECT_TRUE(Pump([&] { return window_->ShownBefore() && !Visible(); }));
-    return *window_;
-  }
+  TMainWindow& Create() { return CreateAt(0); }
 
-  // The program's message loop, one message at a time, until pred holds.
-  template <class Pred>
-  bool Pump(Pred pred) {
-    DWORD start = GetTickCount();
-    MSG msg;
-    for (;;) {
-      if (pred()) return true;
-      if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (window_ && window_->PreviewKey(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-        continue;
-      }
-      if (GetTickCount() - start > 60000) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-  }
-
-  bool Visible() const { return IsWindowVisible(window_->Handle()) != FALSE; }
   std::string Log() const { return test::ReadBytes(dir_ / "DATABASEUTIL\\QUORVEL.LOG"); }
   std::string FirstLogLine() const {
     std::string log = Log();
@@ -205,12 +177,10 @@ class RunWindowTest : public testing::Test {
     EXPECT_TRUE(other.Held());
   }
 
-  TTempDir dir_;
   test::TPrivateTempFolder temp_{dir_ / "tmp"};
   TShellRecorder shell_;
   test::TRecordingSoundPlayer player_;
   std::string target_, sound_, damaged_;
-  std::unique_ptr<TMainWindow> window_;
 };
 
 TEST_F(RunWindowTest, TheBackupScheduleStartsARunAtAChosenHourWithErrorsShownAtItsEnd) {
