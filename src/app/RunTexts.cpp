@@ -2,25 +2,12 @@
 
 #include <cstdlib>
 
+#include "util/LocalTimeMath.h"
+
 namespace qv {
 namespace {
 
-constexpr long long kSecondsPerDay = 86400;
-
-// Days since 1 January 1970 of a date in the proleptic Gregorian calendar.
-long long DaysFromCivil(int year, int month, int day) {
-  long long y = year - (month <= 2 ? 1 : 0);
-  long long era = (y >= 0 ? y : y - 399) / 400;
-  long long yearOfEra = y - era * 400;
-  long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + dayOfEra - 719468;
-}
-
-long long Milliseconds(const TLocalTime& t) {
-  long long days = DaysFromCivil(t.Year, t.Month, t.Day);
-  return ((days * 24 + t.Hour) * 60 + t.Minute) * 60000LL + t.Second * 1000LL + t.Millisecond;
-}
+long long Milliseconds(const TLocalTime& t) { return LocalSeconds(t) * 1000LL + t.Millisecond; }
 
 std::string WithoutRules(std::string text) {
   for (std::size_t at = text.find("<hr>"); at != std::string::npos; at = text.find("<hr>", at))
