@@ -39,13 +39,7 @@ struct TFailure {
 // Reads exactly count bytes at position; false when the file ends first.
 bool ReadAt(IStream& stream, std::uint64_t position, std::uint8_t* buffer, std::size_t count) {
   stream.Seek(position);
-  std::size_t done = 0;
-  while (done < count) {
-    std::size_t n = stream.Read(buffer + done, count - done);
-    if (n == 0) return false;
-    done += n;
-  }
-  return true;
+  return ReadFully(stream, buffer, count) == count;
 }
 
 // The bytes a field of this type takes in the record; false for types whose

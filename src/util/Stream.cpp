@@ -12,6 +12,17 @@ std::string ReadAllBytes(IStream& stream) {
   return bytes;
 }
 
+std::size_t ReadFully(IStream& stream, void* buffer, std::size_t count) {
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    std::size_t n = stream.Read(bytes + done, count - done);
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
   if (position_ >= bytes_.size()) return 0;
   std::size_t n = std::min<std::size_t>(count, bytes_.size() - static_cast<std::size_t>(position_));

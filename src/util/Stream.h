@@ -33,6 +33,8 @@ class IStream {
 
 // The rest of the stream from its current position.
 std::string ReadAllBytes(IStream& stream);
+// Reads until count bytes are in or the stream ends; how many came.
+std::size_t ReadFully(IStream& stream, void* buffer, std::size_t count);
 
 class TMemoryStream final : public IStream {
  public:

@@ -30,12 +30,7 @@ bool TPreviousSet::SameData(const TPreviousEntry& entry, IStream& source, TEntry
     read =
         ReadEntryData(*entry.Archive, entry.Stored, [&](const std::uint8_t* data, std::size_t n) {
           fileBytes.resize(n);
-          std::size_t got = 0;
-          while (got < n) {
-            std::size_t more = source.Read(fileBytes.data() + got, n - got);
-            if (more == 0) return false;  // the file is shorter now
-            got += more;
-          }
+          if (ReadFully(source, fileBytes.data(), n) != n) return false;  // the file is shorter now
           return std::memcmp(fileBytes.data(), data, n) == 0;
         });
     // Every byte was compared, so the entry's own CRC check covers the file's.

@@ -100,13 +100,7 @@ std::string ReadBytesAt(IStream& in, std::uint64_t at, std::size_t count) {
   if (at > in.Size()) throw EBadArchive("Verweis hinter das Dateiende");
   in.Seek(at);
   std::string bytes(count, '\0');
-  std::size_t done = 0;
-  while (done < count) {
-    std::size_t n = in.Read(bytes.data() + done, count - done);
-    if (n == 0) break;
-    done += n;
-  }
-  bytes.resize(done);
+  bytes.resize(ReadFully(in, bytes.data(), count));
   return bytes;
 }
 

@@ -32,12 +32,7 @@ inline void ReadStoredForm(IStream& stream, TWaveData& data) {
                        (static_cast<std::uint32_t>(header[3]) << 24);
   if (size > stream.Size() - stream.Position()) throw EWaveData(kWaveDataDamaged);
   std::vector<std::uint8_t> bytes(size);
-  std::size_t done = 0;
-  while (done < size) {
-    std::size_t n = stream.Read(bytes.data() + done, size - done);
-    if (n == 0) throw EWaveData(kWaveDataDamaged);
-    done += n;
-  }
+  if (ReadFully(stream, bytes.data(), size) != size) throw EWaveData(kWaveDataDamaged);
   data.Assign(std::move(bytes));
 }
 
