@@ -134,6 +134,8 @@ class TZipWriter {
   void WriteOldestBlock();
   void WriteBlock(const TDeflateBlock& block);
   void DrainBlocks();
+  // A new entry compressed in blocks on the shared pool.
+  void AddDeflatedEntry(IStream& stream, TEntry entry);
   const TPreviousEntry* TakeOverCandidate(const TEntry& entry, std::uint64_t size) const;
   void CopyEntry(TEntry entry, const TPreviousEntry& from, const TEntryRead& proof);
   void EndBlockEntry();

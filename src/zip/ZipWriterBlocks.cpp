@@ -27,7 +27,10 @@ void TZipWriter::AddEntry(IStream& stream, const std::string& entryName, std::ui
     return;
   }
   RequireArchive();
-  TEntry entry = MakeEntry(entryName, dateTime, attributes, expectedSize);
+  AddDeflatedEntry(stream, MakeEntry(entryName, dateTime, attributes, expectedSize));
+}
+
+void TZipWriter::AddDeflatedEntry(IStream& stream, TEntry entry) {
   if (current_) FinishEntry();
   if (!pipeline_)
     pipeline_ = std::make_unique<TBlockPipeline>(SharedCompressionPool(),
@@ -50,12 +53,7 @@ std::unique_ptr<TDeflateBlock> TZipWriter::ReadBlock(IStream& stream,
   auto block = std::make_unique<TDeflateBlock>();
   std::size_t size = std::max<std::size_t>(1, BlockSize);
   block->Input.resize(size);
-  std::size_t filled = 0;
-  while (filled < size) {
-    std::size_t n = stream.Read(block->Input.data() + filled, size - filled);
-    if (n == 0) break;
-    filled += n;
-  }
+  std::size_t filled = ReadFully(stream, block->Input.data(), size);
   block->Input.resize(filled);
   // A full block may be followed by more; an empty last block then ends the stream.
   block->Last = filled < size;

@@ -23,7 +23,6 @@ void TZipWriter::TakeOverFrom(std::shared_ptr<TPreviousSet> previous) {
 }
 
 const TPreviousEntry* TZipWriter::TakeOverCandidate(const TEntry& entry, std::uint64_t size) const {
-  if (!previous_ || entry.Method != TZipCompressionMethod::cmDeflate) return nullptr;
   const TPreviousEntry* candidate =
       previous_->Find(entry.EncodedName, (entry.Flags & zip::kFlagUtf8) != 0, size);
   if (!candidate || candidate->Stored.Method != kMethodDeflate ||
@@ -35,6 +34,10 @@ const TPreviousEntry* TZipWriter::TakeOverCandidate(const TEntry& entry, std::ui
 void TZipWriter::AddEntryTakingOver(IStream& stream, const std::string& entryName,
                                     std::uint32_t dateTime, std::uint32_t attributes,
                                     std::uint64_t size) {
+  if (!previous_ || CompressionMethod != TZipCompressionMethod::cmDeflate) {
+    AddEntry(stream, entryName, dateTime, attributes, size);
+    return;
+  }
   RequireArchive();
   TEntry entry = MakeEntry(entryName, dateTime, attributes, size);
   if (const TPreviousEntry* candidate = TakeOverCandidate(entry, size)) {
@@ -46,7 +49,7 @@ void TZipWriter::AddEntryTakingOver(IStream& stream, const std::string& entryNam
     }
     stream.Seek(start);
   }
-  AddEntry(stream, entryName, dateTime, attributes, size);
+  AddDeflatedEntry(stream, std::move(entry));
 }
 
 void TZipWriter::CopyEntry(TEntry entry, const TPreviousEntry& from, const TEntryRead& proof) {
