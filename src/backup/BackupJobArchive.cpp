@@ -93,16 +93,14 @@ bool InsideABackupTree(const std::string& databaseDir, const std::string& path) 
 // Only folders with a stamp's name are sets: a folder the user put there is
 // never counted, never taken for today's set and never removed.
 struct TSetFolders {
-  int Count = 0;
-  std::string Oldest;
-  bool OneOfToday = false;
   std::vector<std::string> NewestFirst;
+  std::string Oldest;  // of equally old ones, the first walked
+  bool OneOfToday = false;
 };
 
 TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
   TSetFolders result;
   TLocalTime today = LocalNow();
-  std::uint64_t oldestTicks = 0;
   std::vector<std::string> leftovers;
   std::vector<std::pair<std::uint64_t, std::string>> sets;
   files.Walk(base, false, [&](const TWalkItem& item) {
@@ -113,16 +111,18 @@ TSetFolders ScanSetFolders(IJobFiles& files, const std::string& base) {
       return;
     }
     if (!IsSetFolderName(name)) return;
-    if (result.Count++ == 0 || item.CreationTicks < oldestTicks) {
-      oldestTicks = item.CreationTicks;
-      result.Oldest = item.Path;
-    }
     if (item.CreatedKnown && SameDay(item.Created, today)) result.OneOfToday = true;
     sets.emplace_back(item.CreationTicks, item.Path);
   });
   for (const std::string& leftover : leftovers) files.DeleteFolderTree(leftover);
   std::stable_sort(sets.begin(), sets.end(),
                    [](const auto& a, const auto& b) { return a.first > b.first; });
+  if (!sets.empty()) {
+    std::uint64_t oldestTicks = sets.back().first;
+    result.Oldest = std::find_if(sets.begin(), sets.end(), [&](const auto& set) {
+                      return set.first == oldestTicks;
+                    })->second;
+  }
   for (auto& set : sets) result.NewestFirst.push_back(std::move(set.second));
   return result;
 }
@@ -184,7 +184,7 @@ TPreparedSet TBackupJob::PrepareArchiveSet(TArchiveKind kind) {
   std::string base = WithTrailingBackslash(BackupRoot + info.Folder);
   files_.ForceFolders(base);
   TSetFolders folders = ScanSetFolders(files_, base);
-  prepared.Count = folders.Count;
+  prepared.Count = static_cast<int>(folders.NewestFirst.size());
   prepared.Oldest = folders.Oldest;
   if (folders.OneOfToday) {
     Report(std::string(info.AllSetsLine) + FileLink(base) + ".", true, false);
