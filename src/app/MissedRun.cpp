@@ -62,10 +62,14 @@ void TMissedRunPlanner::Notice(const std::optional<TLocalTime>& lastStart, const
   if (!dueAt_) dueAt_ = LocalSeconds(now) + kMakeUpDelaySeconds;
 }
 
+bool TMissedRunPlanner::Reached(const TLocalTime& now) const {
+  return dueAt_ && LocalSeconds(now) >= *dueAt_;
+}
+
 std::optional<int> TMissedRunPlanner::Due(const std::optional<TLocalTime>& lastStart,
                                           const TLocalTime& now, const THourSet& hours,
                                           bool running) {
-  if (!dueAt_ || running || LocalSeconds(now) < *dueAt_) return std::nullopt;
+  if (running || !Reached(now)) return std::nullopt;
   dueAt_.reset();
   return MissedHour(lastStart, now, hours);
 }

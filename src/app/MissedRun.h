@@ -45,6 +45,8 @@ class TMissedRunPlanner {
   std::optional<int> Due(const std::optional<TLocalTime>& lastStart, const TLocalTime& now,
                          const THourSet& hours, bool running);
   bool Pending() const { return dueAt_.has_value(); }
+  // The planned time has come (what Due needs is worth reading only then).
+  bool Reached(const TLocalTime& now) const;
 
  private:
   std::optional<std::int64_t> dueAt_;

@@ -82,14 +82,18 @@ void TMainWindow::NetworkTick() {
 }
 
 void TMainWindow::NoticeMissedRun() {
+  // One planned already stays as it is (a wake-up reports twice).
+  if (missedRuns_.Pending()) return;
   missedRuns_.Notice(StoredLastRunStart(), LocalNow(), CheckedHours(),
                      ReadSettingString(kMakeUpMissedKey, "1") != "0");
 }
 
 void TMainWindow::MakeUpMissedRunWhenDue() {
-  if (!missedRuns_.Pending()) return;
+  // Asked every few seconds: the settings are read only when the time has come.
+  TLocalTime now = LocalNow();
+  if (!missedRuns_.Reached(now)) return;
   std::optional<int> hour =
-      missedRuns_.Due(StoredLastRunStart(), LocalNow(), CheckedHours(), run_->Running());
+      missedRuns_.Due(StoredLastRunStart(), now, CheckedHours(), run_->Running());
   if (hour) CallRunController([&] { run_->StartMadeUpRun(*hour); });
 }
 

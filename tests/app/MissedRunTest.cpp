@@ -80,6 +80,8 @@ class MissedRunPlannerTest : public testing::Test {
 TEST_F(MissedRunPlannerTest, AMissedHourIsMadeUpOnceTwoMinutesAfterTheStart) {
   TLocalTime start = MakeTime(2026, 12, 8, 7, 10, 0);
   planner_.Notice(last_, start, hours_, true);
+  EXPECT_FALSE(planner_.Reached(MakeTime(2026, 12, 8, 7, 11, 59)));
+  EXPECT_TRUE(planner_.Reached(MakeTime(2026, 12, 8, 7, 12, 0)));
   EXPECT_EQ(Ask(start, 600), std::vector<std::string>{"18 at 2026-12-08 07:12:00"});
   planner_.Notice(last_, MakeTime(2026, 12, 8, 7, 30, 0), hours_, true);
   EXPECT_FALSE(planner_.Pending()) << "after the made-up run nothing is missed";
